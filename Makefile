@@ -1,0 +1,43 @@
+# Vornak Installer: top-level commands.
+#   make        build everything into dist/
+#   make demo   build, then build a sample installer and run it under Wine
+#   make test   build, then run every test (host, sanitizers, Windows under Wine)
+JOBS ?= $(shell nproc)
+BUILD := build
+DIST := dist
+
+.PHONY: all deps windows host sanitize dist demo test test-host test-sanitize test-windows clean
+
+all: dist
+
+deps:
+	@bash tools/bootstrap.sh
+
+windows: deps
+	@cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(BUILD)/windows -j$(JOBS)
+
+host: deps
+	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD)/host -j$(JOBS)
+
+sanitize: deps
+	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DVORNAK_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)/sanitize -j$(JOBS)
+
+dist: windows host
+	@mkdir -p $(DIST)
+	@cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null
+	@if [ -f $(BUILD)/host/tools/vornak-pack/vornak-pack ]; then \
+	  cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/; fi
+	@echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
+
+demo: dist
+	@bash tools/demo.sh
+
+test: dist sanitize
+	@bash tools/run-tests.sh
+
+clean:
+	rm -rf $(BUILD) $(DIST)

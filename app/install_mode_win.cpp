@@ -1,0 +1,23 @@
+// Install mode: COM, the install job and what follows it.
+#include <objbase.h>
+#include <windows.h>
+
+#include "app/app_instance.h"
+#include "app/install_job.h"
+#include "app/install_mode.h"
+
+namespace app {
+
+HINSTANCE AppInstance = nullptr;
+
+void RunInstallMode() {
+    CoInitialize(nullptr);
+    bool corrupted = false;
+    auto* job = new InstallJob(&corrupted);
+    CurrentJob = job;
+    CoUninitialize();
+    CurrentJob = nullptr;
+    delete job;
+}
+
+}  // namespace app

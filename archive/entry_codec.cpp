@@ -1,0 +1,162 @@
+// The entry codec over libbz2's one-shot buffer calls.
+#include "archive/entry_codec.h"
+
+#include <bzlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "support/disk_file.h"
+#include "support/message_box.h"
+#include "support/win32_values.h"
+
+namespace archive {
+
+namespace {
+
+using support::DiskFile;
+
+enum class Outcome { kSuccess, kReadFailure, kWriteFailure };
+
+constexpr uint32_t kDecodeSlack = 5000;
+
+void ReportFailure(bool compressing, Outcome outcome, const char* source,
+                   const char* destination) {
+    const char* format = nullptr;
+    if (compressing) {
+        format = outcome == Outcome::kReadFailure
+                     ? "Error whilst compressing '%s', unable to read from '%s'"
+                     : "Error whilst compressing '%s', unable to write to '%s'";
+    } else {
+        format = outcome == Outcome::kReadFailure
+                     ? "Error whilst uncompressing '%s', unable to read from '%s'"
+                     : "Error whilst uncompressing '%s', unable to write to '%s'";
+    }
+    const char* failed = outcome == Outcome::kReadFailure ? source : destination;
+    char text[1000];
+    std::snprintf(text, sizeof text, format, destination, failed);
+    support::ShowMessage(text, "Install", support::kMbTopmost | support::kMbIconError);
+}
+
+// Owns the two whole-file buffers of one call; allocation failures come back
+// as null rather than as exceptions.
+struct Buffers {
+    uint8_t* input = nullptr;
+    uint8_t* output = nullptr;
+    ~Buffers() {
+        std::free(input);
+        std::free(output);
+    }
+    bool Allocate(uint64_t input_size, uint64_t output_size) {
+        if (input_size > UINT32_MAX || output_size > UINT32_MAX) {
+            return false;
+        }
+        input = static_cast<uint8_t*>(std::malloc(input_size ? input_size : 1));
+        output = static_cast<uint8_t*>(std::malloc(output_size ? output_size : 1));
+        return input != nullptr && output != nullptr;
+    }
+};
+
+Outcome CompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t* uncompressed_size) {
+    uint64_t size = source.Size();
+    *uncompressed_size = static_cast<uint32_t>(size);
+    if (size > UINT32_MAX) {
+        return Outcome::kReadFailure;
+    }
+    Buffers buffers;
+    uint64_t bound = CompressionBound(size);
+    if (!buffers.Allocate(size, bound)) {
+        return Outcome::kReadFailure;
+    }
+    uint32_t length = static_cast<uint32_t>(size);
+    if (source.Read(buffers.input, length) != length) {
+        return Outcome::kReadFailure;
+    }
+    uint32_t out_length = static_cast<uint32_t>(bound);
+    if (!CompressBuffer(buffers.input, length, buffers.output, &out_length)) {
+        return Outcome::kWriteFailure;
+    }
+    return destination.Write(buffers.output, out_length) ? Outcome::kSuccess
+                                                         : Outcome::kWriteFailure;
+}
+
+Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t expected_size) {
+    uint64_t size = source.Size();
+    // The bound is computed in 64 bits: a claimed size near 4 GiB must not
+    // wrap into a small buffer. What libbz2 cannot address cannot be decoded.
+    uint64_t output_size = static_cast<uint64_t>(expected_size) + kDecodeSlack;
+    Buffers buffers;
+    if (size > UINT32_MAX || !buffers.Allocate(size, output_size)) {
+        return Outcome::kReadFailure;
+    }
+    uint32_t length = static_cast<uint32_t>(size);
+    if (source.Read(buffers.input, length) != length) {
+        return Outcome::kReadFailure;
+    }
+    unsigned int out_length = static_cast<unsigned int>(output_size);
+    int result = BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(buffers.output), &out_length,
+                                            reinterpret_cast<char*>(buffers.input), length, 0, 0);
+    if (result != BZ_OK) {
+        return Outcome::kWriteFailure;
+    }
+    return destination.Write(buffers.output, out_length) ? Outcome::kSuccess
+                                                         : Outcome::kWriteFailure;
+}
+
+}  // namespace
+
+uint64_t CompressionBound(uint64_t size) {
+    return size * 101 / 100 + 600;
+}
+
+bool CompressBuffer(const uint8_t* input, uint32_t length, uint8_t* output, uint32_t* out_length) {
+    unsigned int produced = *out_length;
+    int result = BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(output), &produced,
+                                          const_cast<char*>(reinterpret_cast<const char*>(input)),
+                                          length, 9, 0, 30);
+    *out_length = produced;
+    return result == BZ_OK;
+}
+
+bool CompressFile(const char* source_path, const char* destination_path, bool report,
+                  uint32_t* uncompressed_size) {
+    *uncompressed_size = 0;
+    Outcome outcome = Outcome::kReadFailure;
+    DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
+    if (source.IsOpen()) {
+        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
+                             false, true);
+        if (destination.IsOpen()) {
+            outcome = CompressOpenFiles(source, destination, uncompressed_size);
+        }
+    }
+    if (report && outcome != Outcome::kSuccess) {
+        ReportFailure(true, outcome, source_path, destination_path);
+    }
+    return outcome == Outcome::kSuccess;
+}
+
+bool DecompressFile(const char* source_path, const char* destination_path, bool report,
+                    uint32_t expected_size) {
+    if (DiskFile::FileSizeOf(source_path) == 0) {
+        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
+                             false, true);
+        return true;
+    }
+    Outcome outcome = Outcome::kReadFailure;
+    DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
+    if (source.IsOpen()) {
+        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
+                             false, true);
+        if (destination.IsOpen()) {
+            outcome = expected_size == 0 ? Outcome::kSuccess
+                                         : DecompressOpenFiles(source, destination, expected_size);
+        }
+    }
+    if (report && outcome != Outcome::kSuccess) {
+        ReportFailure(false, outcome, source_path, destination_path);
+    }
+    return outcome == Outcome::kSuccess;
+}
+
+}  // namespace archive

@@ -1,0 +1,34 @@
+// The entry codec: a whole file to one bzip2 stream and back.
+//
+// Both directions hold the whole input and output in memory and use the
+// one-shot libbz2 calls, block size 9, so every entry's data starts "BZh9".
+// With report set, a failure shows one box with caption "Install":
+//   "Error whilst compressing '<destination>', unable to read from '<source>'"
+// and the like (see the formats in entry_codec.cpp).
+#pragma once
+
+#include <cstdint>
+
+namespace archive {
+
+// Writes the bzip2 form of source to destination. uncompressed_size gets the
+// low 32 bits of the source size (0 when a file cannot be opened).
+bool CompressFile(const char* source, const char* destination, bool report,
+                  uint32_t* uncompressed_size);
+
+// Writes the decoded content of the bzip2 file at source to destination.
+// An empty or missing source, or an expected size of 0, gives an empty
+// destination and success. A stream that decodes to more than expected + 5000
+// bytes fails.
+bool DecompressFile(const char* source, const char* destination, bool report,
+                    uint32_t expected_size);
+
+// The compression output bound: size * 101 / 100 + 600, the worst case bzip2
+// documents, so compression never runs out of space.
+uint64_t CompressionBound(uint64_t size);
+
+// One-shot compression of a buffer into a caller's buffer of *out_length
+// bytes; *out_length gets the stream length. Returns false when libbz2 fails.
+bool CompressBuffer(const uint8_t* input, uint32_t length, uint8_t* output, uint32_t* out_length);
+
+}  // namespace archive

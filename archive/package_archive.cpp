@@ -1,0 +1,273 @@
+// PackageArchive: open and directory reading, lookup, extraction, addition,
+// stub copy and the write-back at close.
+#include "archive/package_archive.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/entry_codec.h"
+#include "support/message_box.h"
+#include "support/path_text.h"
+#include "support/temp_path.h"
+#include "support/text.h"
+#include "support/win32_values.h"
+
+namespace archive {
+
+using support::DiskFile;
+
+namespace {
+
+// Offsets are sought as signed 32-bit values, so nothing may be written at or
+// beyond 2 GiB.
+constexpr uint64_t kLargestPackage = 0x7FFFFFFFu;
+
+void ShowArchiveError(const char* format, const char* first, const char* second) {
+    char text[1000];
+    std::snprintf(text, sizeof text, format, first, second);
+    support::ShowMessage(text, "Install", support::kMbTopmost | support::kMbIconError);
+}
+
+uint32_t SumBytes(const uint8_t* data, uint32_t size) {
+    uint32_t sum = 0;
+    for (uint32_t i = 0; i < size; ++i) {
+        sum += data[i];
+    }
+    return sum;
+}
+
+}  // namespace
+
+PackageArchive::PackageArchive(const char* path, bool writable) {
+    uint32_t access = support::kGenericRead | (writable ? support::kGenericWrite : 0);
+    file_ = new DiskFile(path, access, support::kOpenAlways, true, true);
+    directory_offset_ = static_cast<uint32_t>(file_->Size());
+    ArchiveTrailer trailer;
+    validation_ = ValidatePackage(*file_, &trailer);
+    if (validation_ == Validation::kValid) {
+        ReadDirectory(trailer);
+    }
+}
+
+PackageArchive::~PackageArchive() {
+    if (file_ != nullptr) {
+        if (modified_) {
+            WriteDirectoryAndTrailer();
+        }
+        file_->Close();
+        delete file_;
+        file_ = nullptr;
+    }
+    ReleaseEntries();
+}
+
+void PackageArchive::ReadDirectory(const ArchiveTrailer& trailer) {
+    directory_offset_ = trailer.directory_offset;
+    file_->Seek(static_cast<int32_t>(directory_offset_));
+    // The count is only claimed by the file: every record must arrive whole,
+    // and the first one that does not ends the directory, since nothing can
+    // follow a short read.
+    for (uint32_t i = 0; i < trailer.entry_count; ++i) {
+        uint8_t header[kEntryHeaderSize];
+        if (file_->Read(header, kEntryHeaderSize) != kEntryHeaderSize) {
+            break;
+        }
+        auto* entry = static_cast<ArchiveEntry*>(std::calloc(1, sizeof(ArchiveEntry)));
+        if (entry == nullptr) {
+            break;
+        }
+        DecodeEntryHeader(header, entry);
+        if (file_->Read(entry->name, entry->name_length) != entry->name_length ||
+            !entries_.Append(entry)) {
+            std::free(entry);
+            break;
+        }
+    }
+}
+
+void PackageArchive::ReleaseEntries() {
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        std::free(entries_.GetAt(i));
+    }
+    entries_.Clear();
+}
+
+bool PackageArchive::FindEntry(const char* name, ArchiveEntry* out) const {
+    if (out != nullptr) {
+        std::memset(out, 0, sizeof *out);
+    }
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        if (support::EqualsIgnoringCase(EntryAt(i).name, name)) {
+            if (out != nullptr) {
+                *out = EntryAt(i);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PackageArchive::Extract(const char* name, const char* target) {
+    bool result = false;
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        if (support::EqualsIgnoringCase(EntryAt(i).name, name) && ExtractEntry(i, target)) {
+            result = true;
+        }
+    }
+    return result;
+}
+
+bool PackageArchive::ExtractEntry(int32_t index, const char* target) {
+    const ArchiveEntry& entry = EntryAt(index);
+    // Data claimed beyond the directory cannot be ours; no buffer is sized by
+    // such a claim.
+    if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
+        return false;
+    }
+    file_->Seek(static_cast<int32_t>(entry.data_offset));
+    support::TempPath temp("Ext");
+    bool result = false;
+    DiskFile compressed(temp.Path(), support::kGenericWrite, support::kCreateAlways, false, true);
+    if (compressed.IsOpen()) {
+        auto* buffer = static_cast<uint8_t*>(std::malloc(entry.compressed_size + 1));
+        if (buffer != nullptr && file_->Read(buffer, entry.compressed_size) == entry.compressed_size &&
+            SumBytes(buffer, entry.compressed_size) == entry.data_sum &&
+            compressed.Write(buffer, entry.compressed_size)) {
+            compressed.Close();
+            result = DecompressFile(temp.Path(), target, true, entry.uncompressed_size);
+        }
+        std::free(buffer);
+    }
+    compressed.Close();
+    return result;
+}
+
+uint64_t PackageArchive::DirectorySize() const {
+    uint64_t size = 0;
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        size += kEntryHeaderSize + std::strlen(EntryAt(i).name) + 1;
+    }
+    return size;
+}
+
+bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
+                                     uint32_t uncompressed_size) {
+    if (std::strlen(name) > kMaxEntryNameLength) {
+        ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", name, "254");
+        return false;
+    }
+    uint64_t new_end = static_cast<uint64_t>(directory_offset_) + size + DirectorySize() +
+                       kEntryHeaderSize + std::strlen(name) + 1 + kTrailerSize;
+    if (new_end > kLargestPackage) {
+        ShowArchiveError("Cannot add '%s': the package would grow beyond %s.", name, "2 GB");
+        return false;
+    }
+    file_->Seek(static_cast<int32_t>(directory_offset_));
+    if (!file_->Write(data, size)) {
+        // The old directory may be partly overwritten by now: have it written
+        // again at close, so the package stays readable without this entry.
+        modified_ = true;
+        return false;
+    }
+    auto* entry = static_cast<ArchiveEntry*>(std::calloc(1, sizeof(ArchiveEntry)));
+    if (entry == nullptr || !entries_.Append(entry)) {
+        std::free(entry);
+        modified_ = true;
+        return false;
+    }
+    entry->data_offset = directory_offset_;
+    entry->compressed_size = size;
+    entry->uncompressed_size = uncompressed_size;
+    entry->data_sum = SumBytes(data, size);
+    support::CopyText(entry->name, name);
+    directory_offset_ += size;
+    modified_ = true;
+    return true;
+}
+
+void PackageArchive::AddFile(const char* source, char* name_buffer) {
+    support::FileNamePart(source, name_buffer);
+    if (std::strlen(name_buffer) > kMaxEntryNameLength) {
+        ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", source,
+                         "254");
+        return;
+    }
+    support::TempPath temp("Ext");
+    uint32_t uncompressed_size = 0;
+    if (!CompressFile(source, temp.Path(), true, &uncompressed_size)) {
+        return;
+    }
+    DiskFile compressed(temp.Path(), support::kGenericRead, support::kOpenExisting, false, true);
+    uint32_t size = static_cast<uint32_t>(compressed.Size());
+    auto* buffer = compressed.IsOpen() ? static_cast<uint8_t*>(std::malloc(size + 1)) : nullptr;
+    if (buffer == nullptr || compressed.Read(buffer, size) != size) {
+        std::free(buffer);
+        ShowArchiveError("Error whilst compressing '%s', unable to read from '%s'", source,
+                         temp.Path());
+        return;
+    }
+    AppendEntryData(name_buffer, buffer, size, uncompressed_size);
+    std::free(buffer);
+}
+
+void PackageArchive::GetEntryName(uint32_t index, char* text) const {
+    text[0] = '\0';
+    if (index < static_cast<uint32_t>(entries_.Count())) {
+        support::CopyText(text, support::kMaxPath, EntryAt(static_cast<int32_t>(index)).name);
+    }
+}
+
+uint32_t PackageArchive::StubLength() const {
+    uint32_t length = static_cast<uint32_t>(file_->Size());
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        if (EntryAt(i).data_offset < length) {
+            length = EntryAt(i).data_offset;
+        }
+    }
+    return length;
+}
+
+void PackageArchive::CopyStub(const char* destination) {
+    uint32_t remaining = StubLength();
+    file_->Seek(0);
+    DiskFile copy(destination, support::kGenericWrite, support::kCreateAlways, false, true);
+    if (!copy.IsOpen()) {
+        return;
+    }
+    uint8_t buffer[260];
+    while (remaining > 0) {
+        uint32_t want = remaining < sizeof buffer ? remaining : sizeof buffer;
+        // A short read or failed write ends the copy: going on could only
+        // loop or write a stub with a hole in it.
+        if (file_->Read(buffer, want) != want || !copy.Write(buffer, want)) {
+            break;
+        }
+        remaining -= want;
+    }
+}
+
+void PackageArchive::WriteDirectoryAndTrailer() {
+    file_->Seek(static_cast<int32_t>(directory_offset_));
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        auto* entry = static_cast<ArchiveEntry*>(entries_.GetAt(i));
+        uint8_t header[kEntryHeaderSize];
+        EncodeEntryHeader(*entry, header);
+        entry->name_length = header[16];
+        file_->Write(header, kEntryHeaderSize);
+        file_->Write(entry->name, entry->name_length);
+    }
+    ArchiveTrailer trailer = {0, 0, directory_offset_, static_cast<uint32_t>(entries_.Count()),
+                              kFirstMagic, kSecondMagic};
+    uint8_t bytes[kTrailerSize];
+    EncodeTrailer(trailer, bytes);
+    trailer.trailer_checksum = ComputeTrailerChecksum(bytes);
+    EncodeTrailer(trailer, bytes);
+    file_->Write(bytes, kTrailerSize);
+    trailer.file_checksum = ComputeFileChecksum(*file_);
+    EncodeTrailer(trailer, bytes);
+    file_->Seek(static_cast<int32_t>(file_->Size() - kTrailerSize));
+    file_->Write(bytes, kTrailerSize);
+}
+
+}  // namespace archive

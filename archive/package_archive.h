@@ -1,0 +1,71 @@
+// PackageArchive: reads and writes the package archive of a file.
+//
+// The installer opens its own executable read-only and extracts entries by
+// name; pack mode opens a package writable, appends one file and closes it,
+// which writes a new directory and trailer. A file that fails validation
+// simply has no entries, and new entries go at its end.
+#pragma once
+
+#include <cstdint>
+
+#include "archive/package_format.h"
+#include "support/disk_file.h"
+#include "support/ptr_array.h"
+
+namespace archive {
+
+class PackageArchive {
+public:
+    // Opens (creating a missing file, even for reading) and reads the directory.
+    PackageArchive(const char* path, bool writable);
+    // Writes directory and trailer when an entry was added, then closes.
+    ~PackageArchive();
+    PackageArchive(const PackageArchive&) = delete;
+    PackageArchive& operator=(const PackageArchive&) = delete;
+
+    // The first entry, in directory order, whose name matches without regard
+    // to case. out, when given, is zero-filled and then receives a copy.
+    bool FindEntry(const char* name, ArchiveEntry* out = nullptr) const;
+    // Extracts every entry of that name in directory order over target, so the
+    // last one added wins; true when any succeeded.
+    bool Extract(const char* name, const char* target);
+    // Extracts the entry at index: its data sum is checked before decoding.
+    // A damaged entry fails silently and leaves no target behind.
+    bool ExtractEntry(int32_t index, const char* target);
+    // Compresses source and appends it, named after the file-name part of the
+    // path, which is also written into name_buffer (260 bytes).
+    void AddFile(const char* source, char* name_buffer);
+    // Appends an entry whose data is already a bzip2 stream. Returns false,
+    // with a message, when the name is too long, the package would outgrow
+    // its 32-bit offsets, or the data cannot be written.
+    bool AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
+                         uint32_t uncompressed_size);
+    // The name of entry index, or the empty text past the last entry.
+    void GetEntryName(uint32_t index, char* text) const;
+    // Writes the bytes before the first entry's data to a new file.
+    void CopyStub(const char* destination);
+
+    int32_t EntryCount() const { return entries_.Count(); }
+    const ArchiveEntry& EntryAt(int32_t index) const {
+        return *static_cast<const ArchiveEntry*>(entries_.GetAt(index));
+    }
+    uint32_t DirectoryOffset() const { return directory_offset_; }
+    Validation ValidationResult() const { return validation_; }
+    bool IsOpen() const { return file_ != nullptr && file_->IsOpen(); }
+    // The length of the stub: the file size lowered to the first data offset.
+    uint32_t StubLength() const;
+
+private:
+    void ReadDirectory(const ArchiveTrailer& trailer);
+    void WriteDirectoryAndTrailer();
+    uint64_t DirectorySize() const;
+    void ReleaseEntries();
+
+    support::PtrArray entries_;
+    support::DiskFile* file_ = nullptr;
+    bool modified_ = false;
+    uint32_t directory_offset_ = 0;
+    Validation validation_ = Validation::kNotOpen;
+};
+
+}  // namespace archive

@@ -1,0 +1,49 @@
+// DiskFile: the one wrapper around an open file.
+//
+// Its report switch makes a failed open, read or write show a message box
+// naming the file; the call still returns its failure result. ReadLine reads
+// the CR LF lines of the setup script and the uninstall record one byte at a
+// time, keeping no buffer, so Seek, Read and ReadLine can be mixed freely.
+#pragma once
+
+#include <cstdint>
+
+#include "support/file_system.h"
+
+namespace support {
+
+class DiskFile {
+public:
+    DiskFile(const char* path, uint32_t access, uint32_t creation, bool report, bool share);
+    ~DiskFile();
+    DiskFile(const DiskFile&) = delete;
+    DiskFile& operator=(const DiskFile&) = delete;
+
+    bool IsOpen() const { return handle_ != nullptr; }
+    // Returns the number of bytes read; a short read at end of file is silent.
+    uint32_t Read(void* buffer, uint32_t count);
+    // Returns true when all count bytes were written.
+    bool Write(const void* buffer, uint32_t count);
+    // Absolute position as a signed 32-bit offset; a negative one is ignored.
+    void Seek(int32_t offset);
+    uint64_t Size() const;
+    fs::NativeHandle Handle() const { return handle_; }
+    // Returns whether the close succeeded; false when already closed.
+    bool Close();
+    // Reads one CR LF line of at most max characters into buffer, which must
+    // hold max + 1 bytes. Returns false at end of file with nothing stored.
+    bool ReadLine(char* buffer, uint32_t max);
+
+    // Size of a named file without opening it for reading; 0 when it cannot
+    // be opened.
+    static uint64_t FileSizeOf(const char* path);
+
+private:
+    void Report(const char* prefix, const char* caption) const;
+
+    fs::NativeHandle handle_ = nullptr;
+    char path_[260];
+    bool report_;
+};
+
+}  // namespace support

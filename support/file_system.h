@@ -1,0 +1,55 @@
+// The few file-system calls the portable core needs.
+//
+// The core only ever sees Windows paths (backslash separators). On Windows
+// these calls are the Win32 functions of the same purpose; on Linux a small
+// implementation of our own turns backslashes into slashes at this boundary.
+// file_system_win.cpp or file_system_posix.cpp is chosen by the build.
+#pragma once
+
+#include <cstdint>
+
+namespace support::fs {
+
+using NativeHandle = void*;  // nullptr when nothing is open
+
+// CreateFileA semantics: access is kGenericRead/kGenericWrite, creation is
+// kCreateAlways/kOpenExisting/kOpenAlways, share allows read+write sharing.
+NativeHandle OpenFile(const char* path, uint32_t access, uint32_t creation, bool share);
+
+// ReadFile semantics: returns whether the call succeeded; *delivered gets the
+// number of bytes read, *error the platform's last error when it did not
+// deliver everything (0 at end of file).
+bool ReadBytes(NativeHandle handle, void* buffer, uint32_t count, uint32_t* delivered,
+               uint32_t* error);
+bool WriteBytes(NativeHandle handle, const void* buffer, uint32_t count, uint32_t* written);
+// SetFilePointer(offset, no high part, FILE_BEGIN); a negative offset leaves
+// the position alone.
+void SeekTo(NativeHandle handle, int32_t offset);
+// Returns false when the size cannot be had.
+bool QuerySize(NativeHandle handle, uint64_t* size);
+bool CloseFile(NativeHandle handle);
+
+bool DeleteFileAt(const char* path);
+bool CreateFolder(const char* path);
+bool RemoveFolder(const char* path);
+
+// GetTempPathA: the temporary folder with a trailing backslash; 0 on failure.
+uint32_t TempFolderPath(char* buffer, uint32_t capacity);
+// GetTempFileNameA with unique value 0: makes a unique empty file from the
+// folder and the first three characters of the prefix. Returns 0 on failure.
+uint32_t MakeTempFileName(const char* folder, const char* prefix, char* out_path);
+
+// One item of a folder search.
+struct FindItem {
+    char name[260];
+    bool is_folder;
+};
+using FindHandle = void*;
+// FindFirstFileA on "folder\pattern"; nullptr when nothing matches.
+FindHandle FindFirst(const char* search_spec, FindItem* item);
+bool FindNext(FindHandle handle, FindItem* item);
+void FindEnd(FindHandle handle);
+
+uint32_t TickCount();
+
+}  // namespace support::fs

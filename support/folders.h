@@ -1,0 +1,41 @@
+// Folder operations: a folder iterator, level-by-level creation of a folder
+// path, recursive deletion of a folder's contents and an existence test.
+#pragma once
+
+#include "support/file_system.h"
+
+namespace support {
+
+// Iterates the items of one folder that match a pattern, skipping "." and "..".
+class FileFinder {
+public:
+    FileFinder(const char* pattern, const char* folder);
+    ~FileFinder() { Close(); }
+    FileFinder(const FileFinder&) = delete;
+    FileFinder& operator=(const FileFinder&) = delete;
+
+    bool Next();
+    // The folder followed by the current item's name.
+    const char* ItemPath() const { return item_path_; }
+    bool IsFolder() const { return handle_ != nullptr && item_.is_folder; }
+    void Close();
+
+private:
+    fs::FindHandle handle_ = nullptr;
+    fs::FindItem item_ = {};
+    char item_path_[260];
+    char search_spec_[260];
+    char folder_[260];
+};
+
+// Creates every missing folder of path, from the top down. The root (a
+// drive, a server and share, or the first component of a relative path) is
+// taken to exist. Failures are ignored.
+void CreateFolderPath(const char* path);
+// Deletes everything inside folder, recursively; the folder itself stays.
+// Texts shorter than 4 characters are refused, which protects drive roots.
+void DeleteFolderContents(const char* folder);
+// Whether a file or folder exists at path; is_folder may be null.
+bool PathExists(const char* path, bool* is_folder = nullptr);
+
+}  // namespace support

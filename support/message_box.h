@@ -1,0 +1,24 @@
+// The one way the system shows a message to the user.
+//
+// Every user-visible box goes through ShowMessage, so that unit tests can
+// replace the presenter and capture text, caption and flags, while the real
+// program shows a modal MessageBoxA with no owner window (from whatever thread
+// calls it). On Linux the presenter writes the text to stderr.
+#pragma once
+
+namespace support {
+
+using MessagePresenter = int (*)(const char* text, const char* caption, unsigned flags);
+
+// Shows the box and returns the button pressed (kIdOk, kIdRetry, ...).
+int ShowMessage(const char* text, const char* caption, unsigned flags);
+
+// Replaces the presenter; returns the previous one. Passing nullptr restores
+// the platform presenter.
+MessagePresenter SetMessagePresenter(MessagePresenter presenter);
+
+// The platform's own presenter, defined in message_box_win.cpp or
+// message_box_posix.cpp.
+int PlatformMessageBox(const char* text, const char* caption, unsigned flags);
+
+}  // namespace support

@@ -1,0 +1,12 @@
+// Windows presenter: a modal message box with no owner window.
+#include "support/message_box.h"
+
+#include <windows.h>
+
+namespace support {
+
+int PlatformMessageBox(const char* text, const char* caption, unsigned flags) {
+    return MessageBoxA(nullptr, text, caption, flags);
+}
+
+}  // namespace support

@@ -1,0 +1,74 @@
+// Path text operations.
+#include "support/path_text.h"
+
+#include <cstring>
+
+#include "support/text.h"
+
+namespace support {
+
+namespace {
+
+// Copies the first length characters of source (bounded by capacity).
+void CopyPrefix(const char* source, size_t length, char* out, size_t capacity) {
+    if (capacity == 0) {
+        return;
+    }
+    if (length >= capacity) {
+        length = capacity - 1;
+    }
+    std::memmove(out, source, length);
+    out[length] = '\0';
+}
+
+// The dot that starts an extension: the last dot, when it follows the last
+// backslash. Null when there is none.
+const char* ExtensionDot(const char* path) {
+    const char* dot = std::strrchr(path, '.');
+    const char* slash = std::strrchr(path, '\\');
+    return (dot != nullptr && (slash == nullptr || dot > slash)) ? dot : nullptr;
+}
+
+}  // namespace
+
+void FileNamePart(const char* path, char* out, size_t capacity) {
+    const char* slash = std::strrchr(path, '\\');
+    CopyText(out, capacity, slash ? slash + 1 : path);
+}
+
+void FolderPart(const char* path, char* out, size_t capacity) {
+    const char* slash = std::strrchr(path, '\\');
+    CopyPrefix(path, slash ? static_cast<size_t>(slash - path) + 1 : std::strlen(path), out,
+               capacity);
+}
+
+void ExtensionPart(const char* path, char* out, size_t capacity) {
+    const char* dot = ExtensionDot(path);
+    CopyText(out, capacity, dot ? dot : ".");
+}
+
+void StripExtension(const char* path, char* out, size_t capacity) {
+    const char* dot = ExtensionDot(path);
+    CopyPrefix(path, dot ? static_cast<size_t>(dot - path) : std::strlen(path), out, capacity);
+}
+
+void FileTitle(const char* path, char* out, size_t capacity) {
+    char stripped[kMaxPath];
+    StripExtension(path, stripped, sizeof stripped);
+    FileNamePart(stripped, out, capacity);
+}
+
+bool AddTrailingBackslash(char* text, size_t capacity) {
+    size_t length = strnlen(text, capacity);
+    if (length == 0 || text[length - 1] == '\\') {
+        return true;
+    }
+    if (length + 1 >= capacity) {
+        return false;
+    }
+    text[length] = '\\';
+    text[length + 1] = '\0';
+    return true;
+}
+
+}  // namespace support

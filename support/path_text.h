@@ -1,0 +1,29 @@
+// Text operations that split a Windows path into folder, name and extension.
+//
+// Paths use the backslash as their only separator. Every result is written
+// into a caller's buffer of kMaxPath bytes (or the capacity given) and is cut
+// rather than overrun when it would not fit.
+#pragma once
+
+#include <cstddef>
+
+#include "support/win32_values.h"
+
+namespace support {
+
+// Text after the last backslash; the whole text when there is none.
+void FileNamePart(const char* path, char* out, size_t capacity = kMaxPath);
+// Text up to and including the last backslash; the whole text when none.
+void FolderPart(const char* path, char* out, size_t capacity = kMaxPath);
+// From the last dot to the end when that dot follows the last backslash;
+// otherwise the single character ".", never the empty text.
+void ExtensionPart(const char* path, char* out, size_t capacity = kMaxPath);
+// Cut at the last dot when it follows the last backslash (or there is none).
+void StripExtension(const char* path, char* out, size_t capacity = kMaxPath);
+// StripExtension, then FileNamePart.
+void FileTitle(const char* path, char* out, size_t capacity = kMaxPath);
+// Appends a backslash unless the text is empty or already ends in one.
+// Returns false (text unchanged) when the buffer has no room for it.
+bool AddTrailingBackslash(char* text, size_t capacity = kMaxPath);
+
+}  // namespace support

@@ -1,0 +1,45 @@
+// Bounded text operations on fixed-size buffers.
+#include "support/text.h"
+
+#include <cstring>
+
+namespace support {
+
+bool CopyText(char* destination, size_t capacity, const char* source) {
+    if (capacity == 0) {
+        return false;
+    }
+    size_t length = std::strlen(source);
+    bool fits = length < capacity;
+    if (!fits) {
+        length = capacity - 1;
+    }
+    std::memmove(destination, source, length);
+    destination[length] = '\0';
+    return fits;
+}
+
+bool AppendText(char* destination, size_t capacity, const char* source) {
+    size_t used = strnlen(destination, capacity);
+    if (used >= capacity) {
+        return false;
+    }
+    return CopyText(destination + used, capacity - used, source);
+}
+
+static char FoldCase(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (FoldCase(*a) != FoldCase(*b)) {
+            return false;
+        }
+        if (*a == '\0') {
+            return true;
+        }
+    }
+}
+
+}  // namespace support

@@ -1,0 +1,74 @@
+// PtrArray, HeapString and StringList.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/heap_string.h"
+#include "support/ptr_array.h"
+#include "support/string_list.h"
+
+namespace {
+int g_items[40];
+}
+
+TEST(PtrArray, GrowsEightAtATimeAndKeepsOrder) {
+    support::PtrArray array;
+    EXPECT_EQ(0, array.Capacity());
+    for (int i = 0; i < 17; ++i) {
+        ASSERT_TRUE(array.Append(&g_items[i]));
+    }
+    EXPECT_EQ(17, array.Count());
+    EXPECT_EQ(24, array.Capacity());
+    for (int i = 0; i < 17; ++i) {
+        EXPECT_EQ(&g_items[i], array.GetAt(i));
+    }
+}
+
+TEST(PtrArray, InsertAndRemoveShiftItems) {
+    support::PtrArray array;
+    array.Append(&g_items[0]);
+    array.Append(&g_items[2]);
+    EXPECT_TRUE(array.InsertAt(1, &g_items[1]));
+    EXPECT_TRUE(array.InsertAt(3, &g_items[3]));  // at Count() appends
+    EXPECT_FALSE(array.InsertAt(5, &g_items[9]));
+    ASSERT_EQ(4, array.Count());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(&g_items[i], array.GetAt(i));
+    }
+    array.RemoveAt(-1);
+    array.RemoveAt(4);
+    EXPECT_EQ(4, array.Count());
+    array.RemoveAt(0);
+    EXPECT_EQ(&g_items[1], array.GetAt(0));
+    EXPECT_EQ(3, array.Count());
+    array.Clear();
+    EXPECT_EQ(0, array.Count());
+    EXPECT_EQ(0, array.Capacity());
+}
+
+TEST(HeapString, ReallocatesOnlyWhenTooSmall) {
+    support::HeapString text;
+    EXPECT_STREQ("", text.Text());
+    EXPECT_EQ(1u, text.Capacity());
+    text.Assign("hello");
+    EXPECT_EQ(6u, text.Capacity());
+    text.Assign("hi");
+    EXPECT_EQ(6u, text.Capacity());
+    EXPECT_STREQ("hi", text.Text());
+    support::HeapString copy(text);
+    copy = copy;
+    EXPECT_STREQ("hi", copy.Text());
+    EXPECT_EQ(3u, copy.Capacity());
+}
+
+TEST(StringList, OwnsCopies) {
+    support::StringList list;
+    std::string source = "C:\\one.dll";
+    list.AppendCopy(source.c_str());
+    source[3] = 'X';
+    list.AppendCopy("two");
+    ASSERT_EQ(2, list.Count());
+    EXPECT_STREQ("C:\\one.dll", list.At(0));
+    list.ClearAll();
+    EXPECT_EQ(0, list.Count());
+}

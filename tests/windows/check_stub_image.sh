@@ -1,0 +1,22 @@
+#!/bin/bash
+# Checks the stub's image: PE32 (i386), GUI subsystem, and an import table of
+# Windows system DLLs only (no MinGW runtime DLL that would have to ship).
+set -u
+stub="$1"
+headers=$(i686-w64-mingw32-objdump -p "$stub") || { echo "cannot read $stub"; exit 1; }
+fail=0
+grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$stub")" \
+  || { echo "not a PE32 i386 image"; fail=1; }
+grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" \
+  || { echo "not a GUI-subsystem program"; fail=1; }
+grep -Eq '^Magic[[:space:]]+010b' <<<"$headers" || { echo "not PE32 (optional header magic)"; fail=1; }
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|msvcrt|shlwapi|uuid)\.dll$'
+while read -r dll; do
+  lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+  if ! grep -Eq "$allowed" <<<"$lower"; then
+    echo "imports a DLL that is not part of Windows: $dll"; fail=1
+  fi
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+echo "imports: $(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
+[ $fail = 0 ] && echo "stub image ok"
+exit $fail

@@ -1,0 +1,60 @@
+#!/bin/bash
+# Installs whatever the build and the tests need and is not on the machine
+# yet: the i686 mingw-w64 toolchain, CMake, GoogleTest, clang for fuzzing,
+# the bzip2 sources, and the Debian root that Wine and Xvfb run in
+# (tools/wine-root.sh). Safe to run again; it only acts on what is missing.
+set -euo pipefail
+
+root_dir="$(cd "$(dirname "$0")/.." && pwd)"
+third_party="${VORNAK_DEPS:-$root_dir/build/deps}"
+
+sudo_cmd=()
+if [ "$(id -u)" != 0 ]; then sudo_cmd=(sudo); fi
+
+packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+          cmake make googletest g++ clang libclang-rt-14-dev bzip2 dpkg-dev
+          debootstrap util-linux patch)
+
+need_install=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    need_install+=("$p")
+  fi
+done
+
+if [ ${#need_install[@]} -gt 0 ]; then
+  echo "bootstrap: installing ${need_install[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need_install[@]}" >/dev/null
+fi
+
+# bzip2 sources from Debian's source package, unpacked once with Debian's
+# patches applied. Both builds compile the same files.
+bz_src="$third_party/bzip2"
+if [ ! -f "$bz_src/bzlib.c" ]; then
+  echo "bootstrap: fetching Debian's bzip2 source package"
+  work="$third_party/apt-src"
+  mkdir -p "$work/lists/partial" "$work/dl" "$work/parts"
+  # A private deb-src list and private state, so the machine's own apt setup
+  # is left exactly as it was.
+  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+    > "$work/parts/debian-src.sources"
+  apt_opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$work/parts"
+            -o Dir::State::Lists="$work/lists")
+  apt-get "${apt_opts[@]}" update -qq
+  (cd "$work/dl" && apt-get "${apt_opts[@]}" source --download-only bzip2 >/dev/null)
+  rm -rf "$bz_src.tmp" && mkdir -p "$bz_src.tmp"
+  tar -xzf "$work"/dl/bzip2_1.0.8.orig.tar.gz -C "$bz_src.tmp" --strip-components=1
+  deb_tar=$(ls "$work"/dl/bzip2_1.0.8-*.debian.tar.* | head -1)
+  tar -xf "$deb_tar" -C "$bz_src.tmp"
+  if [ -f "$bz_src.tmp/debian/patches/series" ]; then
+    while read -r patch; do
+      case "$patch" in ''|\#*) continue ;; esac
+      patch -d "$bz_src.tmp" -p1 -s < "$bz_src.tmp/debian/patches/$patch"
+    done < "$bz_src.tmp/debian/patches/series"
+  fi
+  rm -rf "$bz_src" && mv "$bz_src.tmp" "$bz_src"
+fi
+"${sudo_cmd[@]}" bash "$root_dir/tools/wine-root.sh"
+echo "bootstrap: ready"

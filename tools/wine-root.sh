@@ -1,0 +1,41 @@
+#!/bin/bash
+# Builds the root file system that Wine runs in.
+#
+# Debian 12's Wine runs 32-bit Windows programs through a 32-bit Linux
+# loader, and the kernels our machines boot cannot execute 32-bit Linux
+# programs at all. Debian unstable's Wine is built for the new WoW64 mode:
+# a 64-bit Linux process runs 32-bit Windows code itself. So Wine comes
+# from Debian unstable, installed into a minimal Debian root of its own
+# (debootstrap) that the tools chroot into; the machine's own packages stay
+# as they are. Safe to run again: a finished root is left alone.
+set -euo pipefail
+
+wine_root="${VORNAK_WINE_ROOT:-/var/cache/vornak/wine-root}"
+mirror="http://deb.debian.org/debian"
+
+if [ -f "$wine_root/.vornak-ready" ]; then
+  exit 0
+fi
+if ! command -v debootstrap >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+fi
+echo "wine-root: creating $wine_root (Debian unstable with Wine, once per machine)"
+rm -rf "$wine_root"
+mkdir -p "$wine_root"
+debootstrap --variant=minbase --include=ca-certificates sid "$wine_root" "$mirror" \
+  > "$wine_root.log" 2>&1 || { tail -20 "$wine_root.log"; exit 1; }
+
+in_root() {
+  unshare -m bash -c '
+    root="$1"; shift
+    mount -t proc proc "$root/proc"
+    mount --rbind /dev "$root/dev"
+    chroot "$root" "$@"' _ "$wine_root" "$@"
+}
+in_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq >>"$wine_root.log" 2>&1
+in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  wine wine64 libwine fonts-wine xvfb xauth x11-apps imagemagick procps \
+  >>"$wine_root.log" 2>&1 || { tail -20 "$wine_root.log"; exit 1; }
+in_root apt-get clean >/dev/null 2>&1 || true
+touch "$wine_root/.vornak-ready"
+echo "wine-root: ready"
