@@ -11,8 +11,12 @@ export WINEDEBUG=-all
 # winemenubuilder would write .desktop files and icons for every shortcut.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d${VORNAK_DLLOVERRIDES:+;$VORNAK_DLLOVERRIDES}"
 
+# Mounting and chroot need root: through sudo when not root already.
+vornak_as_root=()
+[ "$(id -u)" = 0 ] || vornak_as_root=(sudo --preserve-env=WINEPREFIX,WINEDEBUG,WINEDLLOVERRIDES,DISPLAY)
+
 in_wine_root() {
-  unshare -m bash -c '
+  "${vornak_as_root[@]}" unshare -m bash -c '
     set -e
     root="$1"; project="$2"; shift 2
     mount -t proc proc "$root/proc"
@@ -31,6 +35,6 @@ wine_prefix_ready() {
   # quietly exit. A second server for the same prefix exits by itself. All
   # stdio goes to /dev/null: Wine's service processes inherit it, and a pipe
   # (ctest's, or a $(...)) would then never be closed.
-  in_wine_root wineserver -p </dev/null >/dev/null 2>&1 || true
+  in_wine_root /usr/lib/x86_64-linux-gnu/wine/wineserver -p </dev/null >/dev/null 2>&1 || true
   in_wine_root wine cmd /c exit </dev/null >/dev/null 2>&1
 }

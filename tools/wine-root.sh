@@ -20,10 +20,13 @@ if ! command -v debootstrap >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
 fi
 echo "wine-root: creating $wine_root (Debian unstable with Wine, once per machine)"
-rm -rf "$wine_root"
-mkdir -p "$wine_root"
-debootstrap --variant=minbase --include=ca-certificates sid "$wine_root" "$mirror" \
-  > "$wine_root.log" 2>&1 || { tail -20 "$wine_root.log"; exit 1; }
+if [ ! -f "$wine_root/.vornak-base" ]; then
+  rm -rf "$wine_root"
+  mkdir -p "$wine_root"
+  debootstrap --variant=minbase --include=ca-certificates sid "$wine_root" "$mirror" \
+    > "$wine_root.log" 2>&1 || { tail -20 "$wine_root.log"; exit 1; }
+  touch "$wine_root/.vornak-base"
+fi
 
 in_root() {
   unshare -m bash -c '
@@ -32,7 +35,8 @@ in_root() {
     mount --rbind /dev "$root/dev"
     chroot "$root" "$@"' _ "$wine_root" "$@"
 }
-in_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq >>"$wine_root.log" 2>&1
+# The mirror may serve unstable's index past its validity date.
+in_root env DEBIAN_FRONTEND=noninteractive apt-get -o Acquire::Check-Valid-Until=false update -qq >>"$wine_root.log" 2>&1
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   wine wine64 libwine fonts-wine xvfb xauth x11-apps imagemagick procps \
   >>"$wine_root.log" 2>&1 || { tail -20 "$wine_root.log"; exit 1; }
