@@ -1,4 +1,7 @@
-// Process-wide texts shared between the pages, the workers and the modes.
+// Process-wide values shared between the pages, the workers and the modes.
+//
+// The texts are final before the install worker starts. The flags are single
+// bytes with one writer each, polled by their readers without a lock.
 #pragma once
 
 namespace app {
@@ -6,5 +9,17 @@ namespace app {
 // The project's name: emptied at start, set by the main page from
 // [Project Name] or, when uninstalling, from the record's file name.
 extern char ProjectName[260];
+// The install folder "<Destination>" expands to: set by the main page, or
+// in uninstall mode from the registry value "InstallTo".
+extern char DestinationFolder[260];
+
+// Set by the progress page when the user confirms cancelling, and by the
+// progress stage after the page has closed; the install worker tests it
+// before every script line.
+extern volatile bool StopRequested;
+// Set by the install or uninstall worker as its very last step.
+extern volatile bool WorkerDone;
+// Set by file installation when a replacement was scheduled for the restart.
+extern volatile bool RebootNeeded;
 
 }  // namespace app
