@@ -1,0 +1,129 @@
+// The entry codec: round trips, the empty-file rules, and the four messages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "archive/entry_codec.h"
+#include "support/win32_values.h"
+#include "tests/support_lib/message_capture.h"
+#include "tests/support_lib/scratch.h"
+
+using archive::CompressFile;
+using archive::DecompressFile;
+using testing_support::MessageCapture;
+using testing_support::ReadAll;
+using testing_support::Scratch;
+using testing_support::WriteAll;
+
+TEST(EntryCodec, RoundTripsAndStartsWithBlockSizeNine) {
+    Scratch scratch;
+    MessageCapture capture;
+    std::string original = testing_support::SampleBytes(300000, 7);
+    WriteAll(scratch.PathOf("in"), original);
+    uint32_t size = 0;
+    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), true, &size));
+    EXPECT_EQ(original.size(), size);
+    std::string stream = ReadAll(scratch.PathOf("bz"));
+    EXPECT_EQ("BZh9", stream.substr(0, 4));
+    EXPECT_LT(stream.size(), original.size());
+    ASSERT_TRUE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), true, size));
+    EXPECT_EQ(original, ReadAll(scratch.PathOf("out")));
+    EXPECT_TRUE(capture.Messages().empty());
+}
+
+TEST(EntryCodec, EmptyFiles) {
+    Scratch scratch;
+    MessageCapture capture;
+    WriteAll(scratch.PathOf("empty"), "");
+    uint32_t size = 99;
+    ASSERT_TRUE(CompressFile(scratch.PathOf("empty").c_str(), scratch.PathOf("bz").c_str(), true, &size));
+    EXPECT_EQ(0u, size);
+    EXPECT_EQ(14u, ReadAll(scratch.PathOf("bz")).size());
+
+    // Expected size 0 writes an empty target without decoding anything.
+    WriteAll(scratch.PathOf("garbage"), "not bzip2 at all");
+    EXPECT_TRUE(DecompressFile(scratch.PathOf("garbage").c_str(), scratch.PathOf("out").c_str(), true, 0));
+    EXPECT_TRUE(testing_support::FileExists(scratch.PathOf("out")));
+    EXPECT_EQ("", ReadAll(scratch.PathOf("out")));
+
+    // A missing or empty source decodes to an empty target.
+    WriteAll(scratch.PathOf("out2"), "old content");
+    EXPECT_TRUE(DecompressFile(scratch.PathOf("absent").c_str(), scratch.PathOf("out2").c_str(), true, 50));
+    EXPECT_EQ("", ReadAll(scratch.PathOf("out2")));
+    EXPECT_TRUE(capture.Messages().empty());
+}
+
+TEST(EntryCodec, MissingSourceForCompressionIsAReadFailure) {
+    Scratch scratch;
+    MessageCapture capture;
+    std::string source = scratch.PathOf("missing.txt");
+    std::string destination = scratch.PathOf("out.bz2");
+    uint32_t size = 5;
+    EXPECT_FALSE(CompressFile(source.c_str(), destination.c_str(), true, &size));
+    EXPECT_EQ(0u, size);
+    EXPECT_FALSE(testing_support::FileExists(destination));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_EQ("Error whilst compressing '" + destination + "', unable to read from '" + source + "'",
+              capture.Messages()[0].text);
+    EXPECT_EQ("Install", capture.Messages()[0].caption);
+    EXPECT_EQ(0x40010u, capture.Messages()[0].flags);
+
+    // Without report nothing is shown.
+    capture.Clear();
+    EXPECT_FALSE(CompressFile(source.c_str(), destination.c_str(), false, &size));
+    EXPECT_TRUE(capture.Messages().empty());
+}
+
+TEST(EntryCodec, UnwritableDestinationForCompressionIsReportedAsRead) {
+    Scratch scratch;
+    MessageCapture capture;
+    WriteAll(scratch.PathOf("in"), "data");
+    std::string destination = scratch.PathOf("no-such-folder\\out.bz2");
+    uint32_t size = 0;
+    EXPECT_FALSE(CompressFile(scratch.PathOf("in").c_str(), destination.c_str(), true, &size));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_EQ("Error whilst compressing '" + destination + "', unable to read from '" +
+                  scratch.PathOf("in") + "'",
+              capture.Messages()[0].text);
+}
+
+TEST(EntryCodec, CorruptStreamIsAWriteFailureLeavingAnEmptyTarget) {
+    Scratch scratch;
+    MessageCapture capture;
+    std::string source = scratch.PathOf("bad.bz2");
+    std::string destination = scratch.PathOf("out");
+    WriteAll(source, "BZh9 this is not a real stream");
+    EXPECT_FALSE(DecompressFile(source.c_str(), destination.c_str(), true, 100));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_EQ("Error whilst uncompressing '" + destination + "', unable to write to '" + destination + "'",
+              capture.Messages()[0].text);
+    EXPECT_EQ("Install", capture.Messages()[0].caption);
+    EXPECT_TRUE(testing_support::FileExists(destination));
+    EXPECT_EQ("", ReadAll(destination));
+}
+
+TEST(EntryCodec, OutputBeyondExpectedPlusSlackFails) {
+    Scratch scratch;
+    MessageCapture capture;
+    WriteAll(scratch.PathOf("in"), std::string(20000, 'a'));
+    uint32_t size = 0;
+    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), false, &size));
+    // 20000 bytes do not fit in 10000 + 5000; 15000 + 5000 is enough.
+    EXPECT_FALSE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), false, 10000));
+    EXPECT_TRUE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), false, 15000));
+    EXPECT_EQ(20000u, ReadAll(scratch.PathOf("out")).size());
+}
+
+TEST(EntryCodec, ClaimedSizeNearFourGigabytesDoesNotWrap) {
+    Scratch scratch;
+    MessageCapture capture;
+    WriteAll(scratch.PathOf("in"), std::string(100000, 'z'));
+    uint32_t size = 0;
+    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), false, &size));
+    // 0xFFFFFFFF + 5000 would wrap to 4999 in 32 bits: a buffer that small
+    // must not be what the stream is decoded into.
+    EXPECT_FALSE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), true,
+                                0xFFFFFFFFu));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("unable to read from"));
+}
