@@ -14,7 +14,7 @@ if [ "$(id -u)" != 0 ]; then sudo_cmd=(sudo); fi
 packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           cmake make googletest g++ clang libclang-rt-14-dev bzip2 dpkg-dev
-          debootstrap util-linux patch)
+          debootstrap util-linux patch python3)
 
 need_install=()
 for p in "${packages[@]}"; do

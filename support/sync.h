@@ -1,0 +1,45 @@
+// SyncEvent and SyncMutex: thin wrappers of a Win32 event and mutex.
+//
+// Creation failures are not reported: the handle stays null and every
+// operation becomes a no-op (IsSet gives false), so a missing event or mutex
+// can never block anyone.
+#pragma once
+
+namespace support {
+
+// A manual-reset event, created unsignalled.
+class SyncEvent {
+public:
+    explicit SyncEvent(const char* name = nullptr, bool* already_exists = nullptr);
+    ~SyncEvent() { Close(); }
+    SyncEvent(const SyncEvent&) = delete;
+    SyncEvent& operator=(const SyncEvent&) = delete;
+
+    void Set();
+    // Never blocks: true exactly when the event is signalled.
+    bool IsSet() const;
+    // Returns the CloseHandle result, or false when there was nothing to close.
+    bool Close();
+    void* Handle() const { return handle_; }
+
+private:
+    void* handle_;
+};
+
+class SyncMutex {
+public:
+    explicit SyncMutex(const char* name = nullptr, bool* already_exists = nullptr);
+    ~SyncMutex();
+    SyncMutex(const SyncMutex&) = delete;
+    SyncMutex& operator=(const SyncMutex&) = delete;
+
+    // Waits without a time-out.
+    void Lock();
+    void Unlock();
+    bool IsCreated() const { return handle_ != nullptr; }
+
+private:
+    void* handle_;
+};
+
+}  // namespace support

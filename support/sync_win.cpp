@@ -1,0 +1,59 @@
+// SyncEvent and SyncMutex over the Win32 kernel objects.
+#include <windows.h>
+
+#include "support/sync.h"
+
+namespace support {
+
+SyncEvent::SyncEvent(const char* name, bool* already_exists) {
+    handle_ = CreateEventA(nullptr, TRUE, FALSE, name);
+    if (already_exists != nullptr) {
+        *already_exists = GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+}
+
+void SyncEvent::Set() {
+    if (handle_ != nullptr) {
+        SetEvent(handle_);
+    }
+}
+
+bool SyncEvent::IsSet() const {
+    return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0;
+}
+
+bool SyncEvent::Close() {
+    if (handle_ == nullptr) {
+        return false;
+    }
+    bool closed = CloseHandle(handle_) != 0;
+    handle_ = nullptr;
+    return closed;
+}
+
+SyncMutex::SyncMutex(const char* name, bool* already_exists) {
+    handle_ = CreateMutexA(nullptr, FALSE, name);
+    if (already_exists != nullptr) {
+        *already_exists = GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+}
+
+SyncMutex::~SyncMutex() {
+    if (handle_ != nullptr) {
+        CloseHandle(handle_);
+    }
+}
+
+void SyncMutex::Lock() {
+    if (handle_ != nullptr) {
+        WaitForSingleObject(handle_, INFINITE);
+    }
+}
+
+void SyncMutex::Unlock() {
+    if (handle_ != nullptr) {
+        ReleaseMutex(handle_);
+    }
+}
+
+}  // namespace support

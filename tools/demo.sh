@@ -1,0 +1,39 @@
+#!/bin/bash
+# The main job: build the sample project's installer with the native packer,
+# then run it under Wine.
+set -euo pipefail
+root_dir="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root_dir"
+source tools/wine-env.sh
+
+sample=examples/SampleTool
+work=build/demo
+mkdir -p "$work"
+python3 tools/make-banner.py "$work/setup.bmp" "Sample Tool"
+
+# Builds one installer from a stub and the sample program built with it.
+build_installer() {
+  local stub="$1" program="$2" out="$3"
+  dist/vornak-pack build -o "$out" --stub "$stub" \
+    "$sample/setup.dat" "$work/setup.bmp" "$sample/setup.lic" \
+    "$program" "$sample/files/readme.txt" "$sample/files/settings.ini"
+}
+
+build_installer dist/VornakSetup.exe build/windows/examples/sampletool.exe dist/SampleTool-setup.exe
+echo "built dist/SampleTool-setup.exe"
+dist/vornak-pack list dist/SampleTool-setup.exe
+
+wine_prefix_ready
+installer=dist/SampleTool-setup.exe
+if ! in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_list_tests \
+     </dev/null >/dev/null 2>&1; then
+  # This kernel cannot run 32-bit code: the same package on the x86_64 build
+  # of the stub shows what the installer does.
+  installer="$work/SampleTool-setup-x64.exe"
+  build_installer build/windows64/app/VornakSetup.exe build/windows64/examples/sampletool.exe \
+    "$installer"
+  echo "this machine cannot run 32-bit code; running the x86_64 build of the same installer"
+fi
+echo "running $installer under Wine"
+in_wine_root wine "$installer" </dev/null
+echo "installer finished with exit code $?"
