@@ -33,5 +33,11 @@ else
     && passed=$((passed + 1)) || failed=$((failed + 1))
 fi
 run_suite "windows (x86_64)" build/windows64
+echo "=== fuzzing (each target briefly; tools/fuzz.sh SECONDS for longer runs)"
+if tools/fuzz.sh "${VORNAK_FUZZ_SECONDS:-20}"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 echo "suites: $passed passed, $failed failed"
 [ "$failed" = 0 ]
