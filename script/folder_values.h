@@ -1,0 +1,13 @@
+// Where the system folders behind the placeholders come from: the operating
+// system on Windows, empty stand-ins elsewhere.
+#pragma once
+
+namespace script {
+
+enum class SystemFolder { kSystem, kWindows, kProgramFiles, kStartup, kStartPrograms, kDesktop };
+
+// Writes the folder into value (260 bytes), without a trailing backslash as
+// the system gives it; the empty text when it cannot be had.
+void ReadSystemFolder(SystemFolder folder, char* value);
+
+}  // namespace script

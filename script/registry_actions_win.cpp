@@ -1,0 +1,73 @@
+// Registry writes for [Registry] sections and App Paths entries.
+#include "script/registry_actions.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "script/folder_placeholders.h"
+#include "support/path_text.h"
+#include "support/registry_values.h"
+#include "support/text.h"
+#include "support/win32_values.h"
+
+namespace script {
+
+namespace {
+
+// The predefined key a root word names, compared case-sensitively; null,
+// which makes the write do nothing, for any other word.
+HKEY RegistryRoot(const char* word) {
+    static const struct {
+        const char* word;
+        HKEY root;
+    } kRoots[] = {
+        {"HKCR", HKEY_CLASSES_ROOT}, {"HKCU", HKEY_CURRENT_USER},   {"HKLM", HKEY_LOCAL_MACHINE},
+        {"HKU", HKEY_USERS},         {"HKCC", HKEY_CURRENT_CONFIG},
+    };
+    for (const auto& row : kRoots) {
+        if (std::strcmp(word, row.word) == 0) {
+            return row.root;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void WriteRegistryItem(RegistryItem* item) {
+    HKEY root = RegistryRoot(item->root);
+    ExpandFolderPlaceholders(item->key, sizeof item->key);
+    if (std::strcmp(item->type, "DWORD") == 0) {
+        // Numbers are never expanded: a placeholder has no meaning there.
+        support::WriteRegistryDword(RegistryNumber(item->data), item->name, root, item->key);
+        return;
+    }
+    ExpandFolderPlaceholders(item->data, sizeof item->data);
+    support::WriteRegistryString(item->data, item->name, root, item->key);
+}
+
+void RegisterAppPath(const char* target) {
+    char path[support::kMaxPath];
+    support::CopyText(path, target);
+    ExpandFolderPlaceholders(path);
+
+    char extension[support::kMaxPath];
+    support::ExtensionPart(path, extension);
+    if (!support::EqualsIgnoringCase(extension, ".EXE")) {
+        return;
+    }
+    char name[support::kMaxPath];
+    support::FileNamePart(path, name);
+    char key[support::kMaxPath + 64];
+    std::snprintf(key, sizeof key, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\%s",
+                  name);
+    support::WriteRegistryString(path, "", HKEY_LOCAL_MACHINE, key);
+
+    char folder[support::kMaxPath];
+    support::FolderPart(path, folder);
+    support::WriteRegistryString(folder, "Path", HKEY_LOCAL_MACHINE, key);
+}
+
+}  // namespace script

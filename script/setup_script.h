@@ -1,0 +1,102 @@
+// The setup script format: the reading rules every reader of setup.dat and
+// of the uninstall record shares.
+//
+// The script is CR LF text. A section starts with a head line equal, over
+// the whole line and case-sensitively, to its bracketed name, and is followed
+// by a fixed number of value lines that are read unconditionally. Every other
+// line is skipped. A reader loops: NextLine, test it against its heads, and
+// on a match read that section's values with their limits.
+#pragma once
+
+#include <cstdint>
+
+#include "support/disk_file.h"
+
+namespace script {
+
+constexpr char kProjectNameHead[] = "[Project Name]";
+constexpr char kInstallToHead[] = "[Install To]";
+constexpr char kLocateInstallHead[] = "[LocateInstall]";
+constexpr char kActionHead[] = "[Action]";
+constexpr char kCopyFileHead[] = "[CopyFile]";
+constexpr char kRegistryHead[] = "[Registry]";
+constexpr char kRunFileHead[] = "[RunFile]";
+constexpr char kRunAndWaitFileHead[] = "[RunAndWaitFile]";
+constexpr char kCreateIconHead[] = "[CreateIcon]";
+constexpr char kMessageHead[] = "[Message]";
+constexpr char kInstallContainerHead[] = "[InstallContainer]";
+constexpr char kUninstallActionHead[] = "[UninstallAction]";
+
+// Characters taken per read; every buffer holds one more for the NUL.
+// Long: every line tested as a head, the [Message] text, the [Registry] root
+// word, type word and data, and each line copied into the uninstall record.
+constexpr uint32_t kLongLineLimit = 1000;
+// The optional line of [CreateIcon], [RunFile] and [RunAndWaitFile].
+constexpr uint32_t kOptionalLineLimit = 520;
+// Every other value line.
+constexpr uint32_t kValueLineLimit = 260;
+
+// One script opened for reading. A missing or unreadable script is not
+// reported: it reads as an empty one.
+class SetupScript {
+  public:
+    explicit SetupScript(const char* path);
+    SetupScript(const SetupScript&) = delete;
+    SetupScript& operator=(const SetupScript&) = delete;
+
+    bool IsOpen() const { return file_.IsOpen(); }
+    // Reads the next line to be tested as a head. False at the end.
+    bool NextLine();
+    // The line NextLine read last.
+    const char* Line() const { return line_; }
+    // Whether that line is exactly head.
+    bool AtHead(const char* head) const;
+    // Reads the next line as a value of the current section, whatever it
+    // holds, into buffer (limit + 1 bytes). A line longer than limit gives
+    // its first limit characters and its rest becomes the next line. Past
+    // the end the value is empty.
+    void ReadValue(char* buffer, uint32_t limit);
+    // Counts the lines equal to head in the whole script, then starts again
+    // from its first line.
+    int CountHeads(const char* head);
+
+  private:
+    support::DiskFile file_;
+    char line_[kLongLineLimit + 1];
+};
+
+// Whether any line of the script at path is exactly head.
+bool ScriptHasHead(const char* path, const char* head);
+
+// For the optional line of [CreateIcon], [RunFile] and [RunAndWaitFile]: the
+// caption after an exact "Optional - " prefix, or null when the line does
+// not mark an optional item (the item is then carried out at once).
+const char* OptionalCaption(const char* line);
+
+// Turns every backslash followed by a lower-case n into CR LF, in place.
+// No other escape exists.
+void UnescapeMessageText(char* text);
+// The icon flag of a [Message] kind word; 0 for an unknown word.
+unsigned MessageIconFlag(const char* kind);
+// Shows a [Message] section as its box: text unescaped, title "Installer",
+// the kind's icon, top-most, OK only.
+void ShowScriptMessage(char* text, const char* kind);
+
+// A [Registry] number datum: a signed decimal (leading white space, an
+// optional sign, digits up to the first non-digit; none gives 0), clamped
+// to the signed 32-bit range and returned as its two's-complement bits.
+uint32_t RegistryNumber(const char* data);
+
+// The five value lines of one [Registry] section, as written.
+struct RegistryItem {
+    char root[kLongLineLimit + 1];
+    char key[kValueLineLimit + 1];
+    char type[kLongLineLimit + 1];
+    char name[kValueLineLimit + 1];
+    char data[kLongLineLimit + 1];
+};
+
+// Reads the value lines after a [Registry] head.
+void ReadRegistryItem(SetupScript& script, RegistryItem* item);
+
+}  // namespace script
