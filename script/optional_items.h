@@ -1,0 +1,38 @@
+// The optional items of a script: shortcuts and programs marked "Optional - "
+// that the install worker sets aside for the finish page instead of carrying
+// them out. Paths are kept as written; placeholders are expanded when an item
+// is finally carried out.
+#pragma once
+
+#include <cstdint>
+
+#include "support/ptr_array.h"
+
+namespace script {
+
+struct OptionalIcon {
+    char link_path[260];
+    char target_path[260];
+    char arguments[260];
+    char caption[260];
+};
+
+struct OptionalRun {
+    char program_path[260];
+    char arguments[260];
+    uint8_t wait;  // 1 for [RunAndWaitFile]
+    char caption[260];
+};
+
+// Filled only by the install worker, complete before it sets WorkerDone, and
+// read by the finish stage afterwards. They own their records for the life
+// of the process.
+extern support::PtrArray OptionalIcons;
+extern support::PtrArray OptionalRuns;
+
+void AddOptionalIcon(const char* link_path, const char* target_path, const char* arguments,
+                     const char* caption);
+void AddOptionalRun(const char* program_path, const char* arguments, bool wait,
+                    const char* caption);
+
+}  // namespace script
