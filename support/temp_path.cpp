@@ -47,7 +47,7 @@ TempPath::TempPath(const char* prefix) {
 }
 
 TempPath::~TempPath() {
-    if (path_[0] != '\0') {
+    if (!keep_ && path_[0] != '\0') {
         fs::DeleteFileAt(path_);
     }
 }

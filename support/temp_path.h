@@ -18,9 +18,13 @@ public:
     TempPath& operator=(const TempPath&) = delete;
 
     const char* Path() const { return path_; }
+    // Leaves the file behind when the object goes, for a file handed on to
+    // someone else (a replacement that the next restart moves into place).
+    void Keep() { keep_ = true; }
 
 private:
     char path_[260];
+    bool keep_ = false;
 };
 
 // A fresh empty folder, deleted with everything in it when the object goes.

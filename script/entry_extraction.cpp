@@ -1,0 +1,24 @@
+// Entry extraction with the damaged-package message.
+#include "script/entry_extraction.h"
+
+#include <cstdio>
+
+#include "app/install_job.h"
+#include "support/message_box.h"
+#include "support/win32_values.h"
+
+namespace script {
+
+bool ExtractJobEntry(const char* entry_name, const char* target) {
+    if (app::CurrentJob != nullptr && app::CurrentJob->Archive().Extract(entry_name, target)) {
+        return true;
+    }
+    char text[support::kMaxPath + 80];
+    std::snprintf(text, sizeof text,
+                  "This installation appears to be corrupted. Error whilst installing '%s'.",
+                  entry_name);
+    support::ShowMessage(text, "Installer", support::kMbIconError);
+    return false;
+}
+
+}  // namespace script

@@ -1,0 +1,13 @@
+// Unpacking one entry of the install job's package to a file, for the actions
+// that need it (installed files, programs run straight from the package).
+#pragma once
+
+namespace script {
+
+// Extracts the entry from the package of app::CurrentJob over target. On
+// failure, with no job, or with the entry missing or damaged, shows
+// "This installation appears to be corrupted. Error whilst installing '%s'."
+// naming the entry, and returns false.
+bool ExtractJobEntry(const char* entry_name, const char* target);
+
+}  // namespace script

@@ -1,0 +1,29 @@
+// File operations carried out when Windows next starts: putting a new file in
+// place of one that is in use now, and deleting one that is in use now.
+//
+// NT-family systems take them through MoveFileExA with a delay until the
+// restart; the older consumer family reads the "[rename]" section of
+// WININIT.INI in the Windows folder instead. Which family is running is asked
+// through a replaceable query, so that both branches can be tested on one
+// system. File installation and the uninstaller both schedule through here.
+#pragma once
+
+namespace script {
+
+// Answers whether the running system belongs to the NT family.
+using PlatformQuery = bool (*)();
+
+// Replaces the platform query; nullptr restores the real one
+// (GetVersionExA). Returns the query in use before (nullptr for the real one).
+PlatformQuery SetPlatformQuery(PlatformQuery query);
+bool IsNtPlatform();
+
+// At the next restart: delete target, then move source to target.
+void ScheduleReplaceAtRestart(const char* source, const char* target);
+// At the next restart: delete path.
+void ScheduleDeleteAtRestart(const char* path);
+
+// "<Windows>\WININIT.INI", expanded, into a 260-byte buffer.
+void WininitPath(char* path);
+
+}  // namespace script
