@@ -85,7 +85,6 @@ void HandleMessage(SetupScript& script, RunState& run) {
     char text[kLongLineLimit + 1];
     char kind[kValueLineLimit + 1];
     script.ReadValue(text, kLongLineLimit);
-    UnescapeMessageText(text);
     script.ReadValue(kind, kValueLineLimit);
     run.actions.ShowMessage(text, kind);
 }

@@ -22,6 +22,7 @@ public:
     virtual void CreateShortcut(const char* link_path, const char* target,
                                 const char* arguments) = 0;
     virtual void LaunchFile(const char* program, const char* arguments, bool wait) = 0;
+    // Shows a [Message] section: text as written (escapes still in it).
     virtual void ShowMessage(char* text, const char* kind) = 0;
     virtual void WriteUninstallRecord() = 0;
     virtual void RegisterQueuedDlls() = 0;

@@ -116,7 +116,7 @@ TEST_F(InstallWorkerTest, CarriesOutSectionsInFileOrder) {
                   "app path <System>\\b.dll",
                   "record",
                   "run and wait <Destination>\\tool.exe --first",
-                  "message Done.\r\nThanks. Information",
+                  "message Done.\\nThanks. Information",
                   "register dlls",
               }),
               actions_.calls);

@@ -1,0 +1,16 @@
+// The install worker as the program runs it: its thread body, bound to the
+// real file, registry, program, shortcut and record operations.
+#pragma once
+
+#include "script/install_worker.h"
+#include "support/worker_thread.h"
+
+namespace script {
+
+// Carries out the job's setup.dat; the thread argument is not used.
+void InstallWorkerBody(support::WorkerThread* worker);
+
+// Whether the process command line holds the "<Silent>" marker.
+bool IsSilentInstall();
+
+}  // namespace script

@@ -1,0 +1,73 @@
+// Record names, the script copy and the previous-folder lookup.
+#include "uninstall/uninstall_record.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "script/folder_placeholders.h"
+#include "support/disk_file.h"
+#include "support/text.h"
+#include "support/win32_values.h"
+
+namespace uninstall {
+
+namespace {
+
+constexpr uint32_t kLineLimit = 1000;
+const char kInstallToHead[] = "[Install To]";
+
+void NamedRecordPath(const char* pattern, char* path) {
+    std::snprintf(path, support::kMaxPath, pattern, app::ProjectName);
+    script::ExpandFolderPlaceholders(path);
+}
+
+bool WriteLine(support::DiskFile& file, const char* line) {
+    return file.Write(line, static_cast<uint32_t>(std::strlen(line))) && file.Write("\r\n", 2);
+}
+
+}  // namespace
+
+void RecordPath(char* path) {
+    NamedRecordPath("<System>VornakUninstall-%s.dat", path);
+}
+
+void RecordBitmapPath(char* path) {
+    NamedRecordPath("<System>VornakUninstall-%s.bmp", path);
+}
+
+bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder) {
+    support::DiskFile script(script_path, support::kGenericRead, support::kOpenExisting, false, true);
+    if (!script.IsOpen()) {
+        return false;
+    }
+    support::DiskFile record(record_path, support::kGenericWrite, support::kCreateAlways, false,
+                             true);
+    if (!record.IsOpen()) {
+        return false;
+    }
+    char line[kLineLimit + 1];
+    while (script.ReadLine(line, kLineLimit)) {
+        WriteLine(record, line);
+        if (std::strcmp(line, kInstallToHead) == 0) {
+            // The proposed folder gives way to the one actually used.
+            script.ReadLine(line, kLineLimit);
+            WriteLine(record, folder);
+        }
+    }
+    return true;
+}
+
+void ReadPreviousInstallFolder() {
+    char path[support::kMaxPath];
+    RecordPath(path);
+    support::DiskFile record(path, support::kGenericRead, support::kOpenExisting, false, true);
+    char line[kLineLimit + 1];
+    while (record.ReadLine(line, kLineLimit)) {
+        if (std::strcmp(line, kInstallToHead) == 0 && record.ReadLine(line, kLineLimit)) {
+            support::CopyText(app::DestinationFolder, line);
+        }
+    }
+}
+
+}  // namespace uninstall

@@ -1,0 +1,36 @@
+// The uninstall record: what an installation leaves behind so that the stub,
+// copied into the system folder, can later remove it.
+//
+//   <System>VornakUninstall.exe          the stub, shared by every project
+//   <System>VornakUninstall-NAME.dat     the script, with the folder chosen
+//   <System>VornakUninstall-NAME.bmp     the banner
+//   HKLM\...\Uninstall\NAME              the entry in the list of programs
+#pragma once
+
+namespace uninstall {
+
+// Writes the record the first time it is called in a run; later calls do
+// nothing, even when the first one failed half-way. With no project name
+// nothing is written: the files and the registry key would have no name.
+void WriteUninstallRecord();
+
+// "<System>VornakUninstall-NAME.dat" for ProjectName, expanded (260 bytes).
+void RecordPath(char* path);
+// "<System>VornakUninstall-NAME.bmp" for ProjectName, expanded (260 bytes).
+void RecordBitmapPath(char* path);
+
+// Copies the folder written after the last "[Install To]" of the project's
+// existing record into DestinationFolder; nothing happens without a record.
+// A line too long for the folder buffer is cut to fit.
+void ReadPreviousInstallFolder();
+
+// Copies the script line by line into the record file, writing folder in
+// place of the line after every "[Install To]". Returns false when either
+// file cannot be opened.
+bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder);
+
+// Resets the written-once flag (tests run several installations in one
+// process).
+void ForgetRecordWritten();
+
+}  // namespace uninstall
