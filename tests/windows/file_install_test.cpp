@@ -1,0 +1,248 @@
+// File installation against real files: the version rule, targets in use,
+// damaged entries, the disk-full box and self-registration.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "script/file_version.h"
+#include "script/self_registration.h"
+#include "support/message_box.h"
+#include "support/text.h"
+#include "support/win32_values.h"
+#include "tests/support_lib/message_capture.h"
+#include "tests/support_lib/scratch.h"
+#include "tests/windows/action_fixtures.h"
+
+using testing_support::CopyFixture;
+using testing_support::CountInsFiles;
+using testing_support::CurrentTestJob;
+using testing_support::FileExists;
+using testing_support::FixturePath;
+using testing_support::HeldFile;
+using testing_support::Install;
+using testing_support::InstallResult;
+using testing_support::MessageCapture;
+using testing_support::ReadAll;
+using testing_support::Scratch;
+using testing_support::WriteAll;
+
+namespace {
+
+class FileInstall : public ::testing::Test {
+  protected:
+    FileInstall()
+        : job_({FixturePath("app_v150.exe"), FixturePath("app_v200.exe"),
+                FixturePath("app_plain.exe"), FixturePath("self_register.dll")}) {
+        app::RebootNeeded = false;
+        script::SelfRegisterList.ClearAll();
+    }
+    ~FileInstall() override {
+        app::RebootNeeded = false;
+        script::SelfRegisterList.ClearAll();
+        app::DestinationFolder[0] = '\0';
+    }
+
+    Scratch scratch_;
+    MessageCapture capture_;
+    CurrentTestJob job_;
+};
+
+TEST(FileVersion, ReadsTheFixedVersionOrZero) {
+    uint32_t ms = 7;
+    uint32_t ls = 7;
+    script::ReadFileVersion(FixturePath("app_v150.exe").c_str(), &ms, &ls);
+    EXPECT_EQ(0x00010005u, ms);
+    EXPECT_EQ(0u, ls);
+    script::ReadFileVersion(FixturePath("app_plain.exe").c_str(), &ms, &ls);
+    EXPECT_EQ(0u, ms + ls);
+    ms = ls = 7;
+    script::ReadFileVersion(FixturePath("missing.exe").c_str(), &ms, &ls);
+    EXPECT_EQ(0u, ms + ls);
+
+    EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("self_register.dll").c_str()));
+    EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("app_v200.exe").c_str()));
+    EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("missing.dll").c_str()));
+}
+
+// One row of the version rule: what is at the target beforehand ("" for
+// nothing, "text" for a file without a version resource), what the package
+// brings, and whether the target ends up holding the package's file.
+struct VersionCase {
+    const char* existing;
+    const char* incoming;
+    bool replaced;
+};
+
+TEST_F(FileInstall, VersionRuleDecidesWhetherTheTargetIsReplaced) {
+    const VersionCase cases[] = {
+        {"", "app_v150.exe", true},                // nothing there yet
+        {"app_v200.exe", "app_v150.exe", false},   // newer file kept
+        {"app_v150.exe", "app_v200.exe", true},    // older file replaced
+        {"app_v150.exe", "app_plain.exe", false},  // no version counts as 0/0
+        {"text", "app_plain.exe", true},           // neither has a version
+    };
+    int index = 0;
+    int temporary_files = CountInsFiles();
+    for (const VersionCase& row : cases) {
+        SCOPED_TRACE(std::string(row.existing) + " <- " + row.incoming);
+        std::string target = scratch_.PathOf("case" + std::to_string(index++) + "\\app.exe");
+        if (row.existing[0] != '\0') {
+            CreateDirectoryA(target.substr(0, target.rfind('\\')).c_str(), nullptr);
+        }
+        if (std::string(row.existing) == "text") {
+            WriteAll(target, "old unversioned bytes");
+        } else if (row.existing[0] != '\0') {
+            ASSERT_TRUE(CopyFixture(row.existing, target));
+        }
+        std::string before = ReadAll(target);
+
+        InstallResult result = Install(row.incoming, target);
+        EXPECT_FALSE(result.abort);
+        EXPECT_EQ(row.replaced ? ReadAll(FixturePath(row.incoming)) : before, ReadAll(target));
+    }
+    EXPECT_TRUE(capture_.Messages().empty());
+    EXPECT_FALSE(app::RebootNeeded);
+    EXPECT_EQ(temporary_files, CountInsFiles());
+}
+
+TEST_F(FileInstall, ReadOnlyOlderTargetIsMadeWritableAndReplaced) {
+    std::string target = scratch_.PathOf("app.exe");
+    ASSERT_TRUE(CopyFixture("app_v150.exe", target));
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_FALSE(Install("app_v200.exe", target).abort);
+    EXPECT_EQ(ReadAll(FixturePath("app_v200.exe")), ReadAll(target));
+    EXPECT_EQ(0u, GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(capture_.Messages().empty());
+}
+
+TEST_F(FileInstall, ExpandsTheTargetAndCreatesItsFolders) {
+    support::CopyText(app::DestinationFolder, scratch_.Folder().c_str());
+    InstallResult result = Install("app_v150.exe", "<Destination>\\bin\\tools\\app.exe");
+    EXPECT_FALSE(result.abort);
+    EXPECT_EQ(scratch_.PathOf("bin\\tools\\app.exe"), result.target);
+    EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(result.target));
+}
+
+TEST_F(FileInstall, DamagedOrMissingEntryAbortsWithItsMessage) {
+    std::string target = scratch_.PathOf("gone.exe");
+    EXPECT_TRUE(Install("not_in_package.exe", target).abort);
+    ASSERT_EQ(1u, capture_.Messages().size());
+    EXPECT_EQ(
+        "This installation appears to be corrupted. Error whilst installing "
+        "'not_in_package.exe'.",
+        capture_.Messages()[0].text);
+    EXPECT_EQ("Installer", capture_.Messages()[0].caption);
+    EXPECT_EQ(support::kMbIconError, capture_.Messages()[0].flags);
+    EXPECT_FALSE(FileExists(target));
+}
+
+TEST_F(FileInstall, TargetInUseWithTheSameVersionIsLeftAlone) {
+    std::string target = scratch_.PathOf("app.exe");
+    ASSERT_TRUE(CopyFixture("app_v150.exe", target));
+    int temporary_files = CountInsFiles();
+    HeldFile held(target);
+    ASSERT_TRUE(held.Holding());
+
+    EXPECT_FALSE(Install("app_v150.exe", target).abort);
+    EXPECT_FALSE(app::RebootNeeded);
+    EXPECT_TRUE(capture_.Messages().empty());
+    EXPECT_EQ(temporary_files, CountInsFiles());
+}
+
+// The box of a failed copy, answered by a test: the first answer may first
+// remove what made the copy fail.
+struct DiskFullScript {
+    static std::vector<std::string> texts;
+    static std::vector<unsigned> flags;
+    static std::string blocking_folder;
+    static int Answer(const char* text, const char* caption, unsigned box_flags) {
+        EXPECT_STREQ("Installer", caption);
+        texts.push_back(text);
+        flags.push_back(box_flags);
+        if (blocking_folder.empty()) {
+            return support::kIdCancel;
+        }
+        RemoveDirectoryA(blocking_folder.c_str());
+        blocking_folder.clear();
+        return support::kIdRetry;
+    }
+};
+std::vector<std::string> DiskFullScript::texts;
+std::vector<unsigned> DiskFullScript::flags;
+std::string DiskFullScript::blocking_folder;
+
+TEST_F(FileInstall, FailedCopyAsksRetryOrCancelWithCancelAsDefault) {
+    // A folder where the file should go makes the copy fail for a reason
+    // other than the file being in use.
+    std::string target = scratch_.PathOf("blocked.exe");
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    DiskFullScript::texts.clear();
+    DiskFullScript::flags.clear();
+    support::MessagePresenter previous = support::SetMessagePresenter(&DiskFullScript::Answer);
+
+    DiskFullScript::blocking_folder.clear();
+    InstallResult cancelled = Install("app_v150.exe", target);
+    DiskFullScript::blocking_folder = target;
+    InstallResult retried = Install("app_v150.exe", target);
+    support::SetMessagePresenter(previous);
+
+    EXPECT_TRUE(cancelled.abort);
+    EXPECT_FALSE(retried.abort);
+    EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(target));
+    ASSERT_EQ(2u, DiskFullScript::texts.size());
+    EXPECT_EQ("Cannot install '" + target + "', disk might be full.", DiskFullScript::texts[0]);
+    EXPECT_EQ(0x115u, DiskFullScript::flags[0]);
+    EXPECT_EQ(DiskFullScript::texts[0], DiskFullScript::texts[1]);
+}
+
+// Each call of the fixture library's exports appends a byte beside it.
+size_t RegisterCalls(const std::string& library) {
+    return ReadAll(library + ".register").size();
+}
+
+TEST_F(FileInstall, SelfRegistrationRunsOncePerQueuedFileEvenAfterAnAbort) {
+    std::string first = scratch_.PathOf("first.dll");
+    std::string second = scratch_.PathOf("sub\\second.dll");
+    EXPECT_FALSE(Install("self_register.dll", first).abort);
+    EXPECT_FALSE(Install("app_v150.exe", scratch_.PathOf("app.exe")).abort);
+    EXPECT_FALSE(Install("self_register.dll", second).abort);
+    EXPECT_TRUE(Install("not_in_package.dll", scratch_.PathOf("third.dll")).abort);
+
+    ASSERT_EQ(2, script::SelfRegisterList.Count());
+    EXPECT_EQ(first, script::SelfRegisterList.At(0));
+    EXPECT_EQ(second, script::SelfRegisterList.At(1));
+    // Nothing is registered before the end of the install.
+    EXPECT_EQ(0u, RegisterCalls(first));
+
+    script::RegisterQueuedDlls();
+    EXPECT_EQ(1u, RegisterCalls(first));
+    EXPECT_EQ(1u, RegisterCalls(second));
+    EXPECT_EQ(0, script::SelfRegisterList.Count());
+    script::RegisterQueuedDlls();
+    EXPECT_EQ(1u, RegisterCalls(first));
+}
+
+TEST_F(FileInstall, KeptNewerLibraryIsStillQueued) {
+    std::string target = scratch_.PathOf("lib.dll");
+    ASSERT_TRUE(CopyFixture("self_register.dll", target));
+    // The package's file has no version, so the library stays.
+    EXPECT_FALSE(Install("app_plain.exe", target).abort);
+    EXPECT_EQ(ReadAll(FixturePath("self_register.dll")), ReadAll(target));
+    EXPECT_EQ(1, script::SelfRegisterList.Count());
+}
+
+TEST_F(FileInstall, QueuedFileThatCannotLoadIsSkipped) {
+    std::string fake = scratch_.PathOf("fake.dll");
+    WriteAll(fake, "not a library");
+    script::SelfRegisterList.AppendCopy(fake.c_str());
+    script::RegisterQueuedDlls();
+    EXPECT_EQ(0, script::SelfRegisterList.Count());
+    EXPECT_TRUE(capture_.Messages().empty());
+}
+
+}  // namespace
