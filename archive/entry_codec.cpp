@@ -20,8 +20,7 @@ enum class Outcome { kSuccess, kReadFailure, kWriteFailure };
 
 constexpr uint32_t kDecodeSlack = 5000;
 
-void ReportFailure(bool compressing, Outcome outcome, const char* source,
-                   const char* destination) {
+void ReportFailure(bool compressing, Outcome outcome, const char* source, const char* destination) {
     const char* format = nullptr;
     if (compressing) {
         format = outcome == Outcome::kReadFailure
@@ -93,10 +92,8 @@ Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t ex
     if (source.Read(buffers.input, length) != length) {
         return Outcome::kReadFailure;
     }
-    unsigned int out_length = static_cast<unsigned int>(output_size);
-    int result = BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(buffers.output), &out_length,
-                                            reinterpret_cast<char*>(buffers.input), length, 0, 0);
-    if (result != BZ_OK) {
+    uint32_t out_length = static_cast<uint32_t>(output_size);
+    if (!DecompressBuffer(buffers.input, length, buffers.output, &out_length)) {
         return Outcome::kWriteFailure;
     }
     return destination.Write(buffers.output, out_length) ? Outcome::kSuccess
@@ -114,6 +111,16 @@ bool CompressBuffer(const uint8_t* input, uint32_t length, uint8_t* output, uint
     int result = BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(output), &produced,
                                           const_cast<char*>(reinterpret_cast<const char*>(input)),
                                           length, 9, 0, 30);
+    *out_length = produced;
+    return result == BZ_OK;
+}
+
+bool DecompressBuffer(const uint8_t* input, uint32_t length, uint8_t* output,
+                      uint32_t* out_length) {
+    unsigned int produced = *out_length;
+    int result = BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(output), &produced,
+                                            const_cast<char*>(reinterpret_cast<const char*>(input)),
+                                            length, 0, 0);
     *out_length = produced;
     return result == BZ_OK;
 }

@@ -31,4 +31,9 @@ uint64_t CompressionBound(uint64_t size);
 // bytes; *out_length gets the stream length. Returns false when libbz2 fails.
 bool CompressBuffer(const uint8_t* input, uint32_t length, uint8_t* output, uint32_t* out_length);
 
+// One-shot decoding of a whole bzip2 stream into a caller's buffer of
+// *out_length bytes; *out_length gets the decoded length. Returns false for a
+// corrupt stream or one that decodes to more than the buffer holds.
+bool DecompressBuffer(const uint8_t* input, uint32_t length, uint8_t* output, uint32_t* out_length);
+
 }  // namespace archive
