@@ -1,0 +1,221 @@
+// vornak-pack: command line, name rules, building (byte for byte what pack
+// mode writes, whatever the thread count), failures that leave the output
+// alone, and the inspection commands against damaged packages.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "archive/pack_mode.h"
+#include "archive/package_archive.h"
+#include "archive/package_format.h"
+#include "support/folders.h"
+#include "support/win32_values.h"
+#include "tests/host/vornak_pack_fixture.h"
+#include "tests/support_lib/message_capture.h"
+#include "tests/support_lib/scratch.h"
+#include "tools/vornak-pack/command_line.h"
+#include "tools/vornak-pack/host_path.h"
+#include "tools/vornak-pack/package_builder.h"
+#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/parallel_compressor.h"
+#include "tools/vornak-pack/tool_messages.h"
+
+using testing_support::MessageCapture;
+using testing_support::ReadAll;
+using testing_support::SampleBytes;
+using testing_support::WriteAll;
+using vornak_pack::Action;
+using vornak_pack::BuildPackage;
+using vornak_pack::BuildRequest;
+using vornak_pack::BuildSummary;
+using vornak_pack::Command;
+using vornak_pack::PackInput;
+using vornak_pack::ParseCommandLine;
+using vornak_pack_testing::HostScratch;
+
+namespace {
+
+bool Parse(const std::vector<std::string>& args, Command* command, std::string* error = nullptr) {
+    std::string ignored;
+    return ParseCommandLine(args, command, error != nullptr ? error : &ignored);
+}
+
+std::string ParseError(const std::vector<std::string>& args) {
+    Command command;
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine(args, &command, &error));
+    return error;
+}
+
+}  // namespace
+
+TEST(VornakPackCommandLine, CreateTakesStubJobsNamesAndFilesInOrder) {
+    Command command;
+    ASSERT_TRUE(Parse({"create", "--stub", "s.exe", "-j", "3", "out.exe", "dir/setup.dat", "--name",
+                       "Readme.txt", "docs/readme.md", "b.bin"},
+                      &command));
+    EXPECT_EQ(Action::kCreate, command.action);
+    EXPECT_EQ("out.exe", command.package);
+    EXPECT_EQ("s.exe", command.stub);
+    EXPECT_EQ(3u, command.jobs);
+    ASSERT_EQ(3u, command.inputs.size());
+    EXPECT_EQ("dir/setup.dat", command.inputs[0].path);
+    EXPECT_EQ("setup.dat", command.inputs[0].name);
+    EXPECT_EQ("docs/readme.md", command.inputs[1].path);
+    EXPECT_EQ("Readme.txt", command.inputs[1].name);
+    EXPECT_EQ("b.bin", command.inputs[2].name);
+}
+
+TEST(VornakPackCommandLine, GluedValuesAndTheEndOfOptions) {
+    Command command;
+    ASSERT_TRUE(Parse({"create", "--stub=s.exe", "-j2", "out.exe", "--", "-odd-name"}, &command));
+    EXPECT_EQ("s.exe", command.stub);
+    EXPECT_EQ(2u, command.jobs);
+    ASSERT_EQ(1u, command.inputs.size());
+    EXPECT_EQ("-odd-name", command.inputs[0].name);
+
+    ASSERT_TRUE(Parse({"extract", "--directory=out", "p.exe", "setup.dat", "a.txt"}, &command));
+    EXPECT_EQ("out", command.folder);
+    EXPECT_EQ((std::vector<std::string>{"setup.dat", "a.txt"}), command.names);
+    ASSERT_TRUE(Parse({"extract", "p.exe"}, &command));
+    EXPECT_EQ(".", command.folder);
+    EXPECT_TRUE(command.names.empty());
+    EXPECT_EQ(0u, command.jobs);
+}
+
+TEST(VornakPackCommandLine, EachActionTakesItsOwnOperands) {
+    Command command;
+    ASSERT_TRUE(Parse({"stub", "p.exe", "bare.exe"}, &command));
+    EXPECT_EQ(Action::kStub, command.action);
+    EXPECT_EQ("bare.exe", command.destination);
+    ASSERT_TRUE(Parse({"verify", "p.exe"}, &command));
+    EXPECT_EQ(Action::kVerify, command.action);
+    ASSERT_TRUE(Parse({"add", "p.exe", "x"}, &command));
+    EXPECT_EQ(Action::kAdd, command.action);
+    ASSERT_TRUE(Parse({"--help"}, &command));
+    EXPECT_EQ(Action::kHelp, command.action);
+    ASSERT_TRUE(Parse({"--version"}, &command));
+    EXPECT_EQ(Action::kVersion, command.action);
+}
+
+TEST(VornakPackCommandLine, RefusesWhatMakesNoSense) {
+    EXPECT_EQ("unknown command 'pack'", ParseError({"pack", "x"}));
+    EXPECT_EQ("unknown option '--fast'", ParseError({"create", "--fast", "o", "f"}));
+    EXPECT_EQ("'--stub' does not go with 'add'", ParseError({"add", "--stub", "s", "o", "f"}));
+    EXPECT_EQ("'-j' does not go with 'list'", ParseError({"list", "-j", "2", "p"}));
+    EXPECT_EQ("'--stub' needs a value", ParseError({"create", "o", "f", "--stub"}));
+    EXPECT_EQ("--name x is not followed by a file",
+              ParseError({"create", "o", "f", "--name", "x"}));
+    EXPECT_EQ("wrong number of arguments", ParseError({"create", "o"}));
+    EXPECT_EQ("wrong number of arguments", ParseError({"list", "a", "b"}));
+    EXPECT_EQ("wrong number of arguments", ParseError({"stub", "a"}));
+    EXPECT_NE(std::string::npos, ParseError({"create", "-j0", "o", "f"}).find("1 to 64"));
+    EXPECT_NE(std::string::npos, ParseError({"create", "-j", "65", "o", "f"}).find("1 to 64"));
+    Command command;
+    EXPECT_FALSE(Parse({}, &command));
+}
+
+TEST(VornakPackNames, EntryNamesMustBeWindowsFileNamesThatFitTheDirectory) {
+    EXPECT_EQ("", vornak_pack::EntryNameProblem("Setup.dat"));
+    EXPECT_EQ("", vornak_pack::EntryNameProblem(std::string(254, 'a')));
+    EXPECT_NE("", vornak_pack::EntryNameProblem(std::string(255, 'a')));
+    EXPECT_NE("", vornak_pack::EntryNameProblem(""));
+    EXPECT_NE("", vornak_pack::EntryNameProblem(".."));
+    for (const char* bad : {"a\\b", "a/b", "c:x", "a*", "q?", "say\"", "<x>", "a|b", "tab\there"}) {
+        EXPECT_NE("", vornak_pack::EntryNameProblem(bad)) << bad;
+    }
+    EXPECT_TRUE(vornak_pack::IsAsciiName("plain name.txt"));
+    EXPECT_FALSE(vornak_pack::IsAsciiName("caf\xC3\xA9.txt"));
+}
+
+TEST(VornakPackPaths, LinuxPathsReachTheCoreWithBackslashes) {
+    char core[support::kMaxPath];
+    ASSERT_TRUE(vornak_pack::ToCorePath("/tmp/a b/c.exe", core));
+    EXPECT_STREQ("\\tmp\\a b\\c.exe", core);
+
+    MessageCapture capture;
+    EXPECT_FALSE(vornak_pack::ToCorePath("/tmp/odd\\name", core));
+    EXPECT_FALSE(vornak_pack::ToCorePath("/" + std::string(259, 'x'), core));
+    EXPECT_FALSE(vornak_pack::ToCorePath("", core));
+    ASSERT_EQ(3u, capture.Messages().size());
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("backslash"));
+    EXPECT_NE(std::string::npos, capture.Messages()[1].text.find("259 characters"));
+    EXPECT_EQ(vornak_pack::kToolCaption, capture.Messages()[0].caption);
+    EXPECT_EQ(support::kMbIconError, capture.Messages()[0].flags);
+
+    EXPECT_EQ("c.exe", vornak_pack::HostFileName("/tmp/c.exe"));
+    EXPECT_EQ("c.exe", vornak_pack::HostFileName("c.exe"));
+    EXPECT_EQ("/tmp", vornak_pack::HostFolderOf("/tmp/c.exe"));
+    EXPECT_EQ("/", vornak_pack::HostFolderOf("/c.exe"));
+    EXPECT_EQ(".", vornak_pack::HostFolderOf("c.exe"));
+}
+
+TEST(VornakPackMessages, ConsoleLinesSpeakLinuxPaths) {
+    EXPECT_EQ("vornak-pack: error: no files to pack",
+              vornak_pack::ConsoleLine("no files to pack", "vornak-pack", support::kMbIconError));
+    EXPECT_EQ("vornak-pack: warning: odd",
+              vornak_pack::ConsoleLine("odd", "vornak-pack", support::kMbIconWarning));
+    EXPECT_EQ("vornak-pack: Disk Write Error: Unable to write to '/tmp/x.exe'",
+              vornak_pack::ConsoleLine("Unable to write to '\\tmp\\x.exe'", "Disk Write Error",
+                                       support::kMbIconInformation));
+}
+
+TEST(VornakPackCompressor, DeliversInInputOrderWhateverTheThreadCount) {
+    HostScratch scratch;
+    std::vector<PackInput> inputs;
+    for (int i = 0; i < 12; ++i) {
+        std::string name = "f" + std::to_string(i);
+        // Sizes that finish out of order: large ones first.
+        WriteAll(scratch.CorePath(name), SampleBytes(static_cast<size_t>(60000 - 5000 * i), i));
+        inputs.push_back({scratch.Path(name), name});
+    }
+    for (unsigned jobs : {1u, 2u, 3u, 8u}) {
+        std::vector<size_t> order;
+        std::vector<uint32_t> sizes;
+        ASSERT_TRUE(vornak_pack::CompressInOrder(
+            inputs, jobs, [&](size_t index, const vornak_pack::CompressedEntry& entry) {
+                order.push_back(index);
+                sizes.push_back(entry.uncompressed_size);
+                return true;
+            }));
+        ASSERT_EQ(12u, order.size()) << jobs;
+        for (size_t i = 0; i < order.size(); ++i) {
+            EXPECT_EQ(i, order[i]);
+            EXPECT_EQ(60000u - 5000u * i, sizes[i]);
+        }
+    }
+}
+
+TEST(VornakPackCompressor, StopsAtAMissingFileAndWhenTheSinkSaysSo) {
+    HostScratch scratch;
+    WriteAll(scratch.CorePath("a"), "aaa");
+    std::vector<PackInput> inputs = {{scratch.Path("a"), "a"},
+                                     {scratch.Path("missing"), "missing"},
+                                     {scratch.Path("a"), "again"}};
+    MessageCapture capture;
+    size_t delivered = 0;
+    auto count = [&](size_t, const vornak_pack::CompressedEntry&) { return ++delivered > 0; };
+    EXPECT_FALSE(vornak_pack::CompressInOrder(inputs, 2, count));
+    EXPECT_EQ(1u, delivered);
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("missing"));
+
+    delivered = 0;
+    inputs[1] = inputs[0];
+    EXPECT_FALSE(vornak_pack::CompressInOrder(
+        inputs, 2, [&](size_t, const vornak_pack::CompressedEntry&) { return ++delivered < 2; }));
+    EXPECT_EQ(2u, delivered);
+}
+
+TEST(VornakPackCompressor, AnEmptyFileBecomesTheEmptyStream) {
+    HostScratch scratch;
+    WriteAll(scratch.CorePath("empty"), "");
+    vornak_pack::CompressedEntry entry = vornak_pack::CompressInput({scratch.Path("empty"), "e"});
+    EXPECT_EQ("", entry.error);
+    EXPECT_EQ(14u, entry.data.size());
+    EXPECT_EQ(0u, entry.uncompressed_size);
+    EXPECT_EQ("BZh9", std::string(entry.data.begin(), entry.data.begin() + 4));
+}

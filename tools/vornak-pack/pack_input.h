@@ -1,0 +1,32 @@
+// The files to pack: where each comes from, the entry name it gets, and the
+// rules a name must meet before anything is compressed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vornak_pack {
+
+struct PackInput {
+    std::string path;  // Linux path of the file
+    std::string name;  // entry name; the file name unless given otherwise
+};
+
+// Why name cannot be an entry name, or the empty text when it can. Entry
+// names become Windows file names when the installer extracts them, and the
+// directory stores their length, NUL included, in one byte.
+std::string EntryNameProblem(const std::string& name);
+
+// Whether name is plain ASCII. Windows reads entry names in its ANSI code
+// page, so other bytes may come out as other characters there.
+bool IsAsciiName(const std::string& name);
+
+// The largest file a package can hold: packages end below 2 GiB, because the
+// core seeks with signed 32-bit offsets.
+constexpr uint64_t kLargestInput = 0x7FFFFFFFu;
+
+// Reads a whole regular file. Returns false with the reason in error.
+bool LoadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error);
+
+}  // namespace vornak_pack

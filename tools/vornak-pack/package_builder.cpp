@@ -1,0 +1,236 @@
+// Package building in a temporary file, committed by rename.
+#include "tools/vornak-pack/package_builder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "archive/package_archive.h"
+#include "support/text.h"
+#include "tools/vornak-pack/host_path.h"
+#include "tools/vornak-pack/parallel_compressor.h"
+#include "tools/vornak-pack/tool_messages.h"
+
+namespace vornak_pack {
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// Entry names are looked up without regard to case, so two that differ only
+// in case are the same name to the installer.
+bool CheckNames(const std::vector<PackInput>& inputs) {
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        std::string problem = EntryNameProblem(inputs[i].name);
+        if (!problem.empty()) {
+            ReportError(problem);
+            return false;
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (support::EqualsIgnoringCase(inputs[i].name.c_str(), inputs[j].name.c_str())) {
+                ReportError("two files would be packed as " + Quoted(inputs[i].name) + " (" +
+                            inputs[j].path + " and " + inputs[i].path +
+                            "); the installer would find only one of them");
+                return false;
+            }
+        }
+        if (!IsAsciiName(inputs[i].name)) {
+            ReportWarning(Quoted(inputs[i].name) +
+                          " is not plain ASCII; Windows reads entry names in its ANSI code page");
+        }
+    }
+    return true;
+}
+
+// A file beside the output that becomes the output on Commit, and is
+// removed otherwise.
+class TempOutput {
+  public:
+    ~TempOutput() {
+        if (!path_.empty() && !committed_) {
+            unlink(path_.c_str());
+        }
+    }
+
+    bool Create(const std::string& output) {
+        std::string folder = HostFolderOf(output);
+        std::string pattern = (folder == "/" ? "" : folder) + "/.vornak-pack-XXXXXX";
+        int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            ReportError("cannot create a file in " + folder + ": " + std::strerror(errno));
+            return false;
+        }
+        close(fd);
+        path_ = pattern;
+        return true;
+    }
+
+    bool Commit(const std::string& output, mode_t mode) {
+        int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        bool ok = fd >= 0 && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+        if (fd >= 0) {
+            close(fd);
+        }
+        if (!ok || rename(path_.c_str(), output.c_str()) != 0) {
+            ReportError("cannot write " + output + ": " + std::strerror(errno));
+            return false;
+        }
+        committed_ = true;
+        return true;
+    }
+
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+    bool committed_ = false;
+};
+
+bool CopyWholeFile(const std::string& source, const std::string& destination) {
+    int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        ReportError("cannot open " + source + ": " + std::strerror(errno));
+        return false;
+    }
+    int out = open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    std::vector<char> buffer(1 << 20);
+    bool ok = out >= 0;
+    while (ok) {
+        ssize_t got = read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        ok = write(out, buffer.data(), static_cast<size_t>(got)) == got;
+    }
+    if (!ok) {
+        ReportError("cannot copy " + source + ": " + std::strerror(errno));
+    }
+    close(in);
+    if (out >= 0) {
+        close(out);
+    }
+    return ok;
+}
+
+// What the package held before anything is appended: a stub with no
+// entries for a new package, the whole existing package when appending.
+bool CheckStartingPoint(const BuildRequest& request, const archive::PackageArchive& package) {
+    bool is_package = package.ValidationResult() == archive::Validation::kValid;
+    if (!request.append) {
+        if (is_package) {
+            ReportError(request.stub + " is already a package (" +
+                        std::to_string(package.EntryCount()) +
+                        " entries); use 'add' to append to it, or 'stub' to take its bare stub");
+            return false;
+        }
+        return true;
+    }
+    if (!is_package && package.StubLength() > 0) {
+        ReportWarning(request.output + " is not a package yet; all of its " +
+                      std::to_string(package.StubLength()) + " bytes become the stub");
+    }
+    for (const PackInput& input : request.inputs) {
+        if (package.FindEntry(input.name.c_str())) {
+            ReportError(request.output + " already holds an entry " + Quoted(input.name) +
+                        "; the installer would find only the first of the two");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AppendInputs(const BuildRequest& request, archive::PackageArchive* package) {
+    return CompressInOrder(
+        request.inputs, request.jobs, [&](size_t index, const CompressedEntry& entry) {
+            return package->AppendEntryData(request.inputs[index].name.c_str(), entry.data.data(),
+                                            static_cast<uint32_t>(entry.data.size()),
+                                            entry.uncompressed_size);
+        });
+}
+
+// Reads the finished file back as the installer would: a failed write at
+// close, which the archive cannot return, shows up here.
+bool ReadBack(const char* core_path, uint32_t expected_entries, BuildSummary* summary) {
+    archive::PackageArchive package(core_path, false);
+    if (package.ValidationResult() != archive::Validation::kValid ||
+        static_cast<uint32_t>(package.EntryCount()) != expected_entries) {
+        ReportError(std::string("the package did not read back whole: ") +
+                    archive::DescribeValidation(package.ValidationResult()));
+        return false;
+    }
+    summary->entry_count = expected_entries;
+    summary->stub_length = package.StubLength();
+    return true;
+}
+
+mode_t NewFileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary) {
+    struct stat existing;
+    mode_t mode = NewFileMode();
+    if (request.append) {
+        if (stat(request.output.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+            ReportError(request.output + " is not a file; 'create' makes a new package");
+            return false;
+        }
+        mode = existing.st_mode & 07777;
+    }
+    char core_path[support::kMaxPath];
+    const std::string& start = request.append ? request.output : request.stub;
+    if (!temp->Create(request.output) || !ToCorePath(temp->Path(), core_path) ||
+        (!start.empty() && !CopyWholeFile(start, temp->Path()))) {
+        return false;
+    }
+    uint32_t expected_entries = 0;
+    {
+        archive::PackageArchive package(core_path, true);
+        if (!package.IsOpen() || !CheckStartingPoint(request, package)) {
+            return false;
+        }
+        bool appended = AppendInputs(request, &package);
+        expected_entries = static_cast<uint32_t>(package.EntryCount());
+        if (!appended) {
+            return false;
+        }
+    }
+    if (!ReadBack(core_path, expected_entries, summary)) {
+        return false;
+    }
+    struct stat built;
+    if (stat(temp->Path().c_str(), &built) == 0) {
+        summary->package_size = static_cast<uint64_t>(built.st_size);
+    }
+    return temp->Commit(request.output, mode);
+}
+
+}  // namespace
+
+bool BuildPackage(const BuildRequest& request, BuildSummary* summary) {
+    *summary = BuildSummary();
+    char unused[support::kMaxPath];
+    if (request.inputs.empty()) {
+        ReportError("no files to pack");
+        return false;
+    }
+    if (!CheckNames(request.inputs) || !ToCorePath(request.output, unused)) {
+        return false;
+    }
+    TempOutput temp;
+    return Build(request, &temp, summary);
+}
+
+}  // namespace vornak_pack
