@@ -2,11 +2,12 @@
 #   make        build everything into dist/
 #   make demo   build, then build a sample installer and run it under Wine
 #   make test   build, then run every test (host, sanitizers, Windows under Wine)
+#   make bench  build, then run the benchmarks at full size
 JOBS ?= $(shell nproc)
 BUILD := build
 DIST := dist
 
-.PHONY: all deps windows windows64 host sanitize dist demo test clean
+.PHONY: all deps windows windows64 host sanitize dist demo test bench clean
 
 all: dist
 
@@ -45,6 +46,9 @@ demo: dist
 
 test: dist windows64 sanitize
 	@bash tools/run-tests.sh
+
+bench: host
+	@$(BUILD)/host/bench/pack_bench
 
 clean:
 	rm -rf $(BUILD) $(DIST)

@@ -1,0 +1,262 @@
+// Packing benchmark: building an installer's package with vornak-pack,
+// against the reference of the installer's own pack mode run once per file
+// (what building a package under Wine does, without Wine's cost), in the
+// same process on the same files. Also times verify and extract-all.
+//
+//   pack_bench [--quick] [--megabytes N] [--repeat N]
+//
+// Prints one line per run: best time, throughput over the uncompressed
+// bytes, and the ratio to the reference (below 1 is faster). Fails when a
+// run writes other bytes than the reference.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/pack_mode.h"
+#include "support/file_system.h"
+#include "support/folders.h"
+#include "tools/vornak-pack/command_line.h"
+#include "tools/vornak-pack/host_path.h"
+#include "tools/vornak-pack/package_builder.h"
+#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/tool_messages.h"
+
+namespace {
+
+struct Settings {
+    double megabytes = 16;
+    int repeat = 2;
+};
+
+// The corpus: files like an installer's, by kind and in rough proportion.
+enum class Kind { kText, kProgram, kCompressed, kZeros };
+
+uint32_t Next(uint32_t* state) {
+    *state = *state * 1103515245u + 12345u;
+    return *state >> 8;
+}
+
+std::string MakeBytes(Kind kind, size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    uint32_t state = seed * 2654435761u + 7;
+    static const char* const kWords[] = {"install ", "folder ", "the ", "file\r\n",  "Vornak ",
+                                         "setup ",   "of ",     "and ", "registry ", "0x1F "};
+    size_t i = 0;
+    while (i < size) {
+        switch (kind) {
+            case Kind::kText: {
+                const char* word = kWords[Next(&state) % 10];
+                for (; *word != '\0' && i < size; ++word) {
+                    bytes[i++] = *word;
+                }
+                break;
+            }
+            case Kind::kProgram: {
+                // Instruction-like runs: a few opcodes with varying operands.
+                static const uint8_t kOps[] = {0x8B, 0x89, 0xE8, 0x55, 0xC3, 0x83, 0x50, 0xFF};
+                bytes[i++] = static_cast<char>(kOps[Next(&state) % 8]);
+                if (i < size) {
+                    bytes[i++] = static_cast<char>(Next(&state) % 16);
+                }
+                break;
+            }
+            case Kind::kCompressed:
+                bytes[i++] = static_cast<char>(Next(&state));
+                break;
+            case Kind::kZeros:
+                i = size;
+                break;
+        }
+    }
+    return bytes;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return file != nullptr && std::fclose(file) == 0 && ok;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::string bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return bytes;
+    }
+    char buffer[65536];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        bytes.append(buffer, got);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+struct Corpus {
+    std::string folder;
+    std::vector<vornak_pack::PackInput> inputs;
+    uint64_t total = 0;
+};
+
+bool MakeCorpus(const std::string& folder, double megabytes, Corpus* corpus) {
+    corpus->folder = folder;
+    // 40 files: a few large programs and archives, many small texts.
+    const Kind kinds[] = {Kind::kProgram, Kind::kText, Kind::kText,  Kind::kCompressed,
+                          Kind::kProgram, Kind::kText, Kind::kZeros, Kind::kText};
+    const double shares[] = {0.30, 0.10, 0.05, 0.20, 0.15, 0.05, 0.05, 0.10};
+    for (int i = 0; i < 40; ++i) {
+        Kind kind = kinds[i % 8];
+        size_t size = static_cast<size_t>(megabytes * 1048576 * shares[i % 8] / 5);
+        std::string name = "file" + std::to_string(i) + (kind == Kind::kText ? ".txt" : ".bin");
+        std::string path = folder + "/" + name;
+        if (!WriteFile(path, MakeBytes(kind, size, static_cast<uint32_t>(i)))) {
+            return false;
+        }
+        corpus->inputs.push_back({path, name});
+        corpus->total += size;
+    }
+    std::string script = "[Project Name]\r\nBenchmark\r\n";
+    corpus->inputs.push_back({folder + "/setup.dat", "setup.dat"});
+    corpus->total += script.size();
+    return WriteFile(folder + "/setup.dat", script) &&
+           WriteFile(folder + "/stub.exe", MakeBytes(Kind::kProgram, 200000, 1000));
+}
+
+double BestSeconds(int repeat, const std::function<bool()>& run, bool* ok) {
+    double best = 0;
+    for (int i = 0; i < repeat; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        *ok = run() && *ok;
+        std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        if (i == 0 || elapsed.count() < best) {
+            best = elapsed.count();
+        }
+    }
+    return best;
+}
+
+void PrintLine(const char* what, double seconds, double reference, uint64_t bytes) {
+    std::printf("pack_bench: %-34s %8.3f s %8.1f MiB/s %6.2f\n", what, seconds,
+                static_cast<double>(bytes) / 1048576 / seconds, seconds / reference);
+}
+
+bool PackModePerFile(const Corpus& corpus, const std::string& output) {
+    std::string stub = ReadFile(corpus.folder + "/stub.exe");
+    char core_output[260];
+    if (!WriteFile(output, stub) || !vornak_pack::ToCorePath(output, core_output)) {
+        return false;
+    }
+    for (const vornak_pack::PackInput& input : corpus.inputs) {
+        char core_input[260];
+        char name[260];
+        if (!vornak_pack::ToCorePath(input.path, core_input)) {
+            return false;
+        }
+        archive::PackFile(core_input, core_output, name);
+    }
+    return true;
+}
+
+bool Build(const Corpus& corpus, const std::string& output, unsigned jobs) {
+    vornak_pack::BuildRequest request;
+    request.output = output;
+    request.stub = corpus.folder + "/stub.exe";
+    request.inputs = corpus.inputs;
+    request.jobs = jobs;
+    vornak_pack::BuildSummary summary;
+    return vornak_pack::BuildPackage(request, &summary);
+}
+
+bool ParseSettings(int argc, char** argv, Settings* settings) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--quick") {
+            settings->megabytes = 1;
+            settings->repeat = 1;
+        } else if (arg == "--megabytes" && i + 1 < argc) {
+            settings->megabytes = std::atof(argv[++i]);
+        } else if (arg == "--repeat" && i + 1 < argc) {
+            settings->repeat = std::atoi(argv[++i]);
+        } else {
+            return false;
+        }
+    }
+    return settings->megabytes > 0 && settings->repeat > 0;
+}
+
+int RunBenchmark(const Settings& settings, const std::string& folder) {
+    Corpus corpus;
+    if (!MakeCorpus(folder, settings.megabytes, &corpus)) {
+        std::fprintf(stderr, "pack_bench: cannot write the corpus in %s\n", folder.c_str());
+        return 1;
+    }
+    unsigned jobs = vornak_pack::DefaultJobs();
+    std::printf("pack_bench: %zu files, %.1f MiB, best of %d, %u processors\n",
+                corpus.inputs.size(), static_cast<double>(corpus.total) / 1048576, settings.repeat,
+                jobs);
+    bool ok = true;
+    std::string reference_path = folder + "/reference.exe";
+    double reference = BestSeconds(
+        settings.repeat, [&] { return PackModePerFile(corpus, reference_path); }, &ok);
+    PrintLine("reference: pack mode once per file", reference, reference, corpus.total);
+    std::string expected = ReadFile(reference_path);
+    std::vector<unsigned> counts = {1};
+    if (jobs > 1) {
+        counts.push_back(jobs);
+    }
+    for (unsigned count : counts) {
+        std::string output = folder + "/built" + std::to_string(count) + ".exe";
+        double seconds = BestSeconds(
+            settings.repeat, [&] { return Build(corpus, output, count); }, &ok);
+        std::string what = "vornak-pack create -j" + std::to_string(count);
+        PrintLine(what.c_str(), seconds, reference, corpus.total);
+        if (ReadFile(output) != expected) {
+            std::fprintf(stderr, "pack_bench: %s wrote other bytes than pack mode\n", what.c_str());
+            ok = false;
+        }
+    }
+    std::FILE* quiet = std::fopen("/dev/null", "w");
+    double verify = BestSeconds(
+        settings.repeat, [&] { return vornak_pack::VerifyPackage(reference_path, quiet); }, &ok);
+    PrintLine("vornak-pack verify", verify, reference, corpus.total);
+    double extract = BestSeconds(
+        settings.repeat,
+        [&] { return vornak_pack::ExtractPackage(reference_path, folder + "/out", {}, quiet); },
+        &ok);
+    PrintLine("vornak-pack extract (all)", extract, reference, corpus.total);
+    std::fclose(quiet);
+    std::printf("pack_bench: %s\n", ok ? "all runs wrote what pack mode writes" : "FAILED");
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vornak_pack::UseConsolePresenter();
+    Settings settings;
+    if (!ParseSettings(argc, argv, &settings)) {
+        std::fprintf(stderr, "usage: pack_bench [--quick] [--megabytes N] [--repeat N]\n");
+        return 2;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
+                         "/pack_bench." + std::to_string(getpid());
+    if (mkdir(folder.c_str(), 0700) != 0) {
+        std::fprintf(stderr, "pack_bench: cannot create %s\n", folder.c_str());
+        return 1;
+    }
+    int result = RunBenchmark(settings, folder);
+    char core_folder[260];
+    if (vornak_pack::ToCorePath(folder, core_folder)) {
+        support::DeleteFolderContents(core_folder);
+        support::fs::RemoveFolder(core_folder);
+    }
+    return result;
+}
