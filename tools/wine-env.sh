@@ -29,12 +29,33 @@ in_wine_root() {
     _ "$VORNAK_WINE_ROOT" "$vornak_root_dir" "$@"
 }
 
-wine_prefix_ready() {
-  mkdir -p "$WINEPREFIX"
+vornak_start_wine() {
   # The server first, then the boot: in the other order "wineserver -p" may
   # quietly exit. A second server for the same prefix exits by itself. All
   # stdio goes to /dev/null: Wine's service processes inherit it, and a pipe
   # (ctest's, or a $(...)) would then never be closed.
   in_wine_root /usr/lib/x86_64-linux-gnu/wine/wineserver -p </dev/null >/dev/null 2>&1 || true
   in_wine_root wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+wine_prefix_ready() {
+  mkdir -p "$WINEPREFIX"
+  local new_prefix=0
+  [ -e "$WINEPREFIX/system.reg" ] || new_prefix=1
+  vornak_start_wine
+  # Windows and dialogs need a display driver: X11 when DISPLAY names one
+  # (tools/xvfb.sh), else Wine's null driver, which still creates windows and
+  # paints into them but shows nothing. The desktop picks its driver when the
+  # server boots, so a new prefix is started over once after the setting; a
+  # prefix in use is left alone and takes it at its next server start.
+  if [ ! -e "$WINEPREFIX/.vornak-display-drivers" ]; then
+    in_wine_root wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f \
+      </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.vornak-display-drivers"
+    if [ "$new_prefix" = 1 ]; then
+      in_wine_root /usr/lib/x86_64-linux-gnu/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
+      vornak_start_wine
+    else
+      echo "wine-env: display drivers set; they apply from the next wineserver start" >&2
+    fi
+  fi
 }

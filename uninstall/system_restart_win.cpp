@@ -1,0 +1,48 @@
+// The system restart: shutdown privilege, ExitWindowsEx, quit message.
+#include "uninstall/system_restart.h"
+
+namespace uninstall {
+
+namespace {
+
+// All access as the older systems define it; the larger mask of newer
+// headers makes OpenProcess fail there.
+constexpr DWORD kProcessAllAccess = 0x1F0FFF;
+
+SystemExitFunction g_system_exit = &ExitWindowsEx;
+
+void EnableShutdownPrivilege() {
+    HANDLE process = OpenProcess(kProcessAllAccess, FALSE, GetCurrentProcessId());
+    HANDLE token = nullptr;
+    OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES, &token);
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+    // Closed because a refused restart leaves the program running.
+    if (token != nullptr) {
+        CloseHandle(token);
+    }
+    if (process != nullptr) {
+        CloseHandle(process);
+    }
+}
+
+}  // namespace
+
+SystemExitFunction SetSystemExit(SystemExitFunction exit_function) {
+    SystemExitFunction previous = g_system_exit;
+    g_system_exit = exit_function != nullptr ? exit_function : &ExitWindowsEx;
+    return previous;
+}
+
+void RestartSystem(UINT flags) {
+    // None of these results is checked: where the privilege cannot be had,
+    // the request itself still goes to Windows, which then refuses it.
+    EnableShutdownPrivilege();
+    g_system_exit(flags, 0);
+    PostQuitMessage(0);
+}
+
+}  // namespace uninstall
