@@ -18,7 +18,11 @@ constexpr uint32_t kLineLimit = 1000;
 const char kInstallToHead[] = "[Install To]";
 
 void NamedRecordPath(const char* pattern, char* path) {
-    std::snprintf(path, support::kMaxPath, pattern, app::ProjectName);
+    // A project name too long for a path is cut with the path; snprintf
+    // bounds it, and only an encoding failure leaves nothing to expand.
+    if (std::snprintf(path, support::kMaxPath, pattern, app::ProjectName) < 0) {
+        path[0] = '\0';
+    }
     script::ExpandFolderPlaceholders(path);
 }
 
