@@ -131,7 +131,11 @@ def make_bitmap(colours, images):
 
 
 def make_icon(colours, images):
-    palette = palette_of(colours, images)
+    # Transparent pixels take colour index 0, which must be black: the icon's
+    # colour bits are XORed onto the screen where the mask lets it through.
+    palette = [0] + [rgb for rgb in palette_of(colours, images) if rgb != 0]
+    if len(palette) > 256:
+        raise MapError("more than 255 colours besides black")
     entries = []
     blobs = []
     for width, height, rows in images:
