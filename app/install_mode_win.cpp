@@ -5,6 +5,9 @@
 #include "app/app_instance.h"
 #include "app/install_job.h"
 #include "app/install_mode.h"
+#include "ui/common_controls.h"
+#include "ui/main_page.h"
+#include "ui/progress_stage.h"
 
 namespace app {
 
@@ -15,6 +18,12 @@ void RunInstallMode() {
     bool corrupted = false;
     auto* job = new InstallJob(&corrupted);
     CurrentJob = job;
+    if (!corrupted) {
+        ui::InitPageControls();
+        if (ui::RunMainPage()) {
+            ui::RunProgressStage();
+        }
+    }
     CoUninitialize();
     CurrentJob = nullptr;
     delete job;

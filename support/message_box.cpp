@@ -9,9 +9,14 @@ namespace {
 std::atomic<MessagePresenter> g_presenter{nullptr};
 }
 
-int ShowMessage(const char* text, const char* caption, unsigned flags) {
+int ShowOwnedMessage(void* owner, const char* text, const char* caption, unsigned flags) {
     MessagePresenter presenter = g_presenter.load();
-    return presenter ? presenter(text, caption, flags) : PlatformMessageBox(text, caption, flags);
+    return presenter ? presenter(text, caption, flags)
+                     : PlatformMessageBox(owner, text, caption, flags);
+}
+
+int ShowMessage(const char* text, const char* caption, unsigned flags) {
+    return ShowOwnedMessage(nullptr, text, caption, flags);
 }
 
 MessagePresenter SetMessagePresenter(MessagePresenter presenter) {

@@ -12,6 +12,9 @@ using MessagePresenter = int (*)(const char* text, const char* caption, unsigned
 
 // Shows the box and returns the button pressed (kIdOk, kIdRetry, ...).
 int ShowMessage(const char* text, const char* caption, unsigned flags);
+// The same, owned by a window (an HWND): the questions a page asks about
+// itself. A replaced presenter sees it like any other box.
+int ShowOwnedMessage(void* owner, const char* text, const char* caption, unsigned flags);
 
 // Replaces the presenter; returns the previous one. Passing nullptr restores
 // the platform presenter.
@@ -19,6 +22,6 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 
 // The platform's own presenter, defined in message_box_win.cpp or
 // message_box_posix.cpp.
-int PlatformMessageBox(const char* text, const char* caption, unsigned flags);
+int PlatformMessageBox(void* owner, const char* text, const char* caption, unsigned flags);
 
 }  // namespace support

@@ -8,7 +8,7 @@
 
 namespace support {
 
-int PlatformMessageBox(const char* text, const char* caption, unsigned flags) {
+int PlatformMessageBox(void* /*owner*/, const char* text, const char* caption, unsigned flags) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     switch (flags & 0xF) {
         case kMbRetryCancel:

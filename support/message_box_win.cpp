@@ -5,8 +5,8 @@
 
 namespace support {
 
-int PlatformMessageBox(const char* text, const char* caption, unsigned flags) {
-    return MessageBoxA(nullptr, text, caption, flags);
+int PlatformMessageBox(void* owner, const char* text, const char* caption, unsigned flags) {
+    return MessageBoxA(static_cast<HWND>(owner), text, caption, flags);
 }
 
 }  // namespace support

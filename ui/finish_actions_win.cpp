@@ -1,0 +1,67 @@
+// The finish-actions thread: shortcuts, then programs, then the restart.
+#include "ui/finish_actions.h"
+
+#include <windows.h>
+
+#include "script/install_actions.h"
+#include "script/optional_items.h"
+#include "script/run_program.h"
+#include "script/shortcut.h"
+#include "support/message_box.h"
+#include "support/text.h"
+#include "uninstall/system_restart.h"
+
+namespace ui {
+
+support::PtrArray SelectedIcons;
+support::PtrArray SelectedRuns;
+
+namespace {
+
+void CreateOptionalShortcut(const script::OptionalIcon& icon) {
+    char link[MAX_PATH];
+    char target[MAX_PATH];
+    char arguments[MAX_PATH];
+    support::CopyText(link, icon.link_path);
+    support::CopyText(target, icon.target_path);
+    support::CopyText(arguments, icon.arguments);
+    script::ShortcutSpec spec = {};
+    spec.target_path = target;
+    spec.arguments = arguments;
+    spec.flags = script::kShortcutArguments;
+    script::CreateShortcut(link, spec);
+}
+
+// Installers are also started from floppy disks; the disk must be out of the
+// drive before the machine starts again.
+void AskForFloppy() {
+    char own_path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, own_path, MAX_PATH);
+    char drive = own_path[0];
+    bool floppy = drive == 'A' || drive == 'a' || drive == 'B' || drive == 'b';
+    if (floppy && !script::IsSilentInstall()) {
+        support::ShowMessage("Please remove the floppy install disk.", "Installer",
+                             MB_ICONINFORMATION);
+    }
+}
+
+}  // namespace
+
+void FinishActionsBody(support::WorkerThread* worker) {
+    const auto* actions = static_cast<const FinishActions*>(worker->Argument());
+    for (int32_t i = 0; i < actions->icons->Count(); ++i) {
+        CreateOptionalShortcut(*static_cast<const script::OptionalIcon*>(actions->icons->GetAt(i)));
+    }
+    for (int32_t i = 0; i < actions->runs->Count(); ++i) {
+        const auto* run = static_cast<const script::OptionalRun*>(actions->runs->GetAt(i));
+        char program[MAX_PATH];
+        support::CopyText(program, run->program_path);
+        script::LaunchFile(program, run->arguments, run->wait != 0);
+    }
+    if (actions->reboot) {
+        AskForFloppy();
+        uninstall::RestartSystem(EWX_REBOOT);
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,82 @@
+// The licence page.
+#include "ui/licence_page.h"
+
+#include <cstdlib>
+
+#include "app/app_instance.h"
+#include "app/resource_ids.h"
+#include "support/disk_file.h"
+#include "support/win32_values.h"
+#include "ui/page_common.h"
+#include "ui/page_painting.h"
+
+namespace ui {
+
+namespace {
+
+// As on the main page: -1 is what a dialog that could not be made returns.
+constexpr INT_PTR kAccept = IDOK;
+
+// The text is shown as stored; a short read shows what arrived.
+void LoadLicence(HWND page) {
+    char path[MAX_PATH];
+    JobFilePath("setup.lic", path);
+    support::DiskFile file(path, support::kGenericRead, support::kOpenExisting, false, true);
+    if (!file.IsOpen()) {
+        return;
+    }
+    uint32_t size = static_cast<uint32_t>(file.Size());
+    auto* text = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
+    if (text == nullptr) {
+        return;
+    }
+    uint32_t got = file.Read(text, size);
+    text[got] = '\0';
+    SetDlgItemTextA(page, IDC_LICENCE_TEXT, text);
+    std::free(text);
+}
+
+void OnPaint(HWND page) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(page, &paint);
+    PaintPageFrame(dc, PageFrame::kWithButtonRow);
+    ShadowedText text;
+    text.Paint(dc, 10, 75, "License Terms and Conditions");
+    EndPaint(page, &paint);
+}
+
+INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
+    switch (message) {
+        case WM_INITDIALOG:
+            LoadLicence(page);
+            ShowBanner(page);
+            SetPageTitle(page, "", " Installation");
+            return TRUE;
+        case WM_PAINT:
+            OnPaint(page);
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wparam) == IDOK) {
+                EndDialog(page, kAccept);
+                return TRUE;
+            }
+            if (LOWORD(wparam) == IDCANCEL) {
+                EndDialog(page, 0);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            EndDialog(page, 0);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+bool RunLicencePage(HWND owner) {
+    return DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_LICENCE_PAGE), owner,
+                           &LicencePageProc, 0) == kAccept;
+}
+
+}  // namespace ui

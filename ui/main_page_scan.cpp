@@ -1,0 +1,61 @@
+// The main page's script scan and its text compositions.
+#include "ui/main_page_scan.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "script/folder_placeholders.h"
+#include "script/setup_script.h"
+#include "support/path_text.h"
+#include "support/text.h"
+
+namespace ui {
+
+bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
+                        char* install_to_template) {
+    script::SetupScript script(script_path);
+    bool location_found = false;
+    char value[script::kValueLineLimit + 1];
+    while (script.NextLine()) {
+        if (script.AtHead(script::kProjectNameHead)) {
+            script.ReadValue(value, script::kValueLineLimit);
+            support::CopyText(app::ProjectName, value);
+        } else if (script.AtHead(script::kInstallToHead)) {
+            script.ReadValue(value, script::kValueLineLimit);
+            support::CopyText(install_to_template, support::kMaxPath, value);
+            support::CopyText(app::DestinationFolder, value);
+            script::ExpandFolderPlaceholders(app::DestinationFolder);
+        } else if (script.AtHead(script::kLocateInstallHead)) {
+            script.ReadValue(value, script::kValueLineLimit);
+            char target[support::kMaxPath] = "";
+            if (resolve != nullptr && resolve(value, target) && target[0] != '\0') {
+                // The folder of the target, with its trailing backslash.
+                support::FolderPart(target, app::DestinationFolder);
+                location_found = true;
+            }
+        }
+    }
+    return location_found;
+}
+
+void FormatRequiredSpace(int64_t kilobytes, char* text, unsigned capacity) {
+    // The switch is at 10000 KB, so 10001 KB already reads "9 MB".
+    if (kilobytes > 10000) {
+        std::snprintf(text, capacity, "%d MB Disk Space Required",
+                      static_cast<int32_t>(kilobytes / 1024));
+    } else {
+        std::snprintf(text, capacity, "%d KB Disk Space Required", static_cast<int32_t>(kilobytes));
+    }
+}
+
+void AppendProductFolder(char* chosen, const char* install_to_template) {
+    const char* last_slash = std::strrchr(install_to_template, '\\');
+    if (last_slash == nullptr) {
+        return;
+    }
+    support::AddTrailingBackslash(chosen);
+    support::AppendText(chosen, support::kMaxPath, last_slash + 1);
+}
+
+}  // namespace ui

@@ -1,0 +1,195 @@
+// The main wizard page: proposes a folder (script, shortcut, earlier
+// installation), lets the user change it, shows the space needed and free,
+// and leads through the licence page when there is one.
+#include "ui/main_page.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_instance.h"
+#include "app/app_state.h"
+#include "app/install_job.h"
+#include "app/resource_ids.h"
+#include "script/install_actions.h"
+#include "script/install_size.h"
+#include "script/shortcut.h"
+#include "support/folders.h"
+#include "support/message_box.h"
+#include "support/text.h"
+#include "ui/licence_page.h"
+#include "ui/main_page_scan.h"
+#include "ui/page_common.h"
+#include "ui/page_painting.h"
+#include "uninstall/uninstall_record.h"
+
+namespace ui {
+
+namespace {
+
+// The page ends with this to install. DialogBoxParamA reports a dialog that
+// could not be made with -1, so -1 must not mean "install": a page that never
+// appeared would otherwise install without asking.
+constexpr INT_PTR kInstall = IDOK;
+
+char g_install_to_template[MAX_PATH];
+int64_t g_required_kilobytes = 0;
+uint64_t g_free_megabytes = 0;
+
+bool ResolveShortcut(const char* link_path, char* target) {
+    return script::ReadShortcutTarget(link_path, target);
+}
+
+// Free megabytes on the drive of the folder; kept when the drive cannot
+// be asked (no drive letter, a network path).
+void RefreshLocation(HWND page) {
+    SetDlgItemTextA(page, IDC_LOCATION, app::DestinationFolder);
+    char root[] = "c:\\";
+    root[0] = app::DestinationFolder[0];
+    DWORD sectors = 0;
+    DWORD bytes_per_sector = 0;
+    DWORD free_clusters = 0;
+    DWORD clusters = 0;
+    if (GetDiskFreeSpaceA(root, &sectors, &bytes_per_sector, &free_clusters, &clusters)) {
+        uint64_t bytes = static_cast<uint64_t>(sectors) * bytes_per_sector * free_clusters;
+        g_free_megabytes = bytes / 1024 / 1024;
+    }
+}
+
+void ScanScript() {
+    char script_path[MAX_PATH];
+    JobFilePath("setup.dat", script_path);
+    g_install_to_template[0] = '\0';
+    bool location_found =
+        ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
+    uint64_t bytes = 0;
+    if (app::CurrentJob != nullptr) {
+        bytes = script::CopyFileBytes(script_path, app::CurrentJob->Archive());
+    }
+    g_required_kilobytes = static_cast<int64_t>(bytes / 1024);
+    if (!location_found) {
+        uninstall::ReadPreviousInstallFolder();
+    }
+}
+
+void ShowPictures(HWND page) {
+    PageBitmap folder;
+    folder.Load(nullptr, IDB_FOLDER, app::AppInstance, true);
+    folder.AssignTo(page, IDC_FOLDER_PICTURE);
+    PageBitmap bullet;
+    bullet.Load(nullptr, IDB_BULLET, app::AppInstance, true);
+    bullet.AssignTo(page, IDC_FREE_BULLET);
+    bullet.AssignTo(page, IDC_REQUIRED_BULLET);
+    ShowBanner(page);
+}
+
+BOOL OnInitDialog(HWND page) {
+    HICON icon = LoadIconA(app::AppInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    SetClassLongPtrA(page, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    char licence[MAX_PATH];
+    JobFilePath("setup.lic", licence);
+    SetDlgItemTextA(page, IDOK, support::PathExists(licence) ? "Next >>" : "Install >>");
+    ScanScript();
+    SetPageTitle(page, "", " Installation");
+    RefreshLocation(page);
+    ShowPictures(page);
+    if (script::IsSilentInstall()) {
+        // Straight on, past the licence page.
+        SetDlgItemTextA(page, IDOK, "Install >>");
+        PostMessageA(page, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+
+void OnChange(HWND page) {
+    char display_name[MAX_PATH];
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = page;
+    browse.pszDisplayName = display_name;
+    browse.lpszTitle = "Select Installation Folder...";
+    browse.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+    LPITEMIDLIST items = SHBrowseForFolderA(&browse);
+    if (items == nullptr) {
+        return;
+    }
+    SHGetPathFromIDListA(items, app::DestinationFolder);
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(items);
+        allocator->Release();
+    }
+    AppendProductFolder(app::DestinationFolder, g_install_to_template);
+    RefreshLocation(page);
+}
+
+void OnInstall(HWND page) {
+    GetDlgItemTextA(page, IDC_LOCATION, app::DestinationFolder, MAX_PATH);
+    if (app::DestinationFolder[0] == '\0') {
+        support::ShowMessage("Please set a valid install location.", "Installer",
+                             MB_ICONINFORMATION);
+        return;
+    }
+    char button[32];
+    GetDlgItemTextA(page, IDOK, button, sizeof button);
+    if (std::strcmp(button, "Next >>") != 0 || RunLicencePage(page)) {
+        EndDialog(page, kInstall);
+        return;
+    }
+    SetActiveWindow(page);
+}
+
+void OnPaint(HWND page) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(page, &paint);
+    PaintPageFrame(dc, PageFrame::kWithButtonRow);
+    ShadowedText text;
+    text.Paint(dc, 9, 292, "Vornak Installer");
+    char line[400];
+    support::CopyText(line, "Ready To Install ");
+    support::AppendText(line, app::ProjectName);
+    text.Paint(dc, 10, 75, line);
+    text.Paint(dc, 10, 131, "Install To :");
+    FormatRequiredSpace(g_required_kilobytes, line, sizeof line);
+    text.Paint(dc, 75, 195, line);
+    std::snprintf(line, sizeof line, "%d MB Free Disk Space",
+                  static_cast<int32_t>(static_cast<uint32_t>(g_free_megabytes)));
+    text.Paint(dc, 75, 178, line);
+    EndPaint(page, &paint);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog(page);
+        case WM_PAINT:
+            OnPaint(page);
+            return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wparam)) {
+                case IDOK:
+                    OnInstall(page);
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(page, 0);
+                    return TRUE;
+                case IDC_CHANGE_FOLDER:
+                    OnChange(page);
+                    return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            EndDialog(page, 0);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+bool RunMainPage() {
+    return DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr,
+                           &MainPageProc, 0) == kInstall;
+}
+
+}  // namespace ui

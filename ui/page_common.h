@@ -1,0 +1,16 @@
+// Small pieces every wizard page shares: the banner, the window title made
+// from the project name, and the job folder's files.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// Shows the job folder's setup.bmp in the page's banner control.
+void ShowBanner(HWND page);
+// Sets the title to prefix + ProjectName + suffix.
+void SetPageTitle(HWND page, const char* prefix, const char* suffix);
+// The path of a file in the job folder (260 bytes).
+void JobFilePath(const char* name, char* path);
+
+}  // namespace ui
