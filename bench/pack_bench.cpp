@@ -38,14 +38,22 @@ struct Settings {
 // The corpus: files like an installer's, by kind and in rough proportion.
 enum class Kind { kText, kProgram, kCompressed, kZeros };
 
+// xorshift32: the low bits of a plain linear congruential generator repeat
+// every few thousand values, and periodic data sends bzip2's block sort down
+// its slow path, which real files rarely take.
 uint32_t Next(uint32_t* state) {
-    *state = *state * 1103515245u + 12345u;
-    return *state >> 8;
+    *state ^= *state << 13;
+    *state ^= *state >> 17;
+    *state ^= *state << 5;
+    return *state;
 }
 
 std::string MakeBytes(Kind kind, size_t size, uint32_t seed) {
     std::string bytes(size, '\0');
     uint32_t state = seed * 2654435761u + 7;
+    if (state == 0) {
+        state = 1;  // xorshift would stay at 0
+    }
     static const char* const kWords[] = {"install ", "folder ", "the ", "file\r\n",  "Vornak ",
                                          "setup ",   "of ",     "and ", "registry ", "0x1F "};
     size_t i = 0;
