@@ -41,4 +41,15 @@ void AddOptionalRun(const char* program_path, const char* arguments, bool wait,
     }
 }
 
+void ReleaseOptionalItems() {
+    for (int32_t i = 0; i < OptionalIcons.Count(); ++i) {
+        delete static_cast<OptionalIcon*>(OptionalIcons.GetAt(i));
+    }
+    for (int32_t i = 0; i < OptionalRuns.Count(); ++i) {
+        delete static_cast<OptionalRun*>(OptionalRuns.GetAt(i));
+    }
+    OptionalIcons.Clear();
+    OptionalRuns.Clear();
+}
+
 }  // namespace script

@@ -34,5 +34,7 @@ void AddOptionalIcon(const char* link_path, const char* target_path, const char*
                      const char* caption);
 void AddOptionalRun(const char* program_path, const char* arguments, bool wait,
                     const char* caption);
+// Frees every record and empties both lists (for a fresh run in tests).
+void ReleaseOptionalItems();
 
 }  // namespace script

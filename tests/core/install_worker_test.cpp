@@ -77,9 +77,9 @@ protected:
     void SetUp() override {
         app::StopRequested = false;
         app::WorkerDone = false;
-        script::OptionalIcons.Clear();
-        script::OptionalRuns.Clear();
+        script::ReleaseOptionalItems();
     }
+    void TearDown() override { script::ReleaseOptionalItems(); }
     void Run(const std::string& text, bool silent = false) {
         std::string path = scratch_.PathOf("setup.dat");
         WriteAll(path, text);

@@ -1,13 +1,12 @@
-// The real stub started as a separate process: pack mode builds a package
-// one file per call, bad pack command lines change nothing, and install mode
-// leaves no job folder behind.
+// The real stub started as a separate process in pack mode: it builds a
+// package one file per call, and bad pack command lines change nothing.
+// Install mode is driven through its windows by the end-to-end tests.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "archive/package_archive.h"
-#include "support/folders.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 
@@ -43,17 +42,6 @@ std::string PackArguments(const std::string& file, const std::string& package) {
     return "<packthis>\"" + file + "\" <packto>\"" + package + "\"";
 }
 
-int CountJobFolders() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    support::FileFinder finder("QZT*", temp);
-    int count = 0;
-    while (finder.Next()) {
-        ++count;
-    }
-    return count;
-}
-
 }  // namespace
 
 TEST(StubPackMode, BuildsAPackageOneFilePerCall) {
@@ -83,28 +71,4 @@ TEST(StubPackMode, BadCommandLinesPackNothing) {
     EXPECT_EQ(0u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + "\""));
     EXPECT_EQ(0u, RunStub(PackArguments(scratch.PathOf("a.txt"), package) + std::string(1000, ' ')));
     EXPECT_EQ("stub", ReadAll(package));
-}
-
-TEST(StubInstallMode, LeavesNoJobFolderBehind) {
-    Scratch scratch;
-    int before = CountJobFolders();
-    // The bare stub is a corrupted installation; its message box cannot be
-    // shown without a display, so the program goes straight on to its end.
-    EXPECT_EQ(0u, RunStub(""));
-    EXPECT_EQ(before, CountJobFolders());
-
-    std::string package = scratch.PathOf("ok-setup.exe");
-    ASSERT_TRUE(CopyFileA(StubPath().c_str(), package.c_str(), FALSE));
-    WriteAll(scratch.PathOf("setup.dat"), "[Project Name]\r\nTool\r\n");
-    ASSERT_EQ(0u, RunStub(PackArguments(scratch.PathOf("setup.dat"), package)));
-    std::string command_line = "\"" + package + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 60000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(before, CountJobFolders());
 }

@@ -1,0 +1,177 @@
+#include "tests/e2e/installer_driver.h"
+
+#include "archive/package_archive.h"
+#include "support/folders.h"
+#include "tests/support_lib/scratch.h"
+
+namespace e2e {
+
+bool BuildPackage(const std::string& path, const std::vector<PackageFile>& files) {
+    if (!CopyFileA(StubPath().c_str(), path.c_str(), FALSE)) {
+        return false;
+    }
+    testing_support::Scratch scratch;
+    archive::PackageArchive package(path.c_str(), true);
+    for (const PackageFile& file : files) {
+        std::string source = scratch.PathOf(file.name);
+        testing_support::WriteAll(source, file.content);
+        char name[260];
+        package.AddFile(source.c_str(), name);
+    }
+    return package.EntryCount() == static_cast<int32_t>(files.size());
+}
+
+std::string Script(std::initializer_list<const char*> lines) {
+    std::string text;
+    for (const char* line : lines) {
+        text += std::string(line) + "\r\n";
+    }
+    return text;
+}
+
+RunningProgram::RunningProgram(const std::string& command_line) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string writable = command_line;
+    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+        process_ = {};
+    }
+}
+
+RunningProgram::~RunningProgram() {
+    if (process_.hProcess != nullptr) {
+        // A test that failed half-way must not leave its installer behind.
+        if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+bool RunningProgram::WaitForExit(DWORD milliseconds) {
+    return process_.hProcess != nullptr &&
+           WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+struct DialogSearch {
+    DWORD process_id;
+    const std::string* caption;
+    int control_id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    DWORD owner_process = 0;
+    GetWindowThreadProcessId(window, &owner_process);
+    char class_name[32] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    if (owner_process == search->process_id && lstrcmpA(class_name, "#32770") == 0 &&
+        WindowText(window) == *search->caption && IsWindowVisible(window) &&
+        (search->control_id == 0 || GetDlgItem(window, search->control_id) != nullptr)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND RunningProgram::FindDialog(const std::string& caption, int control_id) const {
+    DialogSearch search = {process_.dwProcessId, &caption, control_id, nullptr};
+    EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND RunningProgram::WaitForDialog(const std::string& caption, DWORD milliseconds) const {
+    return WaitForPage(caption, 0, milliseconds);
+}
+
+HWND RunningProgram::WaitForPage(const std::string& caption, int control_id,
+                                 DWORD milliseconds) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(caption, control_id)) != nullptr; },
+              milliseconds);
+    return found;
+}
+
+void Click(HWND dialog, int button_id) {
+    // Posted, so that a button that opens a modal box does not block us.
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button_id)));
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ControlText(HWND dialog, int control_id) {
+    char text[4096] = "";
+    GetDlgItemTextA(dialog, control_id, text, sizeof text);
+    return text;
+}
+
+std::string MessageBoxText(HWND box) {
+    return ControlText(box, 0xFFFF);
+}
+
+std::string StubPath() {
+    return VORNAK_STUB_PATH;
+}
+
+std::string FixturePath(const char* name) {
+    return std::string(VORNAK_FIXTURE_DIR) + name;
+}
+
+std::string SystemFolder() {
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\";
+}
+
+std::string TempFolderPath() {
+    char folder[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
+}
+
+std::string ReadRegistryText(HKEY root, const std::string& key, const std::string& name) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return "<missing key>";
+    }
+    char data[2048] = "";
+    DWORD size = sizeof data;
+    LONG status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS ? std::string(data) : "<missing value>";
+}
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> JobFolders() {
+    std::vector<std::string> names;
+    support::FileFinder finder("QZT*", TempFolderPath().c_str());
+    while (finder.Next()) {
+        names.push_back(finder.ItemPath());
+    }
+    return names;
+}
+
+void RemoveTree(const std::string& folder) {
+    support::DeleteFolderContents(folder.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace e2e

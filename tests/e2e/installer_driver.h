@@ -1,0 +1,81 @@
+// Drives a real installer from outside, as a person would: builds a package
+// from the stub, starts it, finds its windows, reads their texts and presses
+// their buttons. Every wait is bounded, so a test fails instead of hanging.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+// A file to pack: the entry name and its content.
+struct PackageFile {
+    std::string name;
+    std::string content;
+};
+
+// Copies the stub to path and packs the files into it, in order.
+bool BuildPackage(const std::string& path, const std::vector<PackageFile>& files);
+
+// Joins script lines with CR LF.
+std::string Script(std::initializer_list<const char*> lines);
+
+// A started installer (or uninstaller) process.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::string& command_line);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    // Waits for the process to end; false on time-out.
+    bool WaitForExit(DWORD milliseconds);
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    // A top-level dialog of this process whose caption is caption, waited for
+    // up to milliseconds; null when none appears.
+    HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 20000) const;
+    // Whether such a dialog is there now; with control_id, only one that has
+    // that control (pages of one installer share their captions).
+    HWND FindDialog(const std::string& caption, int control_id = 0) const;
+    HWND WaitForPage(const std::string& caption, int control_id,
+                     DWORD milliseconds = 20000) const;
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+
+// Presses a button of a dialog (BM_CLICK, as a mouse click does).
+void Click(HWND dialog, int button_id);
+std::string ControlText(HWND dialog, int control_id);
+std::string WindowText(HWND window);
+// The text of a message box.
+std::string MessageBoxText(HWND box);
+// Waits until fn() is true, polling every 50 ms; false on time-out.
+template <typename Fn>
+bool WaitUntil(Fn fn, DWORD milliseconds = 20000) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        if (fn()) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return fn();
+}
+
+// Paths of the test machine.
+std::string StubPath();
+std::string FixturePath(const char* name);
+std::string SystemFolder();
+std::string TempFolderPath();
+std::string ReadRegistryText(HKEY root, const std::string& key, const std::string& name);
+bool FileExists(const std::string& path);
+// Names of the job folders ("QZT*") now in the temporary folder.
+std::vector<std::string> JobFolders();
+// Deletes a folder tree (the installed product of a test).
+void RemoveTree(const std::string& folder);
+
+}  // namespace e2e

@@ -1,0 +1,194 @@
+// The wizard driven through its real windows: no licence, licence with Back,
+// cancelling on the main page and during the installation, the finish page,
+// silent installs and the corrupted-package message.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/resource_ids.h"
+#include "tests/e2e/installer_driver.h"
+#include "tests/support_lib/scratch.h"
+
+using e2e::Click;
+using e2e::ControlText;
+using e2e::RunningProgram;
+
+namespace {
+
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        project_ = std::string("E2E ") +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder_ = "C:\\VornakE2E\\" + project_;
+        package_ = scratch_.PathOf("setup.exe");
+        jobs_before_ = e2e::JobFolders().size();
+        SetEnvironmentVariableA("VORNAK_RECORD_FILE", scratch_.PathOf("runs.txt").c_str());
+        SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
+    }
+    void TearDown() override {
+        e2e::RemoveTree(folder_);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                      ("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_).c_str());
+        DeleteFileA(RecordPath().c_str());
+        DeleteFileA((e2e::SystemFolder() + "VornakUninstall-" + project_ + ".bmp").c_str());
+        EXPECT_EQ(jobs_before_, e2e::JobFolders().size()) << "a job folder was left behind";
+    }
+
+    // A package whose script names the project and its folder, then lines.
+    void Build(const std::string& body, bool licence = false,
+               std::vector<e2e::PackageFile> extra = {}) {
+        std::string script = e2e::Script({"[Project Name]", project_.c_str(), "", "[Install To]",
+                                          folder_.c_str(), ""}) +
+                             body;
+        std::vector<e2e::PackageFile> files = {{"setup.dat", script}};
+        if (licence) {
+            files.push_back({"setup.lic", "TERMS\r\nBe nice.\r\n"});
+        }
+        files.insert(files.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(e2e::BuildPackage(package_, files));
+    }
+    std::string Command(const char* arguments = "") const {
+        return "\"" + package_ + "\" " + arguments;
+    }
+    std::string MainCaption() const { return project_ + " Installation"; }
+    std::string RecordPath() const {
+        return e2e::SystemFolder() + "VornakUninstall-" + project_ + ".dat";
+    }
+    std::string Runs() const { return testing_support::ReadAll(scratch_.PathOf("runs.txt")); }
+    // Presses Install on the progress page's Finish and waits for the end.
+    void FinishProgress(RunningProgram& installer) {
+        HWND progress = installer.WaitForPage("Installing " + project_, IDC_PROGRESS_BAR);
+        ASSERT_NE(nullptr, progress);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return ControlText(progress, IDCANCEL) == "Finish"; }));
+        Click(progress, IDCANCEL);
+        ASSERT_TRUE(installer.WaitForExit(20000));
+    }
+
+    testing_support::Scratch scratch_;
+    std::string project_;
+    std::string folder_;
+    std::string package_;
+    size_t jobs_before_ = 0;
+};
+
+const char* kCopyReadme[] = {"[CopyFile]", "readme.txt", "<Destination>\\readme.txt", ""};
+
+std::string CopyReadme() {
+    return e2e::Script({kCopyReadme[0], kCopyReadme[1], kCopyReadme[2], kCopyReadme[3]});
+}
+
+}  // namespace
+
+TEST_F(WizardTest, WithoutLicenceInstallButtonInstalls) {
+    Build(CopyReadme(), false, {{"readme.txt", "read me"}});
+    RunningProgram installer(Command());
+    HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ("Install >>", ControlText(page, IDOK));
+    EXPECT_EQ(folder_, ControlText(page, IDC_LOCATION));
+    Click(page, IDOK);
+    FinishProgress(installer);
+    EXPECT_EQ("read me", testing_support::ReadAll(folder_ + "\\readme.txt"));
+    EXPECT_TRUE(e2e::FileExists(RecordPath()));
+}
+
+TEST_F(WizardTest, LicenceBackKeepsTheTypedFolder) {
+    std::string typed = folder_ + "\\Typed";
+    Build(CopyReadme(), true, {{"readme.txt", "read me"}});
+    RunningProgram installer(Command());
+    HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ("Next >>", ControlText(page, IDOK));
+    SetDlgItemTextA(page, IDC_LOCATION, typed.c_str());
+    Click(page, IDOK);
+    HWND licence = installer.WaitForPage(MainCaption(), IDC_LICENCE_TEXT);
+    ASSERT_NE(nullptr, licence);
+    EXPECT_EQ("TERMS\r\nBe nice.\r\n", ControlText(licence, IDC_LICENCE_TEXT));
+    Click(licence, IDCANCEL);  // "<< Back"
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(licence); }));
+    EXPECT_EQ(typed, ControlText(page, IDC_LOCATION));
+    Click(page, IDOK);
+    licence = installer.WaitForPage(MainCaption(), IDC_LICENCE_TEXT);
+    ASSERT_NE(nullptr, licence);
+    Click(licence, IDOK);  // "Install >>"
+    FinishProgress(installer);
+    EXPECT_TRUE(e2e::FileExists(typed + "\\readme.txt"));
+}
+
+TEST_F(WizardTest, CancelOnTheMainPageInstallsNothing) {
+    Build(CopyReadme(), false, {{"readme.txt", "read me"}});
+    RunningProgram installer(Command());
+    HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    Click(page, IDCANCEL);
+    ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_FALSE(e2e::FileExists(folder_ + "\\readme.txt"));
+    EXPECT_FALSE(e2e::FileExists(RecordPath()));
+}
+
+TEST_F(WizardTest, CancelDuringTheInstallation) {
+    SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "3000");
+    std::string recorder = e2e::FixturePath("command_recorder.exe");
+    Build(e2e::Script({"[RunAndWaitFile]", recorder.c_str(), "first", "", ""}) + CopyReadme(),
+          false, {{"readme.txt", "read me"}});
+    RunningProgram installer(Command());
+    HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    Click(page, IDOK);
+    HWND progress = installer.WaitForPage("Installing " + project_, IDC_PROGRESS_BAR);
+    ASSERT_NE(nullptr, progress);
+
+    // No: the installation goes on.
+    Click(progress, IDCANCEL);
+    HWND question = installer.WaitForDialog("Installer");
+    ASSERT_NE(nullptr, question);
+    EXPECT_EQ("Cancel Installation?", e2e::MessageBoxText(question));
+    Click(question, IDNO);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(question); }));
+    EXPECT_TRUE(IsWindow(progress));
+
+    // Yes: it stops after the running program, with the cancelled message.
+    Click(progress, IDCANCEL);
+    question = installer.WaitForDialog("Installer");
+    ASSERT_NE(nullptr, question);
+    Click(question, IDYES);
+    HWND cancelled = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+        cancelled = installer.FindDialog("Installer");
+        return cancelled != nullptr &&
+               e2e::MessageBoxText(cancelled) == "Installation was cancelled and is incomplete.";
+    }));
+    Click(cancelled, IDOK);
+    ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_NE(std::string::npos, Runs().find("exited"));
+    EXPECT_FALSE(e2e::FileExists(folder_ + "\\readme.txt"));
+    EXPECT_FALSE(e2e::FileExists(RecordPath()));
+}
+
+TEST_F(WizardTest, SilentInstallsEverythingWithoutAPerson) {
+    std::string recorder = e2e::FixturePath("command_recorder.exe");
+    std::string link = folder_ + "\\Links\\Read me.lnk";
+    Build(CopyReadme() +
+              e2e::Script({"[CreateIcon]", "<Destination>\\readme.txt", link.c_str(), "",
+                           "Optional - A shortcut", "", "[RunFile]", recorder.c_str(), "optional",
+                           "Optional - Run it", "", "[Message]", "Not shown", "Information"}),
+          true, {{"readme.txt", "read me"}});
+    RunningProgram installer(Command("<Silent>"));
+    ASSERT_TRUE(installer.WaitForExit(30000));
+    EXPECT_TRUE(e2e::FileExists(folder_ + "\\readme.txt"));
+    EXPECT_TRUE(e2e::FileExists(link));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Runs().find("optional") != std::string::npos; }));
+    EXPECT_TRUE(e2e::FileExists(RecordPath()));
+}
+
+TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
+    ASSERT_TRUE(CopyFileA(e2e::StubPath().c_str(), package_.c_str(), FALSE));
+    RunningProgram installer(Command());
+    HWND box = installer.WaitForDialog("Installer");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("This installation is corrupted please obtain a new install.",
+              e2e::MessageBoxText(box));
+    Click(box, IDOK);
+    ASSERT_TRUE(installer.WaitForExit(20000));
+}
