@@ -11,12 +11,14 @@
 #include "archive/pack_mode.h"
 #include "script/folder_placeholders.h"
 #include "support/text.h"
+#include "tests/support_lib/destination_folder.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 
 using script::ExpandWithValues;
 using script::kPlaceholderCount;
 using script::PlaceholderValues;
+using testing_support::DestinationFolderSwap;
 using testing_support::Scratch;
 using testing_support::WriteAll;
 
@@ -51,18 +53,6 @@ std::string Merge(std::string text) {
     script::MergeDoubledBackslashes(&text[0]);
     return text.c_str();
 }
-
-class DestinationFolderSwap {
-  public:
-    explicit DestinationFolderSwap(const char* folder) {
-        support::CopyText(saved_, app::DestinationFolder);
-        support::CopyText(app::DestinationFolder, folder);
-    }
-    ~DestinationFolderSwap() { support::CopyText(app::DestinationFolder, saved_); }
-
-  private:
-    char saved_[260];
-};
 
 }  // namespace
 

@@ -8,12 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
 #include "script/registry_actions.h"
 #include "script/setup_script.h"
 #include "support/text.h"
+#include "tests/support_lib/destination_folder.h"
 #include "tests/windows/registry_test_key.h"
 
+using testing_support::DestinationFolderSwap;
 using testing_support::QueryRegistryString;
 using testing_support::QueryRegistryValue;
 using testing_support::RegistryKeyExists;
@@ -45,18 +46,6 @@ uint32_t StoredNumber(const TestRegistryKey& key, const char* data) {
     }
     return number;
 }
-
-class DestinationFolderSwap {
-  public:
-    explicit DestinationFolderSwap(const char* folder) {
-        support::CopyText(saved_, app::DestinationFolder);
-        support::CopyText(app::DestinationFolder, folder);
-    }
-    ~DestinationFolderSwap() { support::CopyText(app::DestinationFolder, saved_); }
-
-  private:
-    char saved_[260];
-};
 
 const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
