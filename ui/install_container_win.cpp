@@ -1,0 +1,131 @@
+// The container dialog and its worker: the script's messages, then every
+// embedded installer, one after another, each waited for.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/app_instance.h"
+#include "app/install_job.h"
+#include "app/resource_ids.h"
+#include "script/install_actions.h"
+#include "script/run_program.h"
+#include "script/setup_script.h"
+#include "support/text.h"
+#include "support/worker_thread.h"
+#include "ui/install_container.h"
+#include "ui/page_common.h"
+
+namespace ui {
+
+namespace {
+
+volatile LONG g_container_total = 0;
+volatile LONG g_container_current = 0;
+LONG g_shown_current = -1;
+LONG g_shown_total = -1;
+support::WorkerThread* g_container_thread = nullptr;
+// Set when the dialog has ended: no further installer may start after that.
+volatile bool g_container_closed = false;
+
+void ShowContainerMessages() {
+    if (script::IsSilentInstall()) {
+        return;
+    }
+    char script_path[MAX_PATH];
+    JobFilePath("setup.dat", script_path);
+    script::SetupScript script(script_path);
+    while (script.NextLine()) {
+        if (script.AtHead(script::kMessageHead)) {
+            char text[script::kLongLineLimit + 1];
+            char kind[script::kValueLineLimit + 1];
+            script.ReadValue(text, script::kLongLineLimit);
+            script.ReadValue(kind, script::kValueLineLimit);
+            script::ShowScriptMessage(text, kind);
+        }
+    }
+}
+
+void RunEmbeddedInstallers(archive::PackageArchive& package) {
+    char name[MAX_PATH];
+    for (uint32_t index = 0; !g_container_closed; ++index) {
+        package.GetEntryName(index, name);
+        if (name[0] == '\0') {
+            return;
+        }
+        if (!IsInstallerEntryName(name)) {
+            continue;
+        }
+        char program[MAX_PATH];
+        support::CopyText(program, "<TempInstall>\\");
+        support::AppendText(program, name);
+        InterlockedIncrement(&g_container_current);
+        // Embedded installers get no arguments: "<Silent>" is the
+        // container's own and is not passed on.
+        script::LaunchFile(program, "", true);
+    }
+}
+
+void ContainerWorkerBody(support::WorkerThread* /*worker*/) {
+    archive::PackageArchive& package = app::CurrentJob->Archive();
+    g_container_total = CountInstallerEntries(package);
+    ShowContainerMessages();
+    RunEmbeddedInstallers(package);
+}
+
+void UpdateCounterText(HWND dialog) {
+    LONG current = g_container_current;
+    LONG total = g_container_total;
+    if (current == g_shown_current && total == g_shown_total) {
+        return;
+    }
+    g_shown_current = current;
+    g_shown_total = total;
+    char text[64];
+    std::snprintf(text, sizeof text, "Running Install %ld of %ld", current, total);
+    SetDlgItemTextA(dialog, IDC_CONTAINER_COUNTER, text);
+}
+
+INT_PTR CALLBACK ContainerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
+    switch (message) {
+        case WM_INITDIALOG:
+            g_container_thread = new support::WorkerThread(&ContainerWorkerBody, nullptr);
+            SetTimer(dialog, 34, 250, nullptr);
+            UpdateCounterText(dialog);
+            return TRUE;
+        case WM_TIMER:
+            if (g_container_thread != nullptr && g_container_thread->IsFinished()) {
+                EndDialog(dialog, 0);
+            }
+            UpdateCounterText(dialog);
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wparam) == IDCANCEL) {
+                EndDialog(dialog, 0);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            EndDialog(dialog, 0);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+bool RunContainerIfPresent() {
+    char script_path[MAX_PATH];
+    JobFilePath("setup.dat", script_path);
+    if (!script::ScriptHasHead(script_path, script::kInstallContainerHead)) {
+        return false;
+    }
+    DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_CONTAINER), nullptr, &ContainerProc, 0);
+    g_container_closed = true;
+    return true;
+}
+
+bool ContainerStillRunning() {
+    return g_container_thread != nullptr && !g_container_thread->IsFinished();
+}
+
+}  // namespace ui
