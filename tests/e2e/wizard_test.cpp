@@ -192,3 +192,37 @@ TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
     Click(box, IDOK);
     ASSERT_TRUE(installer.WaitForExit(20000));
 }
+
+TEST_F(WizardTest, FinishPageCarriesOutOnlyTheTickedRows) {
+    std::string recorder = e2e::FixturePath("command_recorder.exe");
+    std::string link = folder_ + "\\Links\\Read me.lnk";
+    Build(CopyReadme() +
+              e2e::Script({"[CreateIcon]", "<Destination>\\readme.txt", link.c_str(), "",
+                           "Optional - A shortcut", "[RunFile]", recorder.c_str(), "programA",
+                           "Optional - Program A", "[RunAndWaitFile]", recorder.c_str(),
+                           "programB", "Optional - Program B"}),
+          false, {{"readme.txt", "read me"}});
+    RunningProgram installer(Command());
+    HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    Click(page, IDOK);
+    // Rows: "Create Icon", "Run Program" (A), "Run Program" (B), all ticked.
+    HWND finish = installer.WaitForPage(MainCaption(), IDOK, 20000);
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+        finish = installer.FindDialog(MainCaption(), IDOK);
+        return finish != nullptr && FindWindowExA(finish, nullptr, "ListBox", nullptr) != nullptr;
+    }));
+    HWND list = FindWindowExA(finish, nullptr, "ListBox", nullptr);
+    ASSERT_EQ(3, SendMessageA(list, LB_GETCOUNT, 0, 0));
+    // A click in the first row's check box, and space on the second row.
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+    Sleep(300);
+    Click(finish, IDOK);
+    ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_FALSE(e2e::FileExists(link));
+    EXPECT_EQ(std::string::npos, Runs().find("programA"));
+    EXPECT_NE(std::string::npos, Runs().find("programB"));
+}

@@ -1,0 +1,95 @@
+// The main page's script scan and the texts it composes: the folder
+// precedence, the disk-space figure and the Change button's folder.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app_state.h"
+#include "archive/package_archive.h"
+#include "script/install_size.h"
+#include "tests/support_lib/message_capture.h"
+#include "tests/support_lib/scratch.h"
+#include "ui/main_page_scan.h"
+
+using testing_support::Scratch;
+using testing_support::WriteAll;
+
+namespace {
+
+bool ResolveToToolFolder(const char* link_path, char* target) {
+    if (std::strcmp(link_path, "found.lnk") != 0) {
+        return false;
+    }
+    std::strcpy(target, "D:\\Found\\Tool\\tool.exe");
+    return true;
+}
+
+std::string Space(int64_t kilobytes) {
+    char text[100];
+    ui::FormatRequiredSpace(kilobytes, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+TEST(MainPageScan, LaterSectionsWinAndAResolvedShortcutGivesTheFolder) {
+    Scratch scratch;
+    std::string script = scratch.PathOf("setup.dat");
+    WriteAll(script,
+             "[Project Name]\r\nFirst\r\n[Install To]\r\nC:\\One\r\n[Project Name]\r\nSecond\r\n"
+             "[LocateInstall]\r\nmissing.lnk\r\n[Install To]\r\nC:\\Two\\Tool\r\n");
+    char install_to[260];
+    EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
+    EXPECT_STREQ("Second", app::ProjectName);
+    EXPECT_STREQ("C:\\Two\\Tool", app::DestinationFolder);
+    EXPECT_STREQ("C:\\Two\\Tool", install_to);
+
+    WriteAll(script, "[Install To]\r\nC:\\One\r\n[LocateInstall]\r\nfound.lnk\r\n");
+    EXPECT_TRUE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
+    EXPECT_STREQ("D:\\Found\\Tool\\", app::DestinationFolder);
+}
+
+TEST(MainPageScan, RequiredSpaceSwitchesToMegabytesAbove10000Kilobytes) {
+    EXPECT_EQ("10000 KB Disk Space Required", Space(10240000 / 1024));
+    EXPECT_EQ("9 MB Disk Space Required", Space(10241024 / 1024));
+    EXPECT_EQ("0 KB Disk Space Required", Space(1023 / 1024));
+}
+
+TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
+    Scratch scratch;
+    testing_support::MessageCapture capture;
+    std::string package = scratch.PathOf("p.exe");
+    WriteAll(package, "stub");
+    WriteAll(scratch.PathOf("big.bin"), std::string(10240000 - 1000, 'b'));
+    WriteAll(scratch.PathOf("small.txt"), std::string(1000, 's'));
+    {
+        archive::PackageArchive archive(package.c_str(), true);
+        char name[260];
+        archive.AddFile(scratch.PathOf("big.bin").c_str(), name);
+        archive.AddFile(scratch.PathOf("small.txt").c_str(), name);
+    }
+    std::string script = scratch.PathOf("setup.dat");
+    WriteAll(script, "[CopyFile]\r\nBIG.BIN\r\nx\r\n[CopyFile]\r\nsmall.txt\r\ny\r\n"
+                     "[CopyFile]\r\nabsent.txt\r\nz\r\n");
+    archive::PackageArchive archive(package.c_str(), false);
+    EXPECT_EQ(10240000u, script::CopyFileBytes(script.c_str(), archive));
+    EXPECT_EQ("10000 KB Disk Space Required", Space(script::CopyFileBytes(script.c_str(), archive) / 1024));
+}
+
+TEST(MainPageScan, ChangeKeepsTheProductFolderName) {
+    char chosen[260] = "D:\\Apps";
+    ui::AppendProductFolder(chosen, "<Program Files>\\Acme\\Tool");
+    EXPECT_STREQ("D:\\Apps\\Tool", chosen);
+    char root[260] = "D:\\";
+    ui::AppendProductFolder(root, "C:\\Tool");
+    EXPECT_STREQ("D:\\Tool", root);
+    char unchanged[260] = "D:\\Apps";
+    ui::AppendProductFolder(unchanged, "NoBackslash");
+    EXPECT_STREQ("D:\\Apps", unchanged);
+    char full[260];
+    std::memset(full, 'x', 258);
+    full[258] = '\0';
+    ui::AppendProductFolder(full, "C:\\Tool");
+    EXPECT_EQ(259u, std::strlen(full));
+}
