@@ -56,7 +56,7 @@ TEST_F(ContainerTest, RunsEachInstallerInTurnAndClosesByItself) {
                                              {"two.EXE", Recorder()},
                                              {"three.Exe", Recorder()}}));
     RunningProgram container("\"" + package_ + "\"");
-    HWND box = container.WaitForDialog("Installer");
+    HWND box = container.WaitForMessageBox("Installer");
     ASSERT_NE(nullptr, box);
     ASSERT_EQ("Three installers follow.", e2e::MessageBoxText(box));
     Click(box, IDOK);
@@ -117,7 +117,7 @@ TEST_F(ContainerTest, WithoutInstallersItShowsItsMessagesAndCloses) {
     ASSERT_TRUE(e2e::BuildPackage(
         package_, {{"setup.dat", ContainerScript("warning")}, {"readme.txt", "no installers"}}));
     RunningProgram container("\"" + package_ + "\"");
-    HWND box = container.WaitForDialog("Installer");
+    HWND box = container.WaitForMessageBox("Installer");
     ASSERT_NE(nullptr, box);
     Click(box, IDOK);
     ASSERT_TRUE(container.WaitForExit(20000));

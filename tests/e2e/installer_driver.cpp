@@ -119,7 +119,7 @@ std::string ControlText(HWND dialog, int control_id) {
 }
 
 std::string MessageBoxText(HWND box) {
-    return ControlText(box, 0xFFFF);
+    return ControlText(box, RunningProgram::kMessageBoxText);
 }
 
 std::string StubPath() {

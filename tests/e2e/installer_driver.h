@@ -43,6 +43,12 @@ public:
     HWND FindDialog(const std::string& caption, int control_id = 0) const;
     HWND WaitForPage(const std::string& caption, int control_id,
                      DWORD milliseconds = 20000) const;
+    // A message box of this process with that caption (its text is the
+    // static control 0xFFFF), not a dialog that happens to share the caption.
+    HWND WaitForMessageBox(const std::string& caption, DWORD milliseconds = 20000) const {
+        return WaitForPage(caption, kMessageBoxText, milliseconds);
+    }
+    static constexpr int kMessageBoxText = 0xFFFF;
 
 private:
     PROCESS_INFORMATION process_ = {};

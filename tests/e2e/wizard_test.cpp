@@ -141,7 +141,7 @@ TEST_F(WizardTest, CancelDuringTheInstallation) {
 
     // No: the installation goes on.
     Click(progress, IDCANCEL);
-    HWND question = installer.WaitForDialog("Installer");
+    HWND question = installer.WaitForMessageBox("Installer");
     ASSERT_NE(nullptr, question);
     EXPECT_EQ("Cancel Installation?", e2e::MessageBoxText(question));
     Click(question, IDNO);
@@ -150,12 +150,12 @@ TEST_F(WizardTest, CancelDuringTheInstallation) {
 
     // Yes: it stops after the running program, with the cancelled message.
     Click(progress, IDCANCEL);
-    question = installer.WaitForDialog("Installer");
+    question = installer.WaitForMessageBox("Installer");
     ASSERT_NE(nullptr, question);
     Click(question, IDYES);
     HWND cancelled = nullptr;
     ASSERT_TRUE(e2e::WaitUntil([&] {
-        cancelled = installer.FindDialog("Installer");
+        cancelled = installer.FindDialog("Installer", RunningProgram::kMessageBoxText);
         return cancelled != nullptr &&
                e2e::MessageBoxText(cancelled) == "Installation was cancelled and is incomplete.";
     }));
@@ -185,7 +185,7 @@ TEST_F(WizardTest, SilentInstallsEverythingWithoutAPerson) {
 TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
     ASSERT_TRUE(CopyFileA(e2e::StubPath().c_str(), package_.c_str(), FALSE));
     RunningProgram installer(Command());
-    HWND box = installer.WaitForDialog("Installer");
+    HWND box = installer.WaitForMessageBox("Installer");
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("This installation is corrupted please obtain a new install.",
               e2e::MessageBoxText(box));
