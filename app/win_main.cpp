@@ -10,6 +10,7 @@
 #include "app/mode.h"
 #include "app/pack_command_line.h"
 #include "archive/pack_mode.h"
+#include "support/system_libraries.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ void RunPackMode(const char* command_line) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/,
                    int /*show*/) {
+    // Before anything can load a DLL: nothing from the installer's own folder.
+    support::RestrictDllSearch();
     app::AppInstance = instance;
     app::ProjectName[0] = '\0';
     const char* full_command_line = GetCommandLineA();

@@ -1,27 +1,48 @@
-// Version resources read through the version library.
+// Version resources read through the version library, which is loaded from
+// the system folder at run time rather than imported (see
+// support/system_libraries.h for why).
 #include "script/file_version.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <new>
+
+#include "support/system_libraries.h"
 
 namespace script {
 
 namespace {
 
+using InfoSizeFunction = DWORD(WINAPI*)(const char*, DWORD*);
+using InfoFunction = BOOL(WINAPI*)(const char*, DWORD, DWORD, void*);
+using QueryFunction = BOOL(WINAPI*)(const void*, const char*, void**, UINT*);
+
+template <typename Function>
+Function VersionProcedure(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(support::SystemProcedure("version.dll", name)));
+}
+
 // A file's whole version-information block, or nothing.
 class VersionBlock {
   public:
     explicit VersionBlock(const char* path) {
+        auto info_size = VersionProcedure<InfoSizeFunction>("GetFileVersionInfoSizeA");
+        auto info = VersionProcedure<InfoFunction>("GetFileVersionInfoA");
+        query_ = VersionProcedure<QueryFunction>("VerQueryValueA");
+        if (info_size == nullptr || info == nullptr || query_ == nullptr) {
+            return;
+        }
         DWORD handle = 0;
-        DWORD size = GetFileVersionInfoSizeA(path, &handle);
+        DWORD size = info_size(path, &handle);
         // One byte cannot hold version information; some systems report it
         // for files without any.
         if (size <= 1) {
             return;
         }
-        data_ = new char[size];
-        if (!GetFileVersionInfoA(path, handle, size, data_)) {
+        data_ = new (std::nothrow) char[size];
+        if (data_ != nullptr && !info(path, handle, size, data_)) {
             delete[] data_;
             data_ = nullptr;
         }
@@ -35,7 +56,7 @@ class VersionBlock {
     void* Query(const char* sub_block, bool empty_allowed) const {
         void* value = nullptr;
         UINT length = 0;
-        if (data_ == nullptr || !VerQueryValueA(data_, sub_block, &value, &length)) {
+        if (data_ == nullptr || !query_(data_, sub_block, &value, &length)) {
             return nullptr;
         }
         return (length != 0 || empty_allowed) ? value : nullptr;
@@ -43,6 +64,7 @@ class VersionBlock {
 
   private:
     char* data_ = nullptr;
+    QueryFunction query_ = nullptr;
 };
 
 }  // namespace
