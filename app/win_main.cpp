@@ -11,6 +11,7 @@
 #include "app/pack_command_line.h"
 #include "archive/pack_mode.h"
 #include "support/system_libraries.h"
+#include "uninstall/uninstall_mode.h"
 
 namespace {
 
@@ -32,8 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
     const char* full_command_line = GetCommandLineA();
     switch (app::ChooseMode(full_command_line)) {
         case app::Mode::kUninstall:
-            // The uninstaller is not part of this build yet; it ends at once.
-            return 0;
+            return uninstall::RunUninstallMode(instance);
         case app::Mode::kPack:
             RunPackMode(full_command_line);
             return 0;

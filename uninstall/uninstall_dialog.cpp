@@ -1,0 +1,97 @@
+// The uninstall dialog's ticks: question, progress, closing message.
+#include "uninstall/uninstall_dialog.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "support/message_box.h"
+#include "support/progress_state.h"
+#include "support/win32_values.h"
+#include "uninstall/uninstall_executor.h"
+
+namespace uninstall {
+
+bool UninstallStarted = false;
+
+namespace {
+
+constexpr char kCaption[] = "Uninstall";
+// A project name of up to 259 characters and the longest message around it.
+constexpr size_t kMessageSize = support::kMaxPath + 200;
+
+bool ConfirmUninstall(const char* project_name) {
+    char text[kMessageSize];
+    std::snprintf(text, sizeof text, "Uninstall %s?", project_name);
+    return support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) !=
+           support::kIdNo;
+}
+
+void ShowProgress(UninstallDialogView& view) {
+    support::ProgressGuard guard;
+    if (!support::ProgressState.changed) {
+        return;
+    }
+    support::ProgressState.changed = false;
+    view.SetBarPosition(UninstallBarPosition(support::ProgressState.file_number,
+                                             support::ProgressState.file_count));
+}
+
+void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool silent) {
+    char text[kMessageSize];
+    if (silent) {
+        if (UninstallRestartNeeded) {
+            std::snprintf(text, sizeof text,
+                          "%s has now been uninstalled, however certain items can not be removed "
+                          "until your computer is restarted.",
+                          project_name);
+            support::ShowMessage(text, kCaption, support::kMbIconInformation);
+        }
+        return;
+    }
+    if (UninstallRestartNeeded) {
+        std::snprintf(text, sizeof text,
+                      "%s has now been uninstalled, however certain items can not be removed "
+                      "until your computer is restarted. Restart Now?",
+                      project_name);
+        if (support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) ==
+            support::kIdYes) {
+            view.RestartSystem();
+        }
+        return;
+    }
+    std::snprintf(text, sizeof text, "%s has now been uninstalled.", project_name);
+    support::ShowMessage(text, kCaption, support::kMbOk | support::kMbIconInformation);
+}
+
+}  // namespace
+
+int UninstallBarPosition(int file_number, int file_count) {
+    if (file_count == 0) {
+        return 0;
+    }
+    return static_cast<int>(static_cast<int64_t>(file_number) * 100 / file_count);
+}
+
+void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool silent) {
+    if (!UninstallStarted) {
+        UninstallStarted = true;
+        if (silent || ConfirmUninstall(project_name)) {
+            view.StartWorker();
+        } else {
+            view.Close();
+        }
+    }
+    ShowProgress(view);
+    if (!app::WorkerDone) {
+        return;
+    }
+    // Cleared before the message: the timer keeps firing while it is shown,
+    // and those ticks must not show it again.
+    app::WorkerDone = false;
+    view.SetBarPosition(100);
+    ReportUninstalled(view, project_name, silent);
+    view.Close();
+}
+
+}  // namespace uninstall

@@ -1,0 +1,73 @@
+// The uninstall worker's effects through Win32.
+#include "uninstall/uninstall_executor_worker.h"
+
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "script/file_version.h"
+#include "script/restart_file_ops.h"
+#include "script/run_program.h"
+#include "script/self_registration.h"
+#include "support/folders.h"
+#include "support/path_text.h"
+#include "support/registry_values.h"
+#include "support/text.h"
+#include "uninstall/uninstall_executor.h"
+
+namespace uninstall {
+
+namespace {
+
+const char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+class Win32UninstallEffects : public UninstallEffects {
+  public:
+    bool SamePath(const char* a, const char* b) override { return lstrcmpiA(a, b) == 0; }
+    void UnregisterSelfRegisteringFile(const char* path) override {
+        uninstall::UnregisterSelfRegisteringFile(path);
+    }
+    void RunUninstallAction(const char* path, const char* parameters) override {
+        script::StartProgramOrDocument(path, parameters, true);
+    }
+    bool PathExists(const char* path) override { return support::PathExists(path); }
+    bool DeleteFileAt(const char* path) override { return DeleteFileA(path) != FALSE; }
+    void ScheduleDeleteAtRestart(const char* path) override {
+        script::ScheduleDeleteAtRestart(path);
+    }
+    void RemoveAppPathsEntry(const char* path) override { uninstall::RemoveAppPathsEntry(path); }
+    void RemoveFolder(const char* path) override { RemoveDirectoryA(path); }
+    void DeleteUninstallKey(const char* project_name) override {
+        support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, project_name);
+    }
+};
+
+}  // namespace
+
+void UnregisterSelfRegisteringFile(const char* path) {
+    if (script::DeclaresSelfRegistration(path)) {
+        script::CallServerExport(path, "DllUnregisterServer");
+    }
+}
+
+void RemoveAppPathsEntry(const char* path) {
+    char extension[support::kMaxPath];
+    support::ExtensionPart(path, extension);
+    if (!support::EqualsIgnoringCase(extension, ".EXE")) {
+        return;
+    }
+    char name[support::kMaxPath];
+    support::FileNamePart(path, name);
+    support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathsKey, name);
+}
+
+void UninstallActionExecutor(support::WorkerThread* /*worker*/) {
+    Win32UninstallEffects effects;
+    RunUninstallRecord(UninstallRecordPath, UninstallBitmapPath, app::ProjectName, effects);
+}
+
+void StartUninstallWorker() {
+    new support::WorkerThread(&UninstallActionExecutor, nullptr);
+}
+
+}  // namespace uninstall
