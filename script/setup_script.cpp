@@ -48,10 +48,53 @@ bool ScriptHasHead(const char* path, const char* head) {
     return false;
 }
 
+const SectionLayout kSectionLayouts[] = {
+    {kProjectNameHead, 1, {kValueLineLimit}, 0},
+    {kInstallToHead, 1, {kValueLineLimit}, ExpandedLine(0)},
+    {kLocateInstallHead, 1, {kValueLineLimit}, ExpandedLine(0)},
+    {kActionHead, 1, {kValueLineLimit}, 0},
+    // InstallFile expands the entry name too, though entry names hold none.
+    {kCopyFileHead, 2, {kValueLineLimit, kValueLineLimit}, ExpandedLine(0) | ExpandedLine(1)},
+    {kRegistryHead,
+     5,
+     {kLongLineLimit, kValueLineLimit, kLongLineLimit, kValueLineLimit, kLongLineLimit},
+     ExpandedLine(1) | ExpandedLine(4)},
+    {kRunFileHead, 3, {kValueLineLimit, kValueLineLimit, kOptionalLineLimit}, ExpandedLine(0)},
+    {kRunAndWaitFileHead,
+     3,
+     {kValueLineLimit, kValueLineLimit, kOptionalLineLimit},
+     ExpandedLine(0)},
+    {kCreateIconHead,
+     4,
+     {kValueLineLimit, kValueLineLimit, kValueLineLimit, kOptionalLineLimit},
+     ExpandedLine(0) | ExpandedLine(1) | ExpandedLine(2)},
+    {kMessageHead, 2, {kLongLineLimit, kValueLineLimit}, 0},
+    {kInstallContainerHead, 0, {}, 0},
+    {kUninstallActionHead, 2, {kValueLineLimit, kValueLineLimit}, ExpandedLine(0) | ExpandedLine(1)},
+};
+const int kSectionLayoutCount = sizeof kSectionLayouts / sizeof kSectionLayouts[0];
+
+const SectionLayout* FindSectionLayout(const char* line) {
+    for (const SectionLayout& layout : kSectionLayouts) {
+        if (std::strcmp(line, layout.head) == 0) {
+            return &layout;
+        }
+    }
+    return nullptr;
+}
+
+const char* const kRegistryRootWords[kRegistryRootCount] = {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"};
+
+const MessageKind kMessageKinds[kMessageKindCount] = {
+    {"Error", support::kMbIconError},
+    {"Question", support::kMbIconQuestion},
+    {"Warning", support::kMbIconWarning},
+    {"Information", support::kMbIconInformation},
+};
+
 const char* OptionalCaption(const char* line) {
-    static const char kPrefix[] = "Optional - ";
-    const size_t length = sizeof kPrefix - 1;
-    return std::strncmp(line, kPrefix, length) == 0 ? line + length : nullptr;
+    const size_t length = sizeof kOptionalPrefix - 1;
+    return std::strncmp(line, kOptionalPrefix, length) == 0 ? line + length : nullptr;
 }
 
 void UnescapeMessageText(char* text) {
@@ -64,16 +107,7 @@ void UnescapeMessageText(char* text) {
 }
 
 unsigned MessageIconFlag(const char* kind) {
-    static const struct {
-        const char* word;
-        unsigned flag;
-    } kKinds[] = {
-        {"Error", support::kMbIconError},
-        {"Question", support::kMbIconQuestion},
-        {"Warning", support::kMbIconWarning},
-        {"Information", support::kMbIconInformation},
-    };
-    for (const auto& kind_row : kKinds) {
+    for (const MessageKind& kind_row : kMessageKinds) {
         if (std::strcmp(kind, kind_row.word) == 0) {
             return kind_row.flag;
         }

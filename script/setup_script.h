@@ -36,6 +36,44 @@ constexpr uint32_t kOptionalLineLimit = 520;
 // Every other value line.
 constexpr uint32_t kValueLineLimit = 260;
 
+// Where a section's value lines may hold folder placeholders: bit i set
+// means value line i is expanded before it is used.
+constexpr unsigned ExpandedLine(int index) { return 1u << index; }
+
+// The layout of one section as the install worker and the uninstaller read
+// it: the number of value lines after the head and each line's read limit.
+struct SectionLayout {
+    const char* head;
+    int value_count;
+    uint32_t limits[5];
+    unsigned expanded;  // ExpandedLine bits; [Registry] data only for strings
+};
+
+// Every section some reader acts on.
+extern const SectionLayout kSectionLayouts[];
+extern const int kSectionLayoutCount;
+
+// The layout whose head line equals line exactly, or null.
+const SectionLayout* FindSectionLayout(const char* line);
+
+// The [Registry] root words, compared case-sensitively; any other selects
+// no root and the section writes nothing.
+constexpr int kRegistryRootCount = 5;
+extern const char* const kRegistryRootWords[kRegistryRootCount];
+// The one [Registry] type word that makes a number; any other is a string.
+constexpr char kDwordTypeWord[] = "DWORD";
+
+// The [Message] kind words and their icon flags.
+struct MessageKind {
+    const char* word;
+    unsigned flag;
+};
+constexpr int kMessageKindCount = 4;
+extern const MessageKind kMessageKinds[kMessageKindCount];
+
+// The prefix of an optional line, compared case-sensitively.
+constexpr char kOptionalPrefix[] = "Optional - ";
+
 // One script opened for reading. A missing or unreadable script is not
 // reported: it reads as an empty one.
 class SetupScript {

@@ -11,15 +11,16 @@ work=build/demo
 mkdir -p "$work"
 python3 tools/make-banner.py "$work/setup.bmp" "Sample Tool"
 
-# Builds one installer from a stub and the sample program built with it.
+# Builds one installer from the project folder: its script names the files,
+# which are found in the project, its payload folder, the folder of the
+# program built with the stub, and the folder of the generated banner.
 build_installer() {
-  local stub="$1" program="$2" out="$3"
-  dist/vornak-pack build -o "$out" --stub "$stub" \
-    "$sample/setup.dat" "$work/setup.bmp" "$sample/setup.lic" \
-    "$program" "$sample/files/readme.txt" "$sample/files/settings.ini"
+  local stub="$1" program_folder="$2" out="$3"
+  dist/vornak-pack build --project "$sample" -o "$out" --stub "$stub" \
+    --files "$sample/files" --files "$program_folder" --files "$work"
 }
 
-build_installer dist/VornakSetup.exe build/windows/examples/sampletool.exe dist/SampleTool-setup.exe
+build_installer dist/VornakSetup.exe build/windows/examples dist/SampleTool-setup.exe
 echo "built dist/SampleTool-setup.exe"
 dist/vornak-pack list dist/SampleTool-setup.exe
 
@@ -30,8 +31,7 @@ if ! in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_lis
   # This kernel cannot run 32-bit code: the same package on the x86_64 build
   # of the stub shows what the installer does.
   installer="$work/SampleTool-setup-x64.exe"
-  build_installer build/windows64/app/VornakSetup.exe build/windows64/examples/sampletool.exe \
-    "$installer"
+  build_installer build/windows64/app/VornakSetup.exe build/windows64/examples "$installer"
   echo "this machine cannot run 32-bit code; running the x86_64 build of the same installer"
 fi
 echo "running $installer under Wine"

@@ -1,7 +1,9 @@
 // vornak-pack building and inspection: the same bytes as pack mode, the same
 // package for every thread count, a failed build that leaves the output as
-// it was, and verify, extract and stub against good and damaged packages.
+// it was, and list, verify and extract against good and damaged packages.
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +17,9 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tools/vornak-pack/package_builder.h"
+#include "tools/vornak-pack/pack_input.h"
 #include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;
@@ -175,17 +179,52 @@ TEST(VornakPackBuild, RefusesNamesTheInstallerCouldNotTellApart) {
     EXPECT_FALSE(testing_support::FileExists(sample.scratch.CorePath("out.exe")));
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("README.TXT"));
+}
 
-    capture.Clear();
+TEST(VornakPackBuild, AppendingANameAgainWarnsAndAddsItAsPackModeDoes) {
+    Sample sample;
+    BuildSummary summary;
     ASSERT_TRUE(BuildPackage(sample.Request("out.exe", 1), &summary));
-    std::string built = ReadAll(sample.scratch.CorePath("out.exe"));
     BuildRequest again = sample.Request("out.exe", 1);
     again.append = true;
-    again.inputs = {{sample.scratch.Path("readme.txt"), "ReadMe.txt"}};
-    EXPECT_FALSE(BuildPackage(again, &summary));
-    EXPECT_EQ(built, ReadAll(sample.scratch.CorePath("out.exe")));
+    again.stub.clear();
+    again.inputs = {{sample.scratch.Path("readme.txt"), "readme.txt"}};
+    MessageCapture capture;
+    ASSERT_TRUE(BuildPackage(again, &summary));
+    EXPECT_EQ(5u, summary.entry_count);
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("already holds"));
+
+    char name[260];
+    sample.PackedByPackMode("reference.exe");
+    archive::PackFile(sample.scratch.CorePath("readme.txt").c_str(),
+                      sample.scratch.CorePath("reference.exe").c_str(), name);
+    EXPECT_EQ(ReadAll(sample.scratch.CorePath("reference.exe")),
+              ReadAll(sample.scratch.CorePath("out.exe")));
+}
+
+TEST(VornakPackBuild, ANameOf255CharactersIsRefusedNamingTheFile) {
+    Sample sample;
+    std::string long_name(255, 'n');
+    sample.Add(long_name, "x");
+    MessageCapture capture;
+    BuildSummary summary;
+    EXPECT_FALSE(BuildPackage(sample.Request("out.exe", 2), &summary));
+    EXPECT_FALSE(testing_support::FileExists(sample.scratch.CorePath("out.exe")));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find(sample.scratch.Path(long_name)));
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("254 characters"));
+}
+
+TEST(VornakPackBuild, AListFileNamesFilesLineByLine) {
+    HostScratch scratch;
+    WriteAll(scratch.CorePath("files.txt"), "# the payload\r\na.txt\r\n\r\ndir/b c.bin\nlast");
+    std::vector<std::string> files;
+    std::string error;
+    ASSERT_TRUE(vornak_pack::ReadListFile(scratch.Path("files.txt"), &files, &error));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "dir/b c.bin", "last"}), files);
+    EXPECT_FALSE(vornak_pack::ReadListFile(scratch.Path("none.txt"), &files, &error));
+    EXPECT_NE(std::string::npos, error.find("none.txt"));
 }
 
 TEST(VornakPackBuild, AStubThatIsAlreadyAPackageIsRefused) {
@@ -224,7 +263,7 @@ TEST(VornakPackInspect, VerifyPassesAGoodPackageAndNamesEachDamage) {
     std::string path = sample.scratch.Path("p.exe");
     std::string core = sample.scratch.CorePath("p.exe");
     bool result = false;
-    EXPECT_NE(std::string::npos, Verified(path, &result).find("4 entries, 0 damaged"));
+    EXPECT_NE(std::string::npos, Verified(path, &result).find("4 entries, all hold"));
     EXPECT_TRUE(result);
 
     archive::ArchiveEntry readme;
@@ -236,8 +275,8 @@ TEST(VornakPackInspect, VerifyPassesAGoodPackageAndNamesEachDamage) {
     DamageAndReseal(core, readme.data_offset + 100, 'x');
     std::string report = Verified(path, &result);
     EXPECT_FALSE(result);
-    EXPECT_NE(std::string::npos, report.find("DAMAGED  readme.txt: data sum"));
-    EXPECT_NE(std::string::npos, report.find("ok       big.bin"));
+    EXPECT_NE(std::string::npos, report.find("FAILED  readme.txt: data sum"));
+    EXPECT_NE(std::string::npos, report.find("ok      big.bin"));
 }
 
 TEST(VornakPackInspect, VerifyCatchesASizeTheDataDoesNotHave) {
@@ -259,12 +298,73 @@ TEST(VornakPackInspect, VerifyCatchesASizeTheDataDoesNotHave) {
     EXPECT_NE(std::string::npos, report.find("Setup.dat: it decodes to 24 bytes"));
 }
 
-TEST(VornakPackInspect, VerifyAndListRefuseWhatIsNotAPackage) {
+TEST(VornakPackInspect, VerifyNamesTheFirstReaderStepThatFails) {
     Sample sample;
+    BuildSummary summary;
+    ASSERT_TRUE(BuildPackage(sample.Request("p.exe", 2), &summary));
+    std::string good = ReadAll(sample.scratch.CorePath("p.exe"));
+    struct Case {
+        std::string bytes;
+        const char* failure;
+    };
+    // Cut out 1000 bytes of entry data: the trailer is whole, the file is not.
+    std::string spliced = good.substr(0, 4000) + good.substr(5000);
+    std::string bad_trailer_sum = good;
+    bad_trailer_sum[good.size() - 24 + 4] ^= 1;
+    std::string changed = good;
+    changed[4100] ^= 0x55;
+    const Case cases[] = {
+        {"short", "FAILED  too short: 5 bytes"},
+        {sample.stub_bytes, "FAILED  bad magic"},
+        {bad_trailer_sum, "FAILED  trailer checksum: stored"},
+        {spliced, "the file looks truncated"},
+        {changed, "the file does not look truncated"},
+    };
     MessageCapture capture;
-    bool result = true;
-    Verified(sample.scratch.Path("stub.exe"), &result);
-    EXPECT_FALSE(result);
+    for (const Case& c : cases) {
+        WriteAll(sample.scratch.CorePath("v.exe"), c.bytes);
+        bool result = true;
+        std::string report = Verified(sample.scratch.Path("v.exe"), &result);
+        EXPECT_FALSE(result) << c.failure;
+        EXPECT_NE(std::string::npos, report.find(c.failure)) << report;
+    }
+    EXPECT_EQ(5u, capture.Messages().size());
+    WriteAll(sample.scratch.CorePath("v.exe"), good);
+    bool result = false;
+    std::string report = Verified(sample.scratch.Path("v.exe"), &result);
+    EXPECT_TRUE(result);
+    EXPECT_NE(std::string::npos, report.find("ok      length\nok      magic\nok      trailer "
+                                             "checksum\nok      file checksum\n"));
+}
+
+TEST(VornakPackInspect, ListGivesTheStubThenOneLinePerEntry) {
+    Sample sample;
+    BuildSummary summary;
+    ASSERT_TRUE(BuildPackage(sample.Request("p.exe", 1), &summary));
+    std::FILE* out = std::tmpfile();
+    ASSERT_TRUE(vornak_pack::ListPackage(sample.scratch.Path("p.exe"), out));
+    std::rewind(out);
+    std::vector<std::string> lines;
+    char line[512];
+    while (std::fgets(line, sizeof line, out) != nullptr) {
+        lines.push_back(line);
+    }
+    std::fclose(out);
+    ASSERT_EQ(6u, lines.size());
+    EXPECT_EQ("stub 3002 bytes\n", lines[0]);
+    archive::PackageArchive package(sample.scratch.CorePath("p.exe").c_str(), false);
+    const archive::ArchiveEntry& setup = package.EntryAt(0);
+    char expected[200];
+    std::snprintf(expected, sizeof expected, "Setup.dat  %10u %10u %12u %7s\n", setup.data_offset,
+                  setup.compressed_size, 24u,
+                  vornak_pack::RatioText(setup.compressed_size, 24).c_str());
+    EXPECT_EQ(expected, lines[2]);
+    EXPECT_NE(std::string::npos, lines[3].find("empty.txt"));
+    EXPECT_EQ("-\n", lines[3].substr(lines[3].size() - 2));
+    EXPECT_EQ("50.0%", vornak_pack::RatioText(50, 100));
+
+    MessageCapture capture;
+    EXPECT_FALSE(vornak_pack::ListPackage(sample.scratch.Path("stub.exe"), stdout));
     EXPECT_FALSE(vornak_pack::ListPackage(sample.scratch.Path("absent.exe"), stdout));
     // Looking must not create the file, as opening an archive would.
     EXPECT_FALSE(testing_support::FileExists(sample.scratch.CorePath("absent.exe")));
@@ -300,32 +400,30 @@ TEST(VornakPackInspect, ExtractWritesEntriesBackByNameOrAll) {
 TEST(VornakPackInspect, ExtractRefusesNamesThatWouldLeaveTheFolder) {
     HostScratch scratch;
     std::string core = scratch.CorePath("hostile.pkg");
+    const char* const hostile[] = {"../escape.txt", "..", "C:escape.txt", "sub\\..\\..\\x",
+                                   "linked.txt"};
     {
         archive::PackageArchive package(core.c_str(), true);
         const uint8_t empty_stream[] = {'B',  'Z',  'h',  '9', 0x17, 0x72, 0x45,
                                         0x38, 0x50, 0x90, 0,   0,    0,    0};
-        ASSERT_TRUE(package.AppendEntryData("../escape.txt", empty_stream, 14, 0));
+        for (const char* name : hostile) {
+            ASSERT_TRUE(package.AppendEntryData(name, empty_stream, 14, 0));
+        }
     }
+    ASSERT_EQ(0, mkdir(scratch.Path("in").c_str(), 0777));
+    WriteAll(scratch.CorePath("target.txt"), "keep");
+    ASSERT_EQ(0,
+              symlink(scratch.Path("target.txt").c_str(), scratch.Path("in/linked.txt").c_str()));
     MessageCapture capture;
     std::FILE* out = std::tmpfile();
     EXPECT_FALSE(
         vornak_pack::ExtractPackage(scratch.Path("hostile.pkg"), scratch.Path("in"), {}, out));
     std::fclose(out);
     EXPECT_FALSE(testing_support::FileExists(scratch.CorePath("escape.txt")));
-    ASSERT_EQ(1u, capture.Messages().size());
-    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("not extracted"));
-}
-
-TEST(VornakPackInspect, StubGivesBackTheProgramThePackageWasBuiltOn) {
-    Sample sample;
-    BuildSummary summary;
-    ASSERT_TRUE(BuildPackage(sample.Request("p.exe", 1), &summary));
-    ASSERT_TRUE(vornak_pack::WriteStub(sample.scratch.Path("p.exe"), sample.scratch.Path("s.exe")));
-    EXPECT_EQ(sample.stub_bytes, ReadAll(sample.scratch.CorePath("s.exe")));
-
-    MessageCapture capture;
-    std::string package = ReadAll(sample.scratch.CorePath("p.exe"));
-    EXPECT_FALSE(
-        vornak_pack::WriteStub(sample.scratch.Path("p.exe"), sample.scratch.Path("p.exe")));
-    EXPECT_EQ(package, ReadAll(sample.scratch.CorePath("p.exe")));
+    EXPECT_EQ("keep", ReadAll(scratch.CorePath("target.txt")));
+    ASSERT_EQ(5u, capture.Messages().size());
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_NE(std::string::npos, capture.Messages()[i].text.find("outside")) << i;
+    }
+    EXPECT_NE(std::string::npos, capture.Messages()[4].text.find("symbolic link"));
 }

@@ -1,6 +1,5 @@
-// vornak-pack: command line, name rules, building (byte for byte what pack
-// mode writes, whatever the thread count), failures that leave the output
-// alone, and the inspection commands against damaged packages.
+// vornak-pack: command line, name rules, paths, messages, the progress bar
+// and the parallel compressor.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,9 +17,8 @@
 #include "tests/support_lib/scratch.h"
 #include "tools/vornak-pack/command_line.h"
 #include "tools/vornak-pack/host_path.h"
-#include "tools/vornak-pack/package_builder.h"
-#include "tools/vornak-pack/package_inspection.h"
 #include "tools/vornak-pack/parallel_compressor.h"
+#include "tools/vornak-pack/progress_bar.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 using testing_support::MessageCapture;
@@ -28,9 +26,6 @@ using testing_support::ReadAll;
 using testing_support::SampleBytes;
 using testing_support::WriteAll;
 using vornak_pack::Action;
-using vornak_pack::BuildPackage;
-using vornak_pack::BuildRequest;
-using vornak_pack::BuildSummary;
 using vornak_pack::Command;
 using vornak_pack::PackInput;
 using vornak_pack::ParseCommandLine;
@@ -52,70 +47,83 @@ std::string ParseError(const std::vector<std::string>& args) {
 
 }  // namespace
 
-TEST(VornakPackCommandLine, CreateTakesStubJobsNamesAndFilesInOrder) {
+TEST(VornakPackCommandLine, BuildTakesOutputStubJobsAndFilesInOrder) {
     Command command;
-    ASSERT_TRUE(Parse({"create", "--stub", "s.exe", "-j", "3", "out.exe", "dir/setup.dat", "--name",
-                       "Readme.txt", "docs/readme.md", "b.bin"},
+    ASSERT_TRUE(Parse({"build", "-o", "out.exe", "--stub", "s.exe", "dir/setup.dat", "-j", "3",
+                       "--list", "more.txt", "b.bin"},
                       &command));
-    EXPECT_EQ(Action::kCreate, command.action);
-    EXPECT_EQ("out.exe", command.package);
+    EXPECT_EQ(Action::kBuild, command.action);
+    EXPECT_EQ("out.exe", command.output);
     EXPECT_EQ("s.exe", command.stub);
     EXPECT_EQ(3u, command.jobs);
-    ASSERT_EQ(3u, command.inputs.size());
-    EXPECT_EQ("dir/setup.dat", command.inputs[0].path);
-    EXPECT_EQ("setup.dat", command.inputs[0].name);
-    EXPECT_EQ("docs/readme.md", command.inputs[1].path);
-    EXPECT_EQ("Readme.txt", command.inputs[1].name);
-    EXPECT_EQ("b.bin", command.inputs[2].name);
+    // Options come first in the list as they are met; operands keep their order.
+    ASSERT_EQ(3u, command.sources.size());
+    EXPECT_EQ("more.txt", command.sources[0].path);
+    EXPECT_TRUE(command.sources[0].is_list);
+    EXPECT_EQ("dir/setup.dat", command.sources[1].path);
+    EXPECT_FALSE(command.sources[1].is_list);
+    EXPECT_EQ("b.bin", command.sources[2].path);
 }
 
-TEST(VornakPackCommandLine, GluedValuesAndTheEndOfOptions) {
+TEST(VornakPackCommandLine, ProjectBuildsTakeSearchFoldersAndLintSwitches) {
     Command command;
-    ASSERT_TRUE(Parse({"create", "--stub=s.exe", "-j2", "out.exe", "--", "-odd-name"}, &command));
-    EXPECT_EQ("s.exe", command.stub);
-    EXPECT_EQ(2u, command.jobs);
-    ASSERT_EQ(1u, command.inputs.size());
-    EXPECT_EQ("-odd-name", command.inputs[0].name);
+    ASSERT_TRUE(Parse({"build", "--project", "proj", "-o", "out.exe", "--files", "a", "--files=b",
+                       "--no-lint", "--strict"},
+                      &command));
+    EXPECT_EQ("proj", command.project);
+    EXPECT_EQ((std::vector<std::string>{"a", "b"}), command.search_folders);
+    EXPECT_FALSE(command.lint);
+    EXPECT_TRUE(command.strict);
+    EXPECT_TRUE(command.stub.empty());
 
-    ASSERT_TRUE(Parse({"extract", "--directory=out", "p.exe", "setup.dat", "a.txt"}, &command));
+    ASSERT_TRUE(Parse({"lint", "setup.dat", "--files", "payload"}, &command));
+    EXPECT_EQ(Action::kLint, command.action);
+    EXPECT_EQ("setup.dat", command.script);
+    EXPECT_TRUE(command.lint);
+}
+
+TEST(VornakPackCommandLine, EachCommandTakesItsOwnOperands) {
+    Command command;
+    ASSERT_TRUE(Parse({"extract", "p.exe", "setup.dat", "a.txt", "-d", "out"}, &command));
+    EXPECT_EQ(Action::kExtract, command.action);
+    EXPECT_EQ("p.exe", command.package);
     EXPECT_EQ("out", command.folder);
     EXPECT_EQ((std::vector<std::string>{"setup.dat", "a.txt"}), command.names);
     ASSERT_TRUE(Parse({"extract", "p.exe"}, &command));
     EXPECT_EQ(".", command.folder);
-    EXPECT_TRUE(command.names.empty());
-    EXPECT_EQ(0u, command.jobs);
-}
-
-TEST(VornakPackCommandLine, EachActionTakesItsOwnOperands) {
-    Command command;
-    ASSERT_TRUE(Parse({"stub", "p.exe", "bare.exe"}, &command));
-    EXPECT_EQ(Action::kStub, command.action);
-    EXPECT_EQ("bare.exe", command.destination);
+    ASSERT_TRUE(Parse({"append", "-j1", "p.exe", "x", "--", "-y"}, &command));
+    EXPECT_EQ(Action::kAppend, command.action);
+    EXPECT_EQ("p.exe", command.package);
+    ASSERT_EQ(2u, command.sources.size());
+    EXPECT_EQ("-y", command.sources[1].path);
     ASSERT_TRUE(Parse({"verify", "p.exe"}, &command));
     EXPECT_EQ(Action::kVerify, command.action);
-    ASSERT_TRUE(Parse({"add", "p.exe", "x"}, &command));
-    EXPECT_EQ(Action::kAdd, command.action);
-    ASSERT_TRUE(Parse({"--help"}, &command));
-    EXPECT_EQ(Action::kHelp, command.action);
+    ASSERT_TRUE(Parse({"list", "p.exe"}, &command));
+    EXPECT_EQ(Action::kList, command.action);
     ASSERT_TRUE(Parse({"--version"}, &command));
     EXPECT_EQ(Action::kVersion, command.action);
+    ASSERT_TRUE(Parse({"build", "--help"}, &command));
+    EXPECT_EQ(Action::kHelp, command.action);
 }
 
 TEST(VornakPackCommandLine, RefusesWhatMakesNoSense) {
-    EXPECT_EQ("unknown command 'pack'", ParseError({"pack", "x"}));
-    EXPECT_EQ("unknown option '--fast'", ParseError({"create", "--fast", "o", "f"}));
-    EXPECT_EQ("'--stub' does not go with 'add'", ParseError({"add", "--stub", "s", "o", "f"}));
+    EXPECT_EQ("no command given", ParseError({}));
+    EXPECT_EQ("unknown command 'create'", ParseError({"create", "x"}));
+    EXPECT_EQ("unknown option '--fast'", ParseError({"build", "--fast", "-o", "o", "f"}));
+    EXPECT_EQ("'--stub' does not go with 'append'",
+              ParseError({"append", "--stub", "s", "o", "f"}));
     EXPECT_EQ("'-j' does not go with 'list'", ParseError({"list", "-j", "2", "p"}));
-    EXPECT_EQ("'--stub' needs a value", ParseError({"create", "o", "f", "--stub"}));
-    EXPECT_EQ("--name x is not followed by a file",
-              ParseError({"create", "o", "f", "--name", "x"}));
-    EXPECT_EQ("wrong number of arguments", ParseError({"create", "o"}));
+    EXPECT_EQ("'--stub' needs a value", ParseError({"build", "-o", "o", "f", "--stub"}));
+    EXPECT_NE(std::string::npos, ParseError({"build", "f"}).find("needs -o OUT"));
+    EXPECT_NE(std::string::npos, ParseError({"build", "-o", "o"}).find("needs the files"));
+    EXPECT_NE(std::string::npos,
+              ParseError({"build", "--project", "p", "-o", "o", "f"}).find("give no files"));
+    EXPECT_NE(std::string::npos,
+              ParseError({"build", "-o", "o", "--strict", "f"}).find("--project"));
+    EXPECT_EQ("wrong number of arguments", ParseError({"append", "p"}));
     EXPECT_EQ("wrong number of arguments", ParseError({"list", "a", "b"}));
-    EXPECT_EQ("wrong number of arguments", ParseError({"stub", "a"}));
-    EXPECT_NE(std::string::npos, ParseError({"create", "-j0", "o", "f"}).find("1 to 64"));
-    EXPECT_NE(std::string::npos, ParseError({"create", "-j", "65", "o", "f"}).find("1 to 64"));
-    Command command;
-    EXPECT_FALSE(Parse({}, &command));
+    EXPECT_EQ("wrong number of arguments", ParseError({"lint"}));
+    EXPECT_NE(std::string::npos, ParseError({"build", "-j0", "-o", "o", "f"}).find("1 to 64"));
 }
 
 TEST(VornakPackNames, EntryNamesMustBeWindowsFileNamesThatFitTheDirectory) {
@@ -161,6 +169,19 @@ TEST(VornakPackMessages, ConsoleLinesSpeakLinuxPaths) {
     EXPECT_EQ("vornak-pack: Disk Write Error: Unable to write to '/tmp/x.exe'",
               vornak_pack::ConsoleLine("Unable to write to '\\tmp\\x.exe'", "Disk Write Error",
                                        support::kMbIconInformation));
+}
+
+TEST(VornakPackProgress, TheBarFillsWithTheBytesDone) {
+    using vornak_pack::ProgressBar;
+    EXPECT_EQ("building [------------------------------]   0% a.txt",
+              ProgressBar::Line("building", 0, 200, "a.txt"));
+    EXPECT_EQ("building [###############---------------]  50% b.txt",
+              ProgressBar::Line("building", 100, 200, "b.txt"));
+    EXPECT_EQ("extracting [##############################] 100% c",
+              ProgressBar::Line("extracting", 0, 0, "c"));
+    std::string name = std::string(40, 'x') + ".bin";
+    std::string line = ProgressBar::Line("building", 200, 200, name);
+    EXPECT_EQ("...", line.substr(line.size() - 32, 3));
 }
 
 TEST(VornakPackCompressor, DeliversInInputOrderWhateverTheThreadCount) {

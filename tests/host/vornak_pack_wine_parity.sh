@@ -62,7 +62,7 @@ for file in "${files[@]:1}"; do
   pack_mode "$used" "$file" by-stub.exe
 done
 
-"$pack" create --stub "$used" -j 2 by-tool.exe "${files[@]}" >/dev/null || exit 1
+"$pack" build -o by-tool.exe --stub "$used" -j 2 "${files[@]}" >/dev/null || exit 1
 if cmp by-stub.exe by-tool.exe; then
   echo "vornak-pack and the pack mode of $used wrote the same $(stat -c %s by-tool.exe) bytes"
   echo "wine parity: 1 passed, 0 failed"

@@ -1,11 +1,11 @@
-// Command-line parsing.
+// Command-line parsing: options may come before, between or after the
+// operands, "--" ends them, and every option belongs to certain commands.
 #include "tools/vornak-pack/command_line.h"
 
 #include <unistd.h>
 
 #include <cstdlib>
-
-#include "tools/vornak-pack/host_path.h"
+#include <cstring>
 
 namespace vornak_pack {
 
@@ -13,42 +13,49 @@ namespace {
 
 constexpr unsigned kMostJobs = 64;
 
-struct ActionWord {
+struct CommandWord {
     const char* word;
     Action action;
-    const char* options;  // the options it takes, by their short letters
+    const char* options;  // the options it takes, by their letters
 };
 
-const ActionWord kActions[] = {
-    {"create", Action::kCreate, "sjn"}, {"add", Action::kAdd, "jn"},
-    {"list", Action::kList, ""},        {"verify", Action::kVerify, ""},
-    {"extract", Action::kExtract, "d"}, {"stub", Action::kStub, ""},
+const CommandWord kCommands[] = {
+    {"build", Action::kBuild, "oslpfnSj"}, {"append", Action::kAppend, "j"},
+    {"list", Action::kList, ""},           {"verify", Action::kVerify, ""},
+    {"extract", Action::kExtract, "d"},    {"lint", Action::kLint, "fS"},
 };
 
-// An option's letter, or 0 when arg is not one of ours. value gets the text
-// after '=' in "--long=value", or after "-j" in "-j4".
-char OptionLetter(const std::string& arg, std::string* value, bool* has_value) {
-    struct Option {
-        const char* spelling;
-        char letter;
-    };
-    static const Option kOptions[] = {{"--stub", 's'}, {"--jobs", 'j'},      {"-j", 'j'},
-                                      {"--name", 'n'}, {"--directory", 'd'}, {"-d", 'd'}};
+struct Option {
+    const char* spelling;
+    char letter;
+    bool takes_value;
+};
+
+const Option kOptions[] = {
+    {"--output", 'o', true},   {"-o", 'o', true},          {"--stub", 's', true},
+    {"--list", 'l', true},     {"--project", 'p', true},   {"--files", 'f', true},
+    {"--no-lint", 'n', false}, {"--strict", 'S', false},   {"--jobs", 'j', true},
+    {"-j", 'j', true},         {"--directory", 'd', true}, {"-d", 'd', true},
+};
+
+// The option arg spells, or null. value gets the text after '=' in
+// "--long=value", or after "-j" in "-j4".
+const Option* FindOption(const std::string& arg, std::string* value, bool* has_value) {
     for (const Option& option : kOptions) {
         std::string spelling = option.spelling;
         if (arg == spelling) {
             *has_value = false;
-            return option.letter;
+            return &option;
         }
         bool is_long = spelling.size() > 2;
         std::string glued = is_long ? spelling + "=" : spelling;
-        if (arg.compare(0, glued.size(), glued) == 0) {
+        if (option.takes_value && arg.compare(0, glued.size(), glued) == 0) {
             *value = arg.substr(glued.size());
             *has_value = true;
-            return option.letter;
+            return &option;
         }
     }
-    return 0;
+    return nullptr;
 }
 
 bool ParseJobs(const std::string& text, unsigned* jobs, std::string* error) {
@@ -62,50 +69,94 @@ bool ParseJobs(const std::string& text, unsigned* jobs, std::string* error) {
     return true;
 }
 
-bool ApplyOption(char letter, const std::string& value, Command* command, std::string* pending_name,
-                 std::string* error) {
+bool ApplyOption(char letter, const std::string& value, Command* command, std::string* error) {
     switch (letter) {
+        case 'o':
+            command->output = value;
+            return true;
         case 's':
             command->stub = value;
             return true;
+        case 'l':
+            command->sources.push_back({value, true});
+            return true;
+        case 'p':
+            command->project = value;
+            return true;
+        case 'f':
+            command->search_folders.push_back(value);
+            return true;
+        case 'n':
+            command->lint = false;
+            return true;
+        case 'S':
+            command->strict = true;
+            return true;
         case 'j':
             return ParseJobs(value, &command->jobs, error);
-        case 'n':
-            *pending_name = value;
-            return true;
         default:
             command->folder = value;
             return true;
     }
 }
 
-// Gives the positional arguments their meaning for the action.
+bool CheckBuild(const std::vector<std::string>& operands, Command* command, std::string* error) {
+    if (command->output.empty()) {
+        *error = "build needs -o OUT, the installer to write";
+        return false;
+    }
+    for (const std::string& operand : operands) {
+        command->sources.push_back({operand, false});
+    }
+    if (!command->project.empty()) {
+        if (!command->sources.empty()) {
+            *error = "--project takes its files from the project's setup.dat; give no files";
+            return false;
+        }
+        return true;
+    }
+    if (!command->search_folders.empty() || !command->lint || command->strict) {
+        *error = "--files, --no-lint and --strict go with --project";
+        return false;
+    }
+    if (command->sources.empty()) {
+        *error = "build needs the files to pack, or --list LISTFILE, or --project DIR";
+        return false;
+    }
+    return true;
+}
+
+// Gives the operands their meaning for the command.
 bool AssignOperands(const std::vector<std::string>& operands, Command* command,
                     std::string* error) {
-    size_t wanted_at_least = command->action == Action::kCreate ||
-                                     command->action == Action::kAdd ||
-                                     command->action == Action::kStub
-                                 ? 2
-                                 : 1;
-    bool takes_more = command->action != Action::kList && command->action != Action::kVerify &&
-                      command->action != Action::kStub;
-    if (operands.size() < wanted_at_least || (!takes_more && operands.size() > wanted_at_least)) {
+    Action action = command->action;
+    if (action == Action::kBuild) {
+        return CheckBuild(operands, command, error);
+    }
+    size_t at_least = action == Action::kAppend ? 2 : 1;
+    bool takes_more = action == Action::kAppend || action == Action::kExtract;
+    if (operands.size() < at_least || (!takes_more && operands.size() > at_least)) {
         *error = "wrong number of arguments";
         return false;
     }
+    if (action == Action::kLint) {
+        command->script = operands[0];
+        return true;
+    }
     command->package = operands[0];
-    if (command->action == Action::kStub) {
-        command->destination = operands[1];
-    } else if (command->action == Action::kExtract) {
-        command->names.assign(operands.begin() + 1, operands.end());
+    for (size_t i = 1; i < operands.size(); ++i) {
+        if (action == Action::kAppend) {
+            command->sources.push_back({operands[i], false});
+        } else {
+            command->names.push_back(operands[i]);
+        }
     }
     return true;
 }
 
 struct ParseState {
-    const ActionWord* action = nullptr;
+    const CommandWord* command = nullptr;
     std::vector<std::string> operands;
-    std::string pending_name;  // from --name, for the next file
     bool options_ended = false;
 };
 
@@ -120,91 +171,93 @@ bool TakeArgument(const std::vector<std::string>& args, size_t* i, ParseState* s
     }
     std::string value;
     bool has_value = false;
-    char letter = state->options_ended ? 0 : OptionLetter(arg, &value, &has_value);
-    if (letter == 0 && !state->options_ended && arg.size() > 1 && arg[0] == '-') {
-        *error = "unknown option '" + arg + "'";
+    const Option* option = state->options_ended ? nullptr : FindOption(arg, &value, &has_value);
+    if (option == nullptr) {
+        if (!state->options_ended && arg.size() > 1 && arg[0] == '-') {
+            *error = "unknown option '" + arg + "'";
+            return false;
+        }
+        state->operands.push_back(arg);
+        return true;
+    }
+    if (std::strchr(state->command->options, option->letter) == nullptr) {
+        *error = "'" + arg + "' does not go with '" + state->command->word + "'";
         return false;
     }
-    if (letter != 0) {
-        if (std::string(state->action->options).find(letter) == std::string::npos) {
-            *error = "'" + arg + "' does not go with '" + state->action->word + "'";
-            return false;
-        }
-        if (!has_value && ++*i == args.size()) {
-            *error = "'" + arg + "' needs a value";
-            return false;
-        }
-        return ApplyOption(letter, has_value ? value : args[*i], command, &state->pending_name,
-                           error);
+    if (option->takes_value && !has_value && ++*i == args.size()) {
+        *error = "'" + arg + "' needs a value";
+        return false;
     }
-    // The package comes first; every later operand of create and add is a
-    // file, named after its file name unless --name came before it.
-    if (!state->operands.empty() &&
-        (command->action == Action::kCreate || command->action == Action::kAdd)) {
-        command->inputs.push_back(
-            {arg, state->pending_name.empty() ? HostFileName(arg) : state->pending_name});
-        state->pending_name.clear();
-    }
-    state->operands.push_back(arg);
-    return true;
+    return ApplyOption(option->letter, has_value || !option->takes_value ? value : args[*i],
+                       command, error);
 }
 
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, Command* command, std::string* error) {
     *command = Command();
-    if (args.empty() || args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
+    if (args.empty()) {
+        *error = "no command given";
+        return false;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         command->action = Action::kHelp;
-        return !args.empty();
+        return true;
     }
     if (args[0] == "--version") {
         command->action = Action::kVersion;
         return true;
     }
     ParseState state;
-    for (const ActionWord& candidate : kActions) {
+    for (const CommandWord& candidate : kCommands) {
         if (args[0] == candidate.word) {
-            state.action = &candidate;
+            state.command = &candidate;
         }
     }
-    if (state.action == nullptr) {
+    if (state.command == nullptr) {
         *error = "unknown command '" + args[0] + "'";
         return false;
     }
-    command->action = state.action->action;
+    command->action = state.command->action;
     for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            command->action = Action::kHelp;
+            return true;
+        }
         if (!TakeArgument(args, &i, &state, command, error)) {
             return false;
         }
-    }
-    if (!state.pending_name.empty()) {
-        *error = "--name " + state.pending_name + " is not followed by a file";
-        return false;
     }
     return AssignOperands(state.operands, command, error);
 }
 
 std::string UsageText() {
     return "usage:\n"
-           "  vornak-pack create [--stub STUB] [-j N] PACKAGE [--name NAME] FILE...\n"
-           "      write PACKAGE anew: STUB (for an installer, VornakSetup.exe) followed\n"
-           "      by each FILE as a compressed entry, in the order given\n"
-           "  vornak-pack add [-j N] PACKAGE [--name NAME] FILE...\n"
-           "      append each FILE to PACKAGE, as the installer's pack mode does\n"
-           "  vornak-pack list PACKAGE\n"
-           "      print the directory\n"
-           "  vornak-pack verify PACKAGE\n"
-           "      check the checksums and decode every entry\n"
-           "  vornak-pack extract [-d FOLDER] PACKAGE [NAME...]\n"
-           "      write the named entries (all when none is named) into FOLDER\n"
-           "  vornak-pack stub PACKAGE DESTINATION\n"
-           "      write the bytes before the first entry, the installer program itself\n"
+           "  vornak-pack build -o OUT [--stub STUB] [-j N] FILE...\n"
+           "  vornak-pack build -o OUT [--stub STUB] [-j N] --list LISTFILE\n"
+           "      write the installer OUT: STUB followed by each FILE, in order\n"
+           "  vornak-pack build --project DIR -o OUT [--stub STUB] [--files DIR]...\n"
+           "                    [--no-lint] [--strict] [-j N]\n"
+           "      lint DIR/setup.dat, then pack it, setup.bmp, setup.lic and every\n"
+           "      file the script names, found in DIR and then in each --files DIR\n"
+           "  vornak-pack append [-j N] PKG FILE...\n"
+           "      add each FILE to the package PKG, as the installer's pack mode does\n"
+           "  vornak-pack list PKG\n"
+           "      the stub size and one line per entry\n"
+           "  vornak-pack verify PKG\n"
+           "      check the package as the installer reads it, then every entry\n"
+           "  vornak-pack extract PKG [NAME...] -d DIR\n"
+           "      write the named entries (all when none is named) into DIR\n"
+           "  vornak-pack lint SCRIPT [--files DIR]... [--strict]\n"
+           "      find the mistakes in a setup script that the installer passes over\n"
+           "      in silence\n"
+           "  vornak-pack --help | --version\n"
            "\n"
-           "An entry is named after its file's name; --name NAME names the next FILE.\n"
-           "Names are compared without regard to case and must be Windows file names.\n"
-           "-j N compresses on N threads (default: one per processor); the package\n"
-           "comes out the same for every N. A package that cannot be built whole is\n"
-           "not written. Exit status: 0 done, 1 failed, 2 wrong command line.\n";
+           "STUB defaults to the VornakSetup.exe beside vornak-pack. An entry is named\n"
+           "after its file's name. A LISTFILE names one file per line; empty lines and\n"
+           "lines starting with # are skipped. -j N compresses on N threads (default:\n"
+           "one per processor); the installer comes out the same for every N.\n"
+           "Exit status: 0 done, 1 failed (or lint found errors), 2 wrong command line.\n";
 }
 
 unsigned DefaultJobs() {

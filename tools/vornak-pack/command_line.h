@@ -1,31 +1,43 @@
 // The command line of vornak-pack.
 //
-//   vornak-pack create [--stub STUB] [-j N] PACKAGE [--name NAME] FILE...
-//   vornak-pack add [-j N] PACKAGE [--name NAME] FILE...
-//   vornak-pack list PACKAGE
-//   vornak-pack verify PACKAGE
-//   vornak-pack extract [-d FOLDER] PACKAGE [NAME...]
-//   vornak-pack stub PACKAGE DESTINATION
+//   vornak-pack build -o OUT [--stub STUB] [-j N] FILE... | --list LISTFILE
+//   vornak-pack build --project DIR -o OUT [--stub STUB] [--files DIR]...
+//                     [--no-lint] [--strict] [-j N]
+//   vornak-pack append [-j N] PKG FILE...
+//   vornak-pack list PKG
+//   vornak-pack verify PKG
+//   vornak-pack extract PKG [NAME...] -d DIR
+//   vornak-pack lint SCRIPT [--files DIR]... [--strict]
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "tools/vornak-pack/pack_input.h"
-
 namespace vornak_pack {
 
-enum class Action { kHelp, kVersion, kCreate, kAdd, kList, kVerify, kExtract, kStub };
+enum class Action { kHelp, kVersion, kBuild, kAppend, kList, kVerify, kExtract, kLint };
+
+// A FILE operand, or the LISTFILE of --list that names files line by line;
+// kept in command-line order, which is the order of the entries.
+struct FileSource {
+    std::string path;
+    bool is_list = false;
+};
 
 struct Command {
     Action action = Action::kHelp;
-    std::string package;
-    std::string stub;                // create: the file to start from
-    std::string folder = ".";        // extract: where to
-    std::string destination;         // stub: where to
-    std::vector<PackInput> inputs;   // create, add
-    std::vector<std::string> names;  // extract: which entries (all when empty)
-    unsigned jobs = 0;               // compression threads; 0 for one per processor
+    std::string output;                       // build: -o
+    std::string package;                      // append, list, verify, extract
+    std::string stub;                         // build: empty for the one beside the tool
+    std::string project;                      // build --project: the project folder
+    std::string script;                       // lint
+    std::vector<std::string> search_folders;  // --files, in order
+    std::vector<FileSource> sources;          // build, append
+    std::string folder = ".";                 // extract: -d
+    std::vector<std::string> names;           // extract: which entries (all when empty)
+    bool lint = true;                         // build --project: lint first
+    bool strict = false;                      // warnings count as errors
+    unsigned jobs = 0;                        // compression threads; 0 for one per processor
 };
 
 // Reads the arguments after the program name. Returns false with the reason

@@ -1,6 +1,8 @@
 // Linux path to core path conversion.
 #include "tools/vornak-pack/host_path.h"
 
+#include <unistd.h>
+
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace vornak_pack {
@@ -38,6 +40,16 @@ std::string HostFolderOf(const std::string& host_path) {
         return ".";
     }
     return slash == 0 ? "/" : host_path.substr(0, slash);
+}
+
+std::string StubBesideProgram() {
+    char self[4096];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return "VornakSetup.exe";
+    }
+    self[length] = '\0';
+    return HostFolderOf(self) + "/VornakSetup.exe";
 }
 
 }  // namespace vornak_pack

@@ -24,4 +24,8 @@ std::string HostFileName(const std::string& host_path);
 // name, "/" for a file at the root).
 std::string HostFolderOf(const std::string& host_path);
 
+// The VornakSetup.exe in the folder of the running program, where `make`
+// puts it beside vornak-pack.
+std::string StubBesideProgram();
+
 }  // namespace vornak_pack

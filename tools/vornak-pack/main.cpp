@@ -1,42 +1,115 @@
-// vornak-pack: builds and inspects Vornak packages natively on Linux.
+// vornak-pack: builds, checks and takes apart Vornak installers natively on
+// Linux, and lints their setup scripts.
 //
 // It writes the same bytes as the installer's own pack mode, through the same
 // archive code, without Wine; see command_line.h for what it does.
+#include <sys/stat.h>
+
 #include <cinttypes>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tools/vornak-pack/command_line.h"
+#include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/package_builder.h"
 #include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_verify.h"
+#include "tools/vornak-pack/progress_bar.h"
+#include "tools/vornak-pack/project_build.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace {
 
 using vornak_pack::Action;
+using vornak_pack::Command;
+using vornak_pack::PackInput;
 
 constexpr int kFailed = 1;
 constexpr int kBadCommandLine = 2;
 
-bool Build(const vornak_pack::Command& command) {
+bool ExpandSources(const Command& command, std::vector<PackInput>* inputs) {
+    for (const vornak_pack::FileSource& source : command.sources) {
+        std::vector<std::string> files = {source.path};
+        std::string error;
+        if (source.is_list &&
+            (files.clear(), !vornak_pack::ReadListFile(source.path, &files, &error))) {
+            vornak_pack::ReportError(error);
+            return false;
+        }
+        for (const std::string& file : files) {
+            inputs->push_back({file, vornak_pack::HostFileName(file)});
+        }
+    }
+    return true;
+}
+
+bool IsFile(const std::string& path, uint64_t* size = nullptr) {
+    struct stat info;
+    bool is_file = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (is_file && size != nullptr) {
+        *size = static_cast<uint64_t>(info.st_size);
+    }
+    return is_file;
+}
+
+bool ChooseStub(const Command& command, std::string* stub) {
+    *stub = command.stub.empty() ? vornak_pack::StubBesideProgram() : command.stub;
+    if (!IsFile(*stub)) {
+        vornak_pack::ReportError(command.stub.empty()
+                                     ? "no --stub given, and there is no " + *stub +
+                                           " beside vornak-pack; give --stub VornakSetup.exe"
+                                     : "the stub " + *stub + " is not a file");
+        return false;
+    }
+    return true;
+}
+
+bool Pack(const Command& command, const std::vector<PackInput>& inputs) {
     vornak_pack::BuildRequest request;
-    request.output = command.package;
-    request.append = command.action == Action::kAdd;
-    request.stub = command.stub;
-    request.inputs = command.inputs;
+    request.append = command.action == Action::kAppend;
+    request.output = request.append ? command.package : command.output;
+    if (!request.append && !ChooseStub(command, &request.stub)) {
+        return false;
+    }
+    request.inputs = inputs;
     request.jobs = command.jobs == 0 ? vornak_pack::DefaultJobs() : command.jobs;
+    uint64_t total = 0;
+    for (const PackInput& input : inputs) {
+        uint64_t size = 0;
+        total += IsFile(input.path, &size) ? size : 0;
+    }
+    vornak_pack::ProgressBar progress(request.append ? "appending" : "building", total);
+    request.on_entry = [&](const PackInput& input, uint64_t size) {
+        progress.Advance(size, input.name);
+    };
     vornak_pack::BuildSummary summary;
     if (!vornak_pack::BuildPackage(request, &summary)) {
         return false;
     }
     std::printf("%s: %" PRIu64 " bytes, %" PRIu32 " entries, stub %" PRIu32 " bytes\n",
-                command.package.c_str(), summary.package_size, summary.entry_count,
+                request.output.c_str(), summary.package_size, summary.entry_count,
                 summary.stub_length);
     return true;
 }
 
-bool Run(const vornak_pack::Command& command) {
+bool Build(const Command& command) {
+    std::vector<PackInput> inputs;
+    if (!command.project.empty()) {
+        vornak_pack::ProjectRequest project{command.project, command.search_folders, command.lint,
+                                            command.strict};
+        return vornak_pack::GatherProject(project, &inputs) && Pack(command, inputs);
+    }
+    return ExpandSources(command, &inputs) && Pack(command, inputs);
+}
+
+bool Extract(const Command& command) {
+    vornak_pack::ProgressBar progress("extracting");
+    return vornak_pack::ExtractPackage(command.package, command.folder, command.names, stdout,
+                                       &progress);
+}
+
+bool Run(const Command& command) {
     switch (command.action) {
         case Action::kHelp:
             std::fputs(vornak_pack::UsageText().c_str(), stdout);
@@ -44,18 +117,18 @@ bool Run(const vornak_pack::Command& command) {
         case Action::kVersion:
             std::printf("vornak-pack %s\n", VORNAK_VERSION);
             return true;
-        case Action::kCreate:
-        case Action::kAdd:
+        case Action::kBuild:
+        case Action::kAppend:
             return Build(command);
         case Action::kList:
             return vornak_pack::ListPackage(command.package, stdout);
         case Action::kVerify:
             return vornak_pack::VerifyPackage(command.package, stdout);
         case Action::kExtract:
-            return vornak_pack::ExtractPackage(command.package, command.folder, command.names,
-                                               stdout);
-        case Action::kStub:
-            return vornak_pack::WriteStub(command.package, command.destination);
+            return Extract(command);
+        case Action::kLint:
+            return vornak_pack::LintScriptFile(command.script, command.search_folders,
+                                               command.strict, stdout);
     }
     return false;
 }
@@ -65,13 +138,11 @@ bool Run(const vornak_pack::Command& command) {
 int main(int argc, char** argv) {
     vornak_pack::UseConsolePresenter();
     std::vector<std::string> args(argv + 1, argv + argc);
-    vornak_pack::Command command;
+    Command command;
     std::string error;
     if (!vornak_pack::ParseCommandLine(args, &command, &error)) {
-        if (!error.empty()) {
-            std::fprintf(stderr, "vornak-pack: %s\n", error.c_str());
-        }
-        std::fputs(vornak_pack::UsageText().c_str(), stderr);
+        std::fprintf(stderr, "vornak-pack: %s\n%s", error.c_str(),
+                     "Try 'vornak-pack --help' for more information.\n");
         return kBadCommandLine;
     }
     return Run(command) ? 0 : kFailed;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <new>
 
 #include "archive/package_format.h"
@@ -38,6 +39,28 @@ bool IsAsciiName(const std::string& name) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;
         }
+    }
+    return true;
+}
+
+bool ReadListFile(const std::string& path, std::vector<std::string>* files, std::string* error) {
+    std::ifstream list(path);
+    if (!list) {
+        *error = "cannot open the list " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string line;
+    while (std::getline(list, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty() && line[0] != '#') {
+            files->push_back(line);
+        }
+    }
+    if (list.bad()) {
+        *error = "cannot read the list " + path;
+        return false;
     }
     return true;
 }

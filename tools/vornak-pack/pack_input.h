@@ -26,6 +26,11 @@ bool IsAsciiName(const std::string& name);
 // core seeks with signed 32-bit offsets.
 constexpr uint64_t kLargestInput = 0x7FFFFFFFu;
 
+// The file paths a LISTFILE names, one a line, in order. Empty lines and
+// lines starting with # are skipped; a CR before the LF is dropped; relative
+// paths are taken from the current folder. False with the reason in error.
+bool ReadListFile(const std::string& path, std::vector<std::string>* files, std::string* error);
+
 // Reads a whole regular file. Returns false with the reason in error.
 bool LoadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error);
 

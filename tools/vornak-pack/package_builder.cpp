@@ -29,7 +29,7 @@ bool CheckNames(const std::vector<PackInput>& inputs) {
     for (size_t i = 0; i < inputs.size(); ++i) {
         std::string problem = EntryNameProblem(inputs[i].name);
         if (!problem.empty()) {
-            ReportError(problem);
+            ReportError(inputs[i].path + ": " + problem);
             return false;
         }
         for (size_t j = 0; j < i; ++j) {
@@ -130,7 +130,7 @@ bool CheckStartingPoint(const BuildRequest& request, const archive::PackageArchi
         if (is_package) {
             ReportError(request.stub + " is already a package (" +
                         std::to_string(package.EntryCount()) +
-                        " entries); use 'add' to append to it, or 'stub' to take its bare stub");
+                        " entries); use 'append' to add to it");
             return false;
         }
         return true;
@@ -141,9 +141,8 @@ bool CheckStartingPoint(const BuildRequest& request, const archive::PackageArchi
     }
     for (const PackInput& input : request.inputs) {
         if (package.FindEntry(input.name.c_str())) {
-            ReportError(request.output + " already holds an entry " + Quoted(input.name) +
-                        "; the installer would find only the first of the two");
-            return false;
+            ReportWarning(request.output + " already holds an entry " + Quoted(input.name) +
+                          "; the installer extracts the new one but counts the size of the old");
         }
     }
     return true;
@@ -152,9 +151,16 @@ bool CheckStartingPoint(const BuildRequest& request, const archive::PackageArchi
 bool AppendInputs(const BuildRequest& request, archive::PackageArchive* package) {
     return CompressInOrder(
         request.inputs, request.jobs, [&](size_t index, const CompressedEntry& entry) {
-            return package->AppendEntryData(request.inputs[index].name.c_str(), entry.data.data(),
-                                            static_cast<uint32_t>(entry.data.size()),
-                                            entry.uncompressed_size);
+            const PackInput& input = request.inputs[index];
+            if (!package->AppendEntryData(input.name.c_str(), entry.data.data(),
+                                          static_cast<uint32_t>(entry.data.size()),
+                                          entry.uncompressed_size)) {
+                return false;
+            }
+            if (request.on_entry) {
+                request.on_entry(input, entry.uncompressed_size);
+            }
+            return true;
         });
 }
 
@@ -184,7 +190,7 @@ bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary)
     mode_t mode = NewFileMode();
     if (request.append) {
         if (stat(request.output.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
-            ReportError(request.output + " is not a file; 'create' makes a new package");
+            ReportError(request.output + " is not a file; 'build' makes a new package");
             return false;
         }
         mode = existing.st_mode & 07777;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct BuildRequest {
     std::string stub;     // when starting anew: the file to start from; empty for none
     std::vector<PackInput> inputs;
     unsigned jobs = 1;  // compression threads
+    // Told of each entry once it is in the package, in order, with the size
+    // of its file.
+    std::function<void(const PackInput& input, uint64_t size)> on_entry;
 };
 
 struct BuildSummary {
@@ -30,7 +34,9 @@ struct BuildSummary {
 };
 
 // Returns false, with messages, and leaves the output untouched when the
-// package could not be built.
+// package could not be built. Appending a name the package already holds is
+// allowed, as in pack mode, with a warning: the installer then extracts the
+// later entry but counts the size of the first.
 bool BuildPackage(const BuildRequest& request, BuildSummary* summary);
 
 }  // namespace vornak_pack

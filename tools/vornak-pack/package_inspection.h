@@ -1,32 +1,38 @@
-// Looking into a package: its directory, a check of every entry, extraction
-// and the bare stub. Each reads the package exactly as the installer does,
-// through the same archive code, and never writes to it.
+// Looking into a package: its directory, a check of everything the installer
+// relies on, and extraction. Each reads the package exactly as the installer
+// does, through the same archive code, and never writes to it.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "archive/package_archive.h"
+#include "tools/vornak-pack/progress_bar.h"
+
 namespace vornak_pack {
 
-// Prints the directory. False, with a message, when the file is not a package.
+// Opens path read-only, without creating it as the archive would. Null, with
+// a message, when it is not there; with require_package, also when it is not
+// a package.
+std::unique_ptr<archive::PackageArchive> OpenPackage(const std::string& path, bool require_package);
+
+// Prints the stub size, then one line per entry: name, data offset,
+// compressed size, uncompressed size and ratio. False, with a message, when
+// the file is not a package.
 bool ListPackage(const std::string& path, std::FILE* out);
 
-// Checks the trailer and both checksums, then every entry: its data lies
-// between the stub and the directory, its data sum matches, its bzip2 stream
-// decodes, and to the size the directory claims. Prints one line per entry.
-// Also warns of what the installer would stumble on: duplicate names, names
-// that are not file names, no setup.dat. True when no entry is damaged.
-bool VerifyPackage(const std::string& path, std::FILE* out);
+// The ratio column: the compressed size as a share of the uncompressed one.
+std::string RatioText(uint32_t compressed, uint32_t uncompressed);
 
 // Extracts the entries called names (all when empty) into folder, which is
 // created when missing. Entries of the same name are extracted in directory
-// order, so the last one wins, as in the installer.
+// order, so the last one wins, as in the installer. A name that would land
+// outside folder, or on a symbolic link in it, is refused.
 bool ExtractPackage(const std::string& path, const std::string& folder,
-                    const std::vector<std::string>& names, std::FILE* out);
-
-// Writes the bytes before the first entry's data: for a package built from a
-// stub, that stub.
-bool WriteStub(const std::string& path, const std::string& destination);
+                    const std::vector<std::string>& names, std::FILE* out,
+                    ProgressBar* progress = nullptr);
 
 }  // namespace vornak_pack

@@ -1,0 +1,230 @@
+// Package verification: the reader's validation step by step, then a check
+// of each entry's data sum and bzip2 stream.
+#include "tools/vornak-pack/package_verify.h"
+
+#include <cinttypes>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "archive/entry_codec.h"
+#include "archive/package_archive.h"
+#include "archive/package_format.h"
+#include "support/disk_file.h"
+#include "support/text.h"
+#include "tools/vornak-pack/host_path.h"
+#include "tools/vornak-pack/pack_input.h"
+#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/tool_messages.h"
+
+namespace vornak_pack {
+
+namespace {
+
+using archive::ArchiveEntry;
+using archive::PackageArchive;
+using archive::Validation;
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08" PRIX32, value);
+    return text;
+}
+
+// Where the directory the trailer describes ends, walking its records; a
+// record that runs past the trailer gives a value past it.
+uint64_t DirectoryEnd(support::DiskFile& file, const archive::ArchiveTrailer& trailer,
+                      uint64_t trailer_start) {
+    uint64_t at = trailer.directory_offset;
+    for (uint32_t i = 0; i < trailer.entry_count && at + archive::kEntryHeaderSize <= trailer_start;
+         ++i) {
+        uint8_t header[archive::kEntryHeaderSize];
+        file.Seek(static_cast<int32_t>(at));
+        if (file.Read(header, sizeof header) != sizeof header) {
+            return trailer_start + 1;
+        }
+        at += archive::kEntryHeaderSize + header[16];
+        if (i + 1 == trailer.entry_count) {
+            return at;
+        }
+    }
+    return trailer.entry_count == 0 ? at : trailer_start + 1;
+}
+
+// The file checksum covers everything but the trailer. When the directory
+// does not end where the trailer starts, bytes are missing (or were added);
+// otherwise bytes were changed in place.
+std::string FileChecksumHint(support::DiskFile& file, const archive::ArchiveTrailer& trailer) {
+    uint64_t trailer_start = file.Size() - archive::kTrailerSize;
+    uint64_t end = DirectoryEnd(file, trailer, trailer_start);
+    if (trailer.directory_offset > trailer_start || end > trailer_start) {
+        return "the directory runs past the trailer: the file looks truncated";
+    }
+    if (end < trailer_start) {
+        return std::to_string(trailer_start - end) +
+               " bytes lie between the directory and the trailer: the file looks truncated "
+               "or spliced";
+    }
+    return "its length is as the trailer describes: the file does not look truncated, its "
+           "bytes were changed";
+}
+
+// What the failing step found, in a line.
+std::string ValidationFailure(Validation result, support::DiskFile& file,
+                              const archive::ArchiveTrailer& trailer) {
+    uint8_t bytes[archive::kTrailerSize];
+    archive::EncodeTrailer(trailer, bytes);
+    switch (result) {
+        case Validation::kTooShort:
+            return "too short: " + std::to_string(file.Size()) +
+                   " bytes cannot hold the 24-byte trailer";
+        case Validation::kBadFirstMagic:
+        case Validation::kBadSecondMagic:
+            return "bad magic: the last 24 bytes are no package trailer (a file that is not a "
+                   "package, or one whose end was cut off)";
+        case Validation::kBadTrailerChecksum:
+            return "trailer checksum: stored " + Hex(trailer.trailer_checksum) + ", computed " +
+                   Hex(archive::ComputeTrailerChecksum(bytes));
+        case Validation::kBadFileChecksum:
+            return "file checksum: stored " + Hex(trailer.file_checksum) + ", computed " +
+                   Hex(archive::ComputeFileChecksum(file)) + "; " + FileChecksumHint(file, trailer);
+        default:
+            return archive::DescribeValidation(result);
+    }
+}
+
+// The reader's tests in order: true when all hold.
+bool VerifyValidation(const std::string& path, std::FILE* out) {
+    char core_path[support::kMaxPath];
+    if (!ToCorePath(path, core_path)) {
+        return false;
+    }
+    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
+    archive::ArchiveTrailer trailer;
+    Validation result = archive::ValidatePackage(file, &trailer);
+    static const struct {
+        Validation failure;
+        const char* step;
+    } kSteps[] = {{Validation::kTooShort, "length"},
+                  {Validation::kBadSecondMagic, "magic"},
+                  {Validation::kBadTrailerChecksum, "trailer checksum"},
+                  {Validation::kBadFileChecksum, "file checksum"}};
+    for (const auto& step : kSteps) {
+        bool failed = result == step.failure || (step.failure == Validation::kBadSecondMagic &&
+                                                 result == Validation::kBadFirstMagic);
+        if (failed || result == Validation::kNotOpen) {
+            std::string why = ValidationFailure(result, file, trailer);
+            std::fprintf(out, "FAILED  %s\n", why.c_str());
+            ReportError(path + ": " + why);
+            return false;
+        }
+        std::fprintf(out, "ok      %s\n", step.step);
+    }
+    return true;
+}
+
+// Why entry index would not extract as the directory describes it; the empty
+// text when it would. The data is decoded with the installer's own bound.
+std::string EntryDamage(const PackageArchive& package, support::DiskFile& file, int32_t index) {
+    const ArchiveEntry& entry = package.EntryAt(index);
+    uint64_t end = static_cast<uint64_t>(entry.data_offset) + entry.compressed_size;
+    if (end > package.DirectoryOffset()) {
+        return "its data runs past the start of the directory";
+    }
+    // The decode buffer is sized by the directory's claim, which may be up to
+    // 4 GiB: it is not filled in advance, so only what decodes is touched.
+    uint64_t bound = static_cast<uint64_t>(entry.uncompressed_size) + 5000;
+    if (bound > UINT32_MAX) {
+        return "its size is more than the installer can decode";
+    }
+    std::vector<uint8_t> data;
+    std::unique_ptr<uint8_t[]> decoded(new (std::nothrow) uint8_t[bound]);
+    try {
+        data.resize(entry.compressed_size);
+    } catch (const std::bad_alloc&) {
+        decoded.reset();
+    }
+    if (decoded == nullptr) {
+        return "not enough memory to check it";
+    }
+    file.Seek(static_cast<int32_t>(entry.data_offset));
+    if (file.Read(data.data(), entry.compressed_size) != entry.compressed_size) {
+        return "its data cannot be read";
+    }
+    uint32_t sum = 0;
+    for (uint8_t byte : data) {
+        sum += byte;
+    }
+    if (sum != entry.data_sum) {
+        return "data sum " + Hex(sum) + " where the directory says " + Hex(entry.data_sum);
+    }
+    // An empty data block is what the installer writes out as an empty file.
+    uint32_t length = static_cast<uint32_t>(bound);
+    if (entry.compressed_size == 0) {
+        length = 0;
+    } else if (!archive::DecompressBuffer(data.data(), entry.compressed_size, decoded.get(),
+                                          &length)) {
+        return "its bzip2 stream does not decode within the size the directory gives";
+    }
+    if (length != entry.uncompressed_size) {
+        return "it decodes to " + std::to_string(length) + " bytes where the directory says " +
+               std::to_string(entry.uncompressed_size);
+    }
+    return "";
+}
+
+void WarnOfNames(const std::string& path, const PackageArchive& package) {
+    for (int32_t i = 0; i < package.EntryCount(); ++i) {
+        const char* name = package.EntryAt(i).name;
+        std::string problem = EntryNameProblem(name);
+        if (!problem.empty()) {
+            ReportWarning(problem);
+        }
+        for (int32_t j = 0; j < i; ++j) {
+            if (support::EqualsIgnoringCase(name, package.EntryAt(j).name)) {
+                ReportWarning(std::string("'") + name +
+                              "' is there twice: the installer extracts the last but counts the "
+                              "size of the first");
+                break;
+            }
+        }
+    }
+    if (!package.FindEntry("setup.dat")) {
+        ReportWarning(path + " has no setup.dat: the installer would call itself corrupted");
+    }
+}
+
+}  // namespace
+
+bool VerifyPackage(const std::string& path, std::FILE* out) {
+    if (OpenPackage(path, false) == nullptr || !VerifyValidation(path, out)) {
+        return false;
+    }
+    std::unique_ptr<PackageArchive> package = OpenPackage(path, true);
+    char core_path[support::kMaxPath];
+    if (package == nullptr || !ToCorePath(path, core_path)) {
+        return false;
+    }
+    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
+    int damaged = 0;
+    for (int32_t i = 0; i < package->EntryCount(); ++i) {
+        std::string damage = EntryDamage(*package, file, i);
+        if (damage.empty()) {
+            std::fprintf(out, "ok      %s\n", package->EntryAt(i).name);
+        } else {
+            std::fprintf(out, "FAILED  %s: %s\n", package->EntryAt(i).name, damage.c_str());
+            ++damaged;
+        }
+    }
+    WarnOfNames(path, *package);
+    if (damaged > 0) {
+        ReportError(path + ": " + std::to_string(damaged) + " of " +
+                    std::to_string(package->EntryCount()) + " entries are damaged");
+        return false;
+    }
+    std::fprintf(out, "%s: %d entries, all hold\n", path.c_str(), package->EntryCount());
+    return true;
+}
+
+}  // namespace vornak_pack
