@@ -211,6 +211,8 @@ TEST(ScriptLint, ProjectNameAndInstallFolder) {
     ExpectOne(LintText(Join({"[Project Name]", "", "[Install To]", "C:\\Demo"})), 2, kWarning,
               "empty project name");
     ExpectOne(LintText(Join({"[Project Name]", "Demo"})), 0, kWarning, "no [Install To]");
+    ExpectOne(LintText(Join({"[Project Name]", "Demo: Pro", "[Install To]", "C:\\Demo"})), 2,
+              kError, "cannot hold ':'");
     // A container needs neither.
     ExpectClean(LintText(Join({"[InstallContainer]"})));
 }

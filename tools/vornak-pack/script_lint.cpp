@@ -101,9 +101,19 @@ void LintWholeScript(const ScriptText& script, FindingList* out) {
         out->Warning(0,
                      "no [Project Name], which means no uninstall record and no entry in "
                      "the list of installed programs; add [Project Name] and a name");
-    } else if (!name->values.empty() && Trimmed(script.Lines()[name->values[0]].text).empty()) {
-        out->Warning(script.Lines()[name->values[0]].number,
-                     "an empty project name means no uninstall record; write the name");
+    } else if (!name->values.empty()) {
+        const ScriptLine& value = script.Lines()[name->values[0]];
+        size_t bad = value.text.find_first_of("\\/:*?\"<>|");
+        if (Trimmed(value.text).empty()) {
+            out->Warning(value.number,
+                         "an empty project name means no uninstall record; write "
+                         "the name");
+        } else if (bad != std::string::npos) {
+            out->Error(value.number,
+                       "the project name names the uninstall record's file, "
+                       "which cannot hold '" +
+                           value.text.substr(bad, 1) + "'; leave it out");
+        }
     }
     if (script.FirstSection(script::kInstallToHead) == nullptr) {
         out->Warning(0,
