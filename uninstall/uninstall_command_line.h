@@ -7,6 +7,8 @@
 // record's name, which the record writer built from the project name.
 #pragma once
 
+#include <cstddef>
+
 #include "support/win32_values.h"
 
 namespace uninstall {

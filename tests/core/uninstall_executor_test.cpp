@@ -1,0 +1,300 @@
+// The uninstall worker's reading of a record, with every effect on the
+// system replaced by a recording fake: record order, actions before
+// removals, shared files, files in use, progress, the closing deletions,
+// and paths no installation can have made.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "support/progress_state.h"
+#include "support/text.h"
+#include "tests/support_lib/destination_folder.h"
+#include "tests/support_lib/scratch.h"
+#include "uninstall/uninstall_executor.h"
+
+using testing_support::Scratch;
+using testing_support::WriteAll;
+
+namespace {
+
+class RecordingEffects : public uninstall::UninstallEffects {
+  public:
+    std::vector<std::string> calls;
+    std::set<std::string> existing;
+    std::set<std::string> locked;  // exist, but cannot be deleted
+    std::vector<std::string> progress;
+
+    bool SamePath(const char* a, const char* b) override {
+        return support::EqualsIgnoringCase(a, b);
+    }
+    void UnregisterSelfRegisteringFile(const char* path) override {
+        calls.push_back(std::string("unregister ") + path);
+    }
+    void RunUninstallAction(const char* path, const char* parameters) override {
+        calls.push_back(std::string("run ") + path + " | " + parameters);
+    }
+    bool PathExists(const char* path) override {
+        return existing.count(path) != 0 || locked.count(path) != 0;
+    }
+    bool DeleteFileAt(const char* path) override {
+        calls.push_back(std::string("delete ") + path);
+        return existing.erase(path) != 0;
+    }
+    void ScheduleDeleteAtRestart(const char* path) override {
+        calls.push_back(std::string("at restart ") + path);
+    }
+    void RemoveAppPathsEntry(const char* path) override {
+        Snapshot();
+        calls.push_back(std::string("app paths ") + path);
+    }
+    void RemoveFolder(const char* path) override { calls.push_back(std::string("rmdir ") + path); }
+    void DeleteUninstallKey(const char* project_name) override {
+        Snapshot();
+        calls.push_back(std::string("key ") + project_name);
+    }
+
+  private:
+    void Snapshot() {
+        support::ProgressGuard guard;
+        progress.push_back(std::to_string(support::ProgressState.file_number) + "/" +
+                           std::to_string(support::ProgressState.file_count));
+    }
+};
+
+std::string Lines(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+class UninstallExecutorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app::WorkerDone = false;
+        uninstall::UninstallRestartNeeded = false;
+        support::ProgressGuard guard;
+        support::ProgressState.file_number = -1;
+        support::ProgressState.file_count = -1;
+    }
+    std::string RecordPath(const char* project = "Demo") const {
+        return scratch_.PathOf(std::string("VornakUninstall-") + project + ".dat");
+    }
+    std::string BitmapPath() const { return scratch_.PathOf("VornakUninstall-Demo.bmp"); }
+    void WriteRecord(const std::string& text, const char* project = "Demo") {
+        ASSERT_TRUE(WriteAll(RecordPath(project), text));
+    }
+    void Run(const char* project = "Demo") {
+        uninstall::RunUninstallRecord(RecordPath().c_str(), BitmapPath().c_str(), project,
+                                      effects_);
+    }
+    // The calls that follow the last removal: the record, its banner, the key.
+    std::vector<std::string> Closing() const {
+        return {"delete " + RecordPath(), "delete " + BitmapPath(), "key Demo"};
+    }
+
+    Scratch scratch_;
+    testing_support::DestinationFolderSwap destination_{"C:\\Apps\\Demo\\"};
+    RecordingEffects effects_;
+};
+
+}  // namespace
+
+TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
+    WriteRecord(Lines({"[Project Name]",
+                       "Demo",
+                       "",
+                       "[Install To]",
+                       "C:\\Apps\\Demo",
+                       "",
+                       "[CopyFile]",
+                       "tool.exe",
+                       "<Destination>\\tool.exe",
+                       "",
+                       "[CopyFile]",
+                       "reg.dll",
+                       "<Destination>\\bin\\reg.dll",
+                       "",
+                       "[Registry]",
+                       "HKCU",
+                       "Software\\Demo",
+                       "STRING",
+                       "Folder",
+                       "<Destination>",
+                       "",
+                       "[CreateIcon]",
+                       "<Destination>\\tool.exe",
+                       "C:\\Menu\\Demo\\Demo.lnk",
+                       "-x",
+                       "",
+                       "",
+                       "[RunFile]",
+                       "<Destination>\\tool.exe",
+                       "",
+                       "",
+                       "",
+                       "[UninstallAction]",
+                       "<Destination>\\tool.exe",
+                       "--forget <Destination>",
+                       "",
+                       "[CopyFile]",
+                       "readme.txt",
+                       "<Destination>\\readme.txt"}));
+    effects_.existing = {"C:\\Apps\\Demo\\tool.exe", "C:\\Apps\\Demo\\bin\\reg.dll",
+                         "C:\\Menu\\Demo\\Demo.lnk", "C:\\Apps\\Demo\\readme.txt"};
+    Run();
+    std::vector<std::string> expected = {
+        "unregister C:\\Apps\\Demo\\tool.exe",
+        "unregister C:\\Apps\\Demo\\bin\\reg.dll",
+        "run C:\\Apps\\Demo\\tool.exe | --forget C:\\Apps\\Demo\\",
+        "unregister C:\\Apps\\Demo\\readme.txt",
+        "delete C:\\Apps\\Demo\\tool.exe",
+        "app paths C:\\Apps\\Demo\\tool.exe",
+        "rmdir C:\\Apps\\Demo",
+        "rmdir C:\\Apps",
+        "delete C:\\Apps\\Demo\\bin\\reg.dll",
+        "app paths C:\\Apps\\Demo\\bin\\reg.dll",
+        "rmdir C:\\Apps\\Demo\\bin",
+        "rmdir C:\\Apps\\Demo",
+        "rmdir C:\\Apps",
+        "delete C:\\Menu\\Demo\\Demo.lnk",
+        "app paths C:\\Menu\\Demo\\Demo.lnk",
+        "rmdir C:\\Menu\\Demo",
+        "rmdir C:\\Menu",
+        "delete C:\\Apps\\Demo\\readme.txt",
+        "app paths C:\\Apps\\Demo\\readme.txt",
+        "rmdir C:\\Apps\\Demo",
+        "rmdir C:\\Apps",
+    };
+    for (const std::string& call : Closing()) {
+        expected.push_back(call);
+    }
+    EXPECT_EQ(expected, effects_.calls);
+    // The count is the [CopyFile] sections; the number counts every removal,
+    // the shortcut too.
+    EXPECT_EQ((std::vector<std::string>{"-1/-1", "1/3", "2/3", "3/3", "4/3"}), effects_.progress);
+    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_FALSE(uninstall::UninstallRestartNeeded);
+}
+
+TEST_F(UninstallExecutorTest, FilesListedByAnotherProjectStay) {
+    WriteRecord(Lines({"[CopyFile]", "a", "<Destination>\\own.txt", "[CopyFile]", "b",
+                       "<Destination>\\common.txt", "[CopyFile]", "c", "C:\\Shared\\lib.dll"}));
+    // Another record: its targets are expanded with this run's folder and
+    // compared without regard to case.
+    WriteRecord(Lines({"[Install To]", "D:\\Other", "[CopyFile]", "x", "<Destination>\\COMMON.txt",
+                       "[CopyFile]", "y", "c:\\shared\\LIB.DLL"}),
+                "Other");
+    // Not a record, although it lists own.txt.
+    ASSERT_TRUE(WriteAll(scratch_.PathOf("Other.dat"),
+                         Lines({"[CopyFile]", "a", "C:\\Apps\\Demo\\own.txt"})));
+    effects_.existing = {"C:\\Apps\\Demo\\own.txt", "C:\\Apps\\Demo\\common.txt",
+                         "C:\\Shared\\lib.dll"};
+    Run();
+    std::vector<std::string> expected = {
+        "unregister C:\\Apps\\Demo\\own.txt", "delete C:\\Apps\\Demo\\own.txt",
+        "app paths C:\\Apps\\Demo\\own.txt", "rmdir C:\\Apps\\Demo", "rmdir C:\\Apps"};
+    for (const std::string& call : Closing()) {
+        expected.push_back(call);
+    }
+    EXPECT_EQ(expected, effects_.calls);
+    EXPECT_EQ("1/3", effects_.progress.back());
+}
+
+TEST_F(UninstallExecutorTest, WithoutOtherRecordsNothingIsShared) {
+    // Our own record lists every file; it is not "another project".
+    WriteRecord(Lines({"[CopyFile]", "a", "C:\\A\\one.txt"}));
+    effects_.existing = {"C:\\A\\one.txt"};
+    Run();
+    EXPECT_EQ("delete C:\\A\\one.txt", effects_.calls[1]);
+}
+
+TEST_F(UninstallExecutorTest, FilesInUseAreLeftForTheRestart) {
+    WriteRecord(Lines({"[CopyFile]", "a", "C:\\A\\busy.exe", "[CopyFile]", "b", "C:\\A\\gone.exe",
+                       "[CopyFile]", "c", "C:\\A\\free.txt"}));
+    effects_.locked = {"C:\\A\\busy.exe"};
+    effects_.existing = {"C:\\A\\free.txt"};
+    Run();
+    std::vector<std::string> expected = {
+        "unregister C:\\A\\busy.exe",
+        "unregister C:\\A\\gone.exe",
+        "unregister C:\\A\\free.txt",
+        "delete C:\\A\\busy.exe",
+        "at restart C:\\A\\busy.exe",
+        "app paths C:\\A\\busy.exe",
+        "rmdir C:\\A",
+        // A file that is not there is neither deleted nor scheduled, but its
+        // App Paths key and folder still go.
+        "app paths C:\\A\\gone.exe",
+        "rmdir C:\\A",
+        "delete C:\\A\\free.txt",
+        "app paths C:\\A\\free.txt",
+        "rmdir C:\\A",
+    };
+    for (const std::string& call : Closing()) {
+        expected.push_back(call);
+    }
+    EXPECT_EQ(expected, effects_.calls);
+    EXPECT_TRUE(uninstall::UninstallRestartNeeded);
+}
+
+TEST_F(UninstallExecutorTest, MissingRecordStillRemovesRecordFilesAndKey) {
+    Run();
+    EXPECT_EQ(Closing(), effects_.calls);
+    EXPECT_TRUE(app::WorkerDone);
+}
+
+TEST_F(UninstallExecutorTest, EmptyProjectNameKeepsTheUninstallKey) {
+    Run("");
+    EXPECT_EQ((std::vector<std::string>{"delete " + RecordPath(), "delete " + BitmapPath()}),
+              effects_.calls);
+    EXPECT_TRUE(app::WorkerDone);
+}
+
+TEST_F(UninstallExecutorTest, WithoutCopyFileSectionsTheCountStaysZero) {
+    WriteRecord(Lines({"[CreateIcon]", "x", "C:\\Menu\\A.lnk", "", "Optional - A shortcut"}));
+    effects_.existing = {"C:\\Menu\\A.lnk"};
+    Run();
+    EXPECT_EQ("1/0", effects_.progress.back());
+}
+
+TEST_F(UninstallExecutorTest, HeadsAreMatchedExactly) {
+    WriteRecord(Lines({"[copyfile]", "a", "C:\\A\\one.txt", "[CopyFile] ", "b", "C:\\A\\two.txt",
+                       "[UninstallAction]", "C:\\A\\doc.txt", ""}));
+    Run();
+    std::vector<std::string> expected = {"run C:\\A\\doc.txt | "};
+    for (const std::string& call : Closing()) {
+        expected.push_back(call);
+    }
+    EXPECT_EQ(expected, effects_.calls);
+}
+
+TEST_F(UninstallExecutorTest, PathsNoInstallationCanHaveMadeAreNotActedOn) {
+    // A 260-character line, and an expansion that does not fit: cut short,
+    // either would name some other file.
+    std::string long_line = "C:\\" + std::string(253, 'x') + ".exe";
+    std::string long_tail = "<Destination>\\" + std::string(250, 'y') + ".exe";
+    WriteRecord(Lines({"[CopyFile]", "a", long_line, "[CopyFile]", "b", long_tail, "[CreateIcon]",
+                       "t", long_tail, "", ""}));
+    Run();
+    EXPECT_EQ(Closing(), effects_.calls);
+}
+
+TEST(RemoveEmptyFolders, ClimbsToTheDriveAndStopsThere) {
+    RecordingEffects effects;
+    uninstall::RemoveEmptyFolders("C:\\Program Files\\App\\Images", effects);
+    EXPECT_EQ((std::vector<std::string>{"rmdir C:\\Program Files\\App\\Images",
+                                        "rmdir C:\\Program Files\\App", "rmdir C:\\Program Files"}),
+              effects.calls);
+    effects.calls.clear();
+    uninstall::RemoveEmptyFolders("C:\\A", effects);
+    EXPECT_EQ((std::vector<std::string>{"rmdir C:\\A"}), effects.calls);
+    effects.calls.clear();
+    uninstall::RemoveEmptyFolders("C:", effects);
+    uninstall::RemoveEmptyFolders("", effects);
+    EXPECT_TRUE(effects.calls.empty());
+}
