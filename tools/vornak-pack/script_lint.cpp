@@ -131,7 +131,8 @@ void LintLines(const ScriptText& script, FindingList* out) {
     if (!has_crlf && lines.size() > 1) {
         out->Error(0,
                    "the file has no CR LF line ends at all: the installer finds no heads in "
-                   "it and does nothing; save it with Windows (CR LF) line ends");
+                   "it and does nothing; save it with Windows (CR LF) line ends, "
+                   "for example with sed -i 's/\\r*$/\\r/' FILE");
     }
     std::vector<uint32_t> limits = LineLimits(script);
     bool in_meant_section = false;
