@@ -6,11 +6,11 @@
 #include "app/app_state.h"
 #include "script/folder_placeholders.h"
 #include "script/setup_script.h"
-#include "support/folders.h"
 #include "support/path_text.h"
 #include "support/progress_state.h"
 #include "support/string_list.h"
 #include "support/text.h"
+#include "uninstall/uninstall_executor_shared.h"
 
 namespace uninstall {
 
@@ -24,75 +24,29 @@ using script::kValueLineLimit;
 using script::SetupScript;
 
 struct RunState {
+    RunState(const char* record_path, UninstallEffects& run_effects)
+        : effects(run_effects), shared(record_path, run_effects, &values) {
+        // Read once: nothing they depend on changes while the record is undone.
+        script::ReadPlaceholderValues(&values);
+    }
+
     UninstallEffects& effects;
-    const char* record_path;
-    // Read once: nothing they depend on changes while the record is undone.
     script::PlaceholderValues values;
-    int total;
-    int done;
+    int total = 0;
+    int done = 0;
     support::StringList deletions;
-    // The expanded [CopyFile] targets of every other project's record,
-    // gathered when the first target is tested: a file listed there is
-    // shared and stays.
-    bool other_targets_read;
-    support::StringList other_targets;
+    SharedFiles shared;
 };
 
-// Reads a path value line and expands it into path (kMaxPath bytes). False
-// for a path no installation can have made: one too long for the buffer, or
-// one that still holds a placeholder's "<" after expansion (an expansion
-// that did not fit keeps its token). Such a path is not acted on at all, so
-// that no shorter, different path is deleted in its place.
 bool ReadPath(SetupScript& script, RunState& run, char* path) {
-    char line[kValueLineLimit + 1];
-    script.ReadValue(line, kValueLineLimit);
-    if (!support::CopyText(path, support::kMaxPath, line)) {
-        return false;
-    }
-    script::ExpandWithValues(path, support::kMaxPath, &run.values);
-    return std::strchr(path, '<') == nullptr;
-}
-
-void ReadOtherTargets(RunState& run) {
-    run.other_targets_read = true;
-    char folder[support::kMaxPath];
-    support::FolderPart(run.record_path, folder);
-    support::FileFinder finder(kRecordPattern, folder);
-    while (finder.Next()) {
-        if (finder.IsFolder() || run.effects.SamePath(finder.ItemPath(), run.record_path)) {
-            continue;
-        }
-        SetupScript other(finder.ItemPath());
-        while (other.NextLine()) {
-            if (other.AtHead(script::kCopyFileHead)) {
-                char entry_name[kValueLineLimit + 1];
-                char target[support::kMaxPath];
-                other.ReadValue(entry_name, kValueLineLimit);
-                if (ReadPath(other, run, target)) {
-                    run.other_targets.AppendCopy(target);
-                }
-            }
-        }
-    }
-}
-
-bool IsShared(RunState& run, const char* target) {
-    if (!run.other_targets_read) {
-        ReadOtherTargets(run);
-    }
-    for (int32_t i = 0; i < run.other_targets.Count(); ++i) {
-        if (run.effects.SamePath(run.other_targets.At(i), target)) {
-            return true;
-        }
-    }
-    return false;
+    return ReadExpandedPath(script, &run.values, path);
 }
 
 void HandleCopyFile(SetupScript& record, RunState& run) {
     char entry_name[kValueLineLimit + 1];
     char target[support::kMaxPath];
     record.ReadValue(entry_name, kValueLineLimit);
-    if (!ReadPath(record, run, target) || IsShared(run, target)) {
+    if (!ReadPath(record, run, target) || run.shared.IsShared(target)) {
         return;
     }
     // Unregistered before any file goes: the library must still be there.
@@ -189,11 +143,10 @@ void RemoveEmptyFolders(const char* folder, UninstallEffects& effects) {
 
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
                         UninstallEffects& effects) {
-    // Large (the placeholder table and two lists); the worker is its only user.
-    auto* run = new RunState{effects, record_path, {}, 0, 0, {}, false, {}};
-    script::ReadPlaceholderValues(&run->values);
-    UndoInstallation(record_path, *run);
-    delete run;
+    {
+        RunState run(record_path, effects);
+        UndoInstallation(record_path, run);
+    }
     effects.DeleteFileAt(record_path);
     effects.DeleteFileAt(bitmap_path);
     // An empty name would address the Uninstall key itself.

@@ -183,26 +183,43 @@ TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
 
 TEST_F(UninstallExecutorTest, FilesListedByAnotherProjectStay) {
     WriteRecord(Lines({"[CopyFile]", "a", "<Destination>\\own.txt", "[CopyFile]", "b",
-                       "<Destination>\\common.txt", "[CopyFile]", "c", "C:\\Shared\\lib.dll"}));
-    // Another record: its targets are expanded with this run's folder and
-    // compared without regard to case.
-    WriteRecord(Lines({"[Install To]", "D:\\Other", "[CopyFile]", "x", "<Destination>\\COMMON.txt",
-                       "[CopyFile]", "y", "c:\\shared\\LIB.DLL"}),
+                       "<Destination>\\common.txt", "[CopyFile]", "c", "C:\\Shared\\lib.dll",
+                       "[CopyFile]", "d", "<Destination>\\readme.txt"}));
+    // Installed into the same folder: its "<Destination>" is the folder its
+    // record names. Paths compare without regard to case.
+    WriteRecord(Lines({"[Install To]", "c:\\apps\\DEMO", "[CopyFile]", "x",
+                       "<Destination>\\COMMON.txt", "[CopyFile]", "y", "c:\\shared\\LIB.DLL"}),
                 "Other");
+    // Installed elsewhere: its readme.txt is not ours.
+    WriteRecord(
+        Lines({"[Install To]", "D:\\Elsewhere\\", "[CopyFile]", "r", "<Destination>\\readme.txt"}),
+        "Elsewhere");
     // Not a record, although it lists own.txt.
     ASSERT_TRUE(WriteAll(scratch_.PathOf("Other.dat"),
                          Lines({"[CopyFile]", "a", "C:\\Apps\\Demo\\own.txt"})));
     effects_.existing = {"C:\\Apps\\Demo\\own.txt", "C:\\Apps\\Demo\\common.txt",
-                         "C:\\Shared\\lib.dll"};
+                         "C:\\Shared\\lib.dll", "C:\\Apps\\Demo\\readme.txt"};
     Run();
-    std::vector<std::string> expected = {
-        "unregister C:\\Apps\\Demo\\own.txt", "delete C:\\Apps\\Demo\\own.txt",
-        "app paths C:\\Apps\\Demo\\own.txt", "rmdir C:\\Apps\\Demo", "rmdir C:\\Apps"};
-    for (const std::string& call : Closing()) {
-        expected.push_back(call);
+    std::vector<std::string> removed;
+    for (const std::string& call : effects_.calls) {
+        if (call.compare(0, 7, "delete ") == 0) {
+            removed.push_back(call.substr(7));
+        }
     }
-    EXPECT_EQ(expected, effects_.calls);
-    EXPECT_EQ("1/3", effects_.progress.back());
+    EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\Demo\\own.txt", "C:\\Apps\\Demo\\readme.txt",
+                                        RecordPath(), BitmapPath()}),
+              removed);
+    EXPECT_EQ("unregister C:\\Apps\\Demo\\own.txt", effects_.calls[0]);
+    EXPECT_EQ("2/4", effects_.progress.back());
+}
+
+TEST_F(UninstallExecutorTest, ARecordThatDoesNotSayWhereItWentIsReadWithOurFolder) {
+    // When in doubt, a file stays.
+    WriteRecord(Lines({"[CopyFile]", "a", "<Destination>\\readme.txt"}));
+    WriteRecord(Lines({"[CopyFile]", "r", "<Destination>\\README.TXT"}), "Other");
+    effects_.existing = {"C:\\Apps\\Demo\\readme.txt"};
+    Run();
+    EXPECT_EQ(Closing(), effects_.calls);
 }
 
 TEST_F(UninstallExecutorTest, WithoutOtherRecordsNothingIsShared) {

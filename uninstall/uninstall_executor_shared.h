@@ -1,0 +1,49 @@
+// Which files of a record another installed project lists too, and so must
+// stay: every "VornakUninstall-*.dat" beside our record but ours is read once,
+// when the first file is tested, and its [CopyFile] targets are kept.
+//
+// Each other record's "<Destination>" stands for the folder that project
+// was installed to, which its record holds after "[Install To]". Expanded
+// with our folder instead, a "<Destination>\readme.txt" of any other project
+// would keep ours for ever, while the file it really names would not be
+// protected. A record that does not say where it went is read with our
+// values, so that when in doubt a file stays.
+#pragma once
+
+#include "script/folder_placeholders.h"
+#include "script/setup_script.h"
+#include "support/string_list.h"
+#include "uninstall/uninstall_executor.h"
+
+namespace uninstall {
+
+// Reads a path value line and expands it with values into path (kMaxPath
+// bytes). False for a path no installation can have made: one too long for
+// the buffer, or one that still holds a placeholder's "<" after expansion
+// (an expansion that did not fit keeps its token). Such a path is not acted
+// on at all, so that no shorter, different path is deleted in its place.
+bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* values, char* path);
+
+class SharedFiles {
+  public:
+    // values: this run's placeholder values; not copied, must outlive this.
+    SharedFiles(const char* record_path, UninstallEffects& effects,
+                const script::PlaceholderValues* values);
+    SharedFiles(const SharedFiles&) = delete;
+    SharedFiles& operator=(const SharedFiles&) = delete;
+
+    // Whether another record lists target (expanded), compared as paths.
+    bool IsShared(const char* target);
+
+  private:
+    void ReadOtherRecords();
+    void ReadOtherRecord(const char* path);
+
+    const char* record_path_;
+    UninstallEffects& effects_;
+    const script::PlaceholderValues* values_;
+    bool read_ = false;
+    support::StringList targets_;
+};
+
+}  // namespace uninstall
