@@ -41,7 +41,7 @@ dist: windows host
 	  cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/; fi
 	@echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
 
-demo: dist
+demo: dist windows64
 	@bash tools/demo.sh
 
 test: dist windows64 sanitize

@@ -24,6 +24,10 @@ build_installer dist/VornakSetup.exe build/windows/examples dist/SampleTool-setu
 echo "built dist/SampleTool-setup.exe"
 dist/vornak-pack list dist/SampleTool-setup.exe
 
+# The demo installs into a prefix of its own, so that what it shows is only
+# what this installer did.
+export VORNAK_WINEPREFIX="$root_dir/build/demo-prefix"
+export WINEPREFIX="$VORNAK_WINEPREFIX"
 wine_prefix_ready
 installer=dist/SampleTool-setup.exe
 if ! in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_list_tests \
@@ -34,6 +38,23 @@ if ! in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_lis
   build_installer build/windows64/app/VornakSetup.exe build/windows64/examples "$installer"
   echo "this machine cannot run 32-bit code; running the x86_64 build of the same installer"
 fi
-echo "running $installer under Wine"
-in_wine_root wine "$installer" </dev/null
-echo "installer finished with exit code $?"
+
+if [ "${GUI:-0}" = 1 ]; then
+  exec bash tools/screenshots.sh "$installer"
+fi
+
+echo "installing silently: $installer <Silent>"
+in_wine_root wine "$installer" "<Silent>" </dev/null >/dev/null 2>&1
+echo
+echo "== installed files"
+windows_paths() { sed 's|^\./||; s|/|\\|g; s|^|  '"$1"'|'; }
+(cd "$WINEPREFIX/drive_c/Program Files/Sample Tool" && find . -type f | windows_paths 'C:\Program Files\Sample Tool\')
+echo "== registry values"
+in_wine_root wine reg query 'HKCU\Software\Sample Tool' </dev/null 2>/dev/null | tr -d '\r' | sed '/^$/d;s/^/  /'
+echo "== shortcuts"
+(cd "$WINEPREFIX/drive_c/users" && find . -name '*.lnk' | windows_paths 'C:\users\')
+echo "== uninstall entry"
+in_wine_root wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Tool' \
+  </dev/null 2>/dev/null | tr -d '\r' | sed '/^$/d;s/^/  /'
+# The optional read-me opened a viewer; end everything the demo started.
+in_wine_root /usr/lib/x86_64-linux-gnu/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
