@@ -47,7 +47,9 @@ echo "installing silently: $installer <Silent>"
 in_wine_root wine "$installer" "<Silent>" </dev/null >/dev/null 2>&1
 echo
 echo "== installed files"
-windows_paths() { sed 's|^\./||; s|/|\\|g; s|^|  '"$1"'|'; }
+windows_paths() {
+  PREFIX="$1" awk '{ sub(/^\.\//, ""); gsub(/\//, "\\"); print "  " ENVIRON["PREFIX"] $0 }'
+}
 (cd "$WINEPREFIX/drive_c/Program Files/Sample Tool" && find . -type f | windows_paths 'C:\Program Files\Sample Tool\')
 echo "== registry values"
 in_wine_root wine reg query 'HKCU\Software\Sample Tool' </dev/null 2>/dev/null | tr -d '\r' | sed '/^$/d;s/^/  /'
