@@ -1,5 +1,7 @@
 #include "tests/e2e/installer_driver.h"
 
+#include <algorithm>
+
 #include "archive/package_archive.h"
 #include "support/folders.h"
 #include "tests/support_lib/scratch.h"
@@ -166,6 +168,16 @@ std::vector<std::string> JobFolders() {
     while (finder.Next()) {
         names.push_back(finder.ItemPath());
     }
+    return names;
+}
+
+std::vector<std::string> TempFolderItems() {
+    std::vector<std::string> names;
+    support::FileFinder finder("*.*", TempFolderPath().c_str());
+    while (finder.Next()) {
+        names.push_back(finder.ItemPath());
+    }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

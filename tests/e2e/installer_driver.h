@@ -81,6 +81,8 @@ std::string ReadRegistryText(HKEY root, const std::string& key, const std::strin
 bool FileExists(const std::string& path);
 // Names of the job folders ("QZT*") now in the temporary folder.
 std::vector<std::string> JobFolders();
+// Everything now in the temporary folder (full paths, sorted).
+std::vector<std::string> TempFolderItems();
 // Deletes a folder tree (the installed product of a test).
 void RemoveTree(const std::string& folder);
 

@@ -22,7 +22,7 @@ protected:
                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
         folder_ = "C:\\VornakE2E\\" + project_;
         package_ = scratch_.PathOf("setup.exe");
-        jobs_before_ = e2e::JobFolders().size();
+        temp_before_ = e2e::TempFolderItems();
         SetEnvironmentVariableA("VORNAK_RECORD_FILE", scratch_.PathOf("runs.txt").c_str());
         SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
     }
@@ -32,7 +32,9 @@ protected:
                       ("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_).c_str());
         DeleteFileA(RecordPath().c_str());
         DeleteFileA((e2e::SystemFolder() + "VornakUninstall-" + project_ + ".bmp").c_str());
-        EXPECT_EQ(jobs_before_, e2e::JobFolders().size()) << "a job folder was left behind";
+        // Nothing of ours stays in the temporary folder: no job folder, no
+        // extracted entry, no temporary copy.
+        EXPECT_EQ(temp_before_, e2e::TempFolderItems());
     }
 
     // A package whose script names the project and its folder, then lines.
@@ -69,7 +71,7 @@ protected:
     std::string project_;
     std::string folder_;
     std::string package_;
-    size_t jobs_before_ = 0;
+    std::vector<std::string> temp_before_;
 };
 
 const char* kCopyReadme[] = {"[CopyFile]", "readme.txt", "<Destination>\\readme.txt", ""};
