@@ -18,4 +18,12 @@ void WriteRegistryItem(RegistryItem* item);
 // letter case), so that the system can start it by its file name alone.
 void RegisterAppPath(const char* target);
 
+// The key below HKEY_LOCAL_MACHINE that holds every App Paths entry.
+constexpr char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+
+// Whether an (expanded) path is a program with an App Paths entry, which
+// is named by its file name: name (260 bytes) gets that name. The
+// uninstaller removes the same entries that installation writes.
+bool AppPathsEntryName(const char* path, char* name);
+
 }  // namespace script

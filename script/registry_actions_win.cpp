@@ -48,21 +48,27 @@ void WriteRegistryItem(RegistryItem* item) {
     support::WriteRegistryString(item->data, item->name, root, item->key);
 }
 
+bool AppPathsEntryName(const char* path, char* name) {
+    char extension[support::kMaxPath];
+    support::ExtensionPart(path, extension);
+    if (!support::EqualsIgnoringCase(extension, ".EXE")) {
+        return false;
+    }
+    support::FileNamePart(path, name);
+    return true;
+}
+
 void RegisterAppPath(const char* target) {
     char path[support::kMaxPath];
     support::CopyText(path, target);
     ExpandFolderPlaceholders(path);
 
-    char extension[support::kMaxPath];
-    support::ExtensionPart(path, extension);
-    if (!support::EqualsIgnoringCase(extension, ".EXE")) {
+    char name[support::kMaxPath];
+    if (!AppPathsEntryName(path, name)) {
         return;
     }
-    char name[support::kMaxPath];
-    support::FileNamePart(path, name);
     char key[support::kMaxPath + 64];
-    std::snprintf(key, sizeof key, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\%s",
-                  name);
+    std::snprintf(key, sizeof key, "%s\\%s", kAppPathsKey, name);
     support::WriteRegistryString(path, "", HKEY_LOCAL_MACHINE, key);
 
     char folder[support::kMaxPath];

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "script/file_version.h"
+#include "script/registry_actions.h"
 #include "script/restart_file_ops.h"
 #include "script/run_program.h"
 #include "script/self_registration.h"
@@ -18,7 +19,6 @@ namespace uninstall {
 
 namespace {
 
-const char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 class Win32UninstallEffects : public UninstallEffects {
@@ -51,14 +51,10 @@ void UnregisterSelfRegisteringFile(const char* path) {
 }
 
 void RemoveAppPathsEntry(const char* path) {
-    char extension[support::kMaxPath];
-    support::ExtensionPart(path, extension);
-    if (!support::EqualsIgnoringCase(extension, ".EXE")) {
-        return;
-    }
     char name[support::kMaxPath];
-    support::FileNamePart(path, name);
-    support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathsKey, name);
+    if (script::AppPathsEntryName(path, name)) {
+        support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, script::kAppPathsKey, name);
+    }
 }
 
 void UninstallActionExecutor(support::WorkerThread* /*worker*/) {
