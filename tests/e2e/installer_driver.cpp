@@ -1,6 +1,8 @@
 #include "tests/e2e/installer_driver.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "archive/package_archive.h"
 #include "support/folders.h"
@@ -179,6 +181,31 @@ std::vector<std::string> TempFolderItems() {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool WaitsForRestart(const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    std::vector<char> data(65536, '\0');
+    DWORD size = static_cast<DWORD>(data.size() - 2);
+    LONG status = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(data.data()), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) {
+        return false;
+    }
+    // Pairs of "\??\path" strings, each ending in a NUL; the second of a pair is
+    // empty for a deletion, so the walk goes by the size, not to an empty one.
+    for (const char* entry = data.data(); entry < data.data() + size;
+         entry += strlen(entry) + 1) {
+        if (lstrcmpiA(entry, ("\\??\\" + path).c_str()) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void RemoveTree(const std::string& folder) {

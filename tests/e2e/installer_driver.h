@@ -83,6 +83,8 @@ bool FileExists(const std::string& path);
 std::vector<std::string> JobFolders();
 // Everything now in the temporary folder (full paths, sorted).
 std::vector<std::string> TempFolderItems();
+// Whether path is the source of a replacement scheduled for the restart.
+bool WaitsForRestart(const std::string& path);
 // Deletes a folder tree (the installed product of a test).
 void RemoveTree(const std::string& folder);
 
