@@ -271,3 +271,38 @@ TEST_F(WizardTest, AFileInUseOffersTheRebootRowAndUntickingItRestartsNothing) {
     DeleteFileA((target + ".held").c_str());
     DeleteFileA((target + ".stop").c_str());
 }
+
+// Restarts the (Wine) system: ctest runs it alone, in a prefix of its own.
+TEST_F(WizardTest, KeepingTheRebootRowTickedRestartsAndReplacesTheFile) {
+    std::string target = folder_ + "\\app.exe";
+    CreateDirectoryA("C:\\VornakE2E", nullptr);
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(e2e::FixturePath("app_v150.exe").c_str(), target.c_str(), FALSE));
+    {
+        RunningProgram holder("\"" + e2e::FixturePath("file_holder.exe") + "\" \"" + target + "\"");
+        ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(target + ".held"); }));
+        Build(e2e::Script({"[CopyFile]", "app_v200.exe", "<Destination>\\app.exe"}), false,
+              {{"app_v200.exe", testing_support::ReadAll(e2e::FixturePath("app_v200.exe"))}});
+        RunningProgram installer(Command());
+        HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+        ASSERT_NE(nullptr, page);
+        Click(page, IDOK);
+        HWND finish = nullptr;
+        ASSERT_TRUE(e2e::WaitUntil([&] {
+            finish = installer.FindDialog(MainCaption(), IDOK);
+            return finish != nullptr &&
+                   FindWindowExA(finish, nullptr, "ListBox", nullptr) != nullptr;
+        }));
+        testing_support::WriteAll(target + ".stop", "");
+        ASSERT_TRUE(holder.WaitForExit(20000));
+        Click(finish, IDOK);  // the Reboot row stays ticked
+        ASSERT_TRUE(installer.WaitForExit(30000));
+    }
+    // The restart carried out the scheduled replacement.
+    EXPECT_TRUE(e2e::WaitUntil([&] {
+        return testing_support::ReadAll(target) ==
+               testing_support::ReadAll(e2e::FixturePath("app_v200.exe"));
+    }));
+    DeleteFileA((target + ".held").c_str());
+    DeleteFileA((target + ".stop").c_str());
+}
