@@ -1,0 +1,54 @@
+// A record path too long for the path buffers starts nothing: cut to fit it
+// would name another project's record, which must stay as it is.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/installer_driver.h"
+#include "tests/support_lib/scratch.h"
+
+using e2e::RunningProgram;
+
+namespace {
+
+class UninstallCommandLine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The record the first 259 characters of the path name.
+        std::string prefix = e2e::SystemFolder() + "VornakUninstall-E2E Cut ";
+        name_ = "E2E Cut " + std::string(259 - prefix.size() - 4, 'n');
+        record_ = e2e::SystemFolder() + "VornakUninstall-" + name_ + ".dat";
+        ASSERT_EQ(259u, record_.size());
+        ASSERT_TRUE(testing_support::WriteAll(record_, "[CopyFile]\r\nx\r\nC:\\x.txt\r\n"));
+    }
+    void TearDown() override { DeleteFileA(record_.c_str()); }
+    std::string Command(const char* markers) const {
+        return "\"" + e2e::StubPath() + "\" " + markers + record_ + std::string(40, 'x');
+    }
+    // Carried out, the cut path would have deleted that record last of all.
+    void ExpectUntouched() const { EXPECT_TRUE(e2e::FileExists(record_)); }
+
+    std::string name_;
+    std::string record_;
+};
+
+}  // namespace
+
+TEST_F(UninstallCommandLine, TooLongRecordPathIsRefusedWithAMessage) {
+    RunningProgram uninstaller(Command("<uninstall>"));
+    HWND box = uninstaller.WaitForMessageBox("Uninstall");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("The uninstall record's path is too long. Nothing was removed.",
+              e2e::MessageBoxText(box));
+    e2e::Click(box, IDOK);
+    ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    ExpectUntouched();
+}
+
+TEST_F(UninstallCommandLine, TooLongRecordPathIsRefusedQuietlyWhenSilent) {
+    RunningProgram uninstaller(Command("<Silent><uninstall>"));
+    ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    ExpectUntouched();
+}
