@@ -23,7 +23,7 @@ bool RunningUnderWine() {
 
 }  // namespace
 
-TEST(UninstallInUse, FileInUseGoesAtTheNextRestart) {
+TEST(UninstallInUse, FileInUseGoesWhenWindowsRestarts) {
     e2e::InstalledProject project("In Use");
     project.Build(e2e::Script({"[CopyFile]", "data.txt", "<Destination>\\data.txt", "",
                                "[CopyFile]", "readme.txt", "<Destination>\\readme.txt"}),

@@ -15,27 +15,20 @@
 #include "tests/e2e/installer_driver.h"
 #include "tests/e2e/uninstall_project.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/windows/registry_test_key.h"
 
 using e2e::Click;
 using e2e::ControlText;
 using e2e::FileExists;
 using e2e::FolderExists;
 using e2e::RunningProgram;
+using testing_support::RegistryKeyExists;
 
 namespace {
 
 const char kTool[] = "E2EUninstTool.exe";
 const char kAppPathsKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\E2EUninstTool.exe";
-
-bool KeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
 
 class UninstallRoundTrip : public ::testing::Test {
   protected:
@@ -118,19 +111,19 @@ class UninstallRoundTrip : public ::testing::Test {
         EXPECT_TRUE(FileExists(Installed("config\\settings.ini")));
         EXPECT_TRUE(FileExists(LibraryFolder() + "\\self_register.dll"));
         EXPECT_TRUE(FileExists(Shortcut()));
-        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
+        EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
         EXPECT_TRUE(FileExists(project_->RecordPath()));
         EXPECT_TRUE(FileExists(project_->BannerPath()));
-        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
+        EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
     }
     void ExpectUninstalled() const {
         EXPECT_FALSE(FolderExists(project_->Folder())) << "files or folders were left";
         EXPECT_FALSE(FileExists(Shortcut()));
         EXPECT_FALSE(FolderExists(ShortcutFolder()));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
+        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
         EXPECT_FALSE(FileExists(project_->RecordPath()));
         EXPECT_FALSE(FileExists(project_->BannerPath()));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
+        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
         // The library went after it was told to unregister; its traces stay.
         EXPECT_FALSE(FileExists(LibraryFolder() + "\\self_register.dll"));
         EXPECT_EQ("x",
@@ -211,7 +204,7 @@ TEST_F(UninstallRoundTrip, LostRecordStillTakesTheEntryAway) {
     Click(done, IDOK);
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
     EXPECT_FALSE(FileExists(project_->BannerPath()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
     // Without the record nothing says what was installed: it all stays.
     EXPECT_TRUE(FileExists(Installed(kTool)));
 }
