@@ -90,7 +90,7 @@ done
 
 # Start-up: a script with nothing to copy, so the run is start-up (open,
 # validate, checksum, extract the script) plus a fixed remainder.
-printf '[Project Name]\r\nBench Start\r\n' > "$work/setup.dat"
+printf '[Project Name]\r\nBench Start\r\n[Install To]\r\nC:\\VornakBench\\Start\r\n' > "$work/setup.dat"
 head -c 1000000 /dev/urandom > "$work/small.bin"
 head -c "$(awk "BEGIN { printf \"%d\", 500000000 * $scale }")" /dev/urandom > "$work/large.bin"
 "$pack" build -o "$work/start-small.exe" --stub "$stub" "$work/setup.dat" "$work/small.bin" >/dev/null
