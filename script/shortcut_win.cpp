@@ -55,7 +55,7 @@ void ExpandIfGiven(char* text) {
     }
 }
 
-// Sets the fields the spec asks for; their results do not matter, and SetPath
+// Sets the fields the shortcut asks for; their results do not matter, and SetPath
 // reports S_FALSE on some systems for a target that does not exist yet.
 void FillShellLink(IShellLinkA* link, const ShortcutSpec& spec) {
     link->SetPath(spec.target_path != nullptr ? spec.target_path : "");

