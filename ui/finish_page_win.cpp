@@ -84,16 +84,6 @@ void OnTimer(HWND page) {
     }
 }
 
-void OnPaint(HWND page) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(page, &paint);
-    PaintPageFrame(dc, PageFrame::kWithButtonRow);
-    ShadowedText text;
-    text.Paint(dc, 10, 75,
-               "Installation has now completed. Review the actions below before clicking finish:");
-    EndPaint(page, &paint);
-}
-
 INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
     if (g_check_list != nullptr &&
         g_check_list->HandleParentMessage(page, message, wparam, lparam)) {
@@ -103,7 +93,9 @@ INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wparam, LPARAM l
         case WM_INITDIALOG:
             return OnInitDialog(page);
         case WM_PAINT:
-            OnPaint(page);
+            PaintHeaderPage(
+                page, true, 10, 75,
+                "Installation has now completed. Review the actions below before clicking finish:");
             return 0;
         case WM_TIMER:
             OnTimer(page);

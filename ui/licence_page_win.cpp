@@ -36,15 +36,6 @@ void LoadLicence(HWND page) {
     std::free(text);
 }
 
-void OnPaint(HWND page) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(page, &paint);
-    PaintPageFrame(dc, PageFrame::kWithButtonRow);
-    ShadowedText text;
-    text.Paint(dc, 10, 75, "License Terms and Conditions");
-    EndPaint(page, &paint);
-}
-
 INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
     switch (message) {
         case WM_INITDIALOG:
@@ -53,7 +44,7 @@ INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM 
             SetPageTitle(page, "", " Installation");
             return TRUE;
         case WM_PAINT:
-            OnPaint(page);
+            PaintHeaderPage(page, true, 10, 75, "License Terms and Conditions");
             return 0;
         case WM_COMMAND:
             if (LOWORD(wparam) == IDOK) {

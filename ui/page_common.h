@@ -10,6 +10,9 @@ namespace ui {
 void ShowBanner(HWND page);
 // Sets the title to prefix + ProjectName + suffix.
 void SetPageTitle(HWND page, const char* prefix, const char* suffix);
+// Paints a page that shows one header text: the frame, then the text as
+// shadowed text with its black at (x, y).
+void PaintHeaderPage(HWND page, bool with_button_row, int x, int y, const char* text);
 // The path of a file in the job folder (260 bytes).
 void JobFilePath(const char* name, char* path);
 

@@ -35,4 +35,13 @@ void SetPageTitle(HWND page, const char* prefix, const char* suffix) {
     SetWindowTextA(page, title);
 }
 
+void PaintHeaderPage(HWND page, bool with_button_row, int x, int y, const char* text) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(page, &paint);
+    PaintPageFrame(dc, with_button_row ? PageFrame::kWithButtonRow : PageFrame::kBannerOnly);
+    ShadowedText shadowed;
+    shadowed.Paint(dc, x, y, text);
+    EndPaint(page, &paint);
+}
+
 }  // namespace ui

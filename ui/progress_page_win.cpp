@@ -96,15 +96,6 @@ void OnCancel(HWND page) {
     }
 }
 
-void OnPaint(HWND page) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(page, &paint);
-    PaintPageFrame(dc, PageFrame::kBannerOnly);
-    ShadowedText text;
-    text.Paint(dc, 10, 77, g_status_line);
-    EndPaint(page, &paint);
-}
-
 INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
     switch (message) {
         case WM_INITDIALOG:
@@ -113,7 +104,7 @@ INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM
             SetTimer(page, 0, 100, nullptr);
             return TRUE;
         case WM_PAINT:
-            OnPaint(page);
+            PaintHeaderPage(page, false, 10, 77, g_status_line);
             return 0;
         case WM_TIMER:
             OnTimer(page);
