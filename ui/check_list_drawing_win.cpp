@@ -9,8 +9,6 @@ namespace ui {
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr int kIconSize = 16;
 // Room for a label of a whole path plus the "..." of a cut.
@@ -61,7 +59,7 @@ void CheckList::DrawRow(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     int left = item.rcItem.left;
     int top = item.rcItem.top;
-    FillWith(dc, item.rcItem, kWhite);
+    FillWith(dc, item.rcItem, kPageWhite);
     const CheckListRow* row = RowAt(static_cast<int>(item.itemID));
     if (row == nullptr) {
         return;
@@ -77,11 +75,11 @@ void CheckList::DrawRow(const DRAWITEMSTRUCT& item) {
     const char* description = row->description.Text();
     RECT label_box = {left + 38, top, left + 42 + text_font_.TextWidth(dc, label),
                       top + text_font_.TextHeight(dc, label) + 1};
-    text_font_.SetColour(kBlack);
+    text_font_.SetColour(kPageBlack);
     if ((item.itemState & ODS_SELECTED) != 0) {
         FillWith(dc, label_box, kNavy);
         DrawFocusRect(dc, &label_box);
-        text_font_.SetColour(kWhite);
+        text_font_.SetColour(kPageWhite);
     }
     int text_x = x + 18;
     char shown[kShownLabelSize];
@@ -90,7 +88,7 @@ void CheckList::DrawRow(const DRAWITEMSTRUCT& item) {
         label = shown;
     }
     text_font_.PaintText(dc, text_x, top, label, nullptr);
-    text_font_.SetColour(kBlack);
+    text_font_.SetColour(kPageBlack);
     text_font_.PaintText(dc, label_column_ + left + 2, top, description, nullptr);
 }
 

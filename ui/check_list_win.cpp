@@ -22,7 +22,7 @@ unsigned char g_handler_busy = 0;
 CheckList::CheckList(HWND parent, int x, int y, int width, int height, HINSTANCE instance,
                      int label_column)
     : label_column_(label_column) {
-    text_font_.Create("MS Sans Serif", 13, 0, false, false, false, true, RGB(0, 0, 0), 0);
+    text_font_.Create("MS Sans Serif", 13, 0, false, false, false, true, kPageBlack, 0);
     list_window_ = CreateWindowExA(0, "LISTBOX", "", kListStyle, x, y, width, height, parent,
                                    nullptr, instance, nullptr);
     if (list_window_ == nullptr) {

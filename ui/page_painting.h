@@ -8,6 +8,10 @@
 
 namespace ui {
 
+// The colours of the page look: text, shadows and list backgrounds.
+constexpr COLORREF kPageWhite = RGB(255, 255, 255);
+constexpr COLORREF kPageBlack = RGB(0, 0, 0);
+
 // One font with its drawing attributes. A page makes one per WM_PAINT; the
 // object deletes its font when it goes away.
 class PageFont {

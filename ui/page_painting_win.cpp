@@ -7,8 +7,6 @@ namespace ui {
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr int kFrameLeft = 10;
 // LineTo leaves out its end point, so the lines end at x 410.
@@ -149,18 +147,18 @@ void PageBitmap::AssignTo(HWND dialog, int control_id) const {
 
 void PaintPageFrame(HDC dc, PageFrame frame) {
     // Grey above white gives an etched groove.
-    DrawSeparators(dc, kWhite, 1, frame);
+    DrawSeparators(dc, kPageWhite, 1, frame);
     DrawSeparators(dc, kGrey, 0, frame);
 }
 
 ShadowedText::ShadowedText() {
-    font_.Create("MS Sans Serif", 8, 0, false, false, false, true, kBlack, 0);
+    font_.Create("MS Sans Serif", 8, 0, false, false, false, true, kPageBlack, 0);
 }
 
 void ShadowedText::Paint(HDC dc, int x, int y, const char* text) {
-    font_.SetColour(kWhite);
+    font_.SetColour(kPageWhite);
     font_.PaintText(dc, x + 1, y + 1, text, nullptr);
-    font_.SetColour(kBlack);
+    font_.SetColour(kPageBlack);
     font_.PaintText(dc, x, y, text, nullptr);
 }
 

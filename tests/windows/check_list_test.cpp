@@ -9,17 +9,17 @@
 #include "tests/windows/pixel_canvas.h"
 #include "ui/check_list.h"
 
+using testing_support::kBlack;
+using testing_support::kBlue;
+using testing_support::kGreen;
+using testing_support::kNavy;
+using testing_support::kRed;
+using testing_support::kWhite;
 using testing_support::MakeSolidIcon;
 using testing_support::PixelCanvas;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kNavy = RGB(0, 0, 128);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr int kLabelColumn = 125;
 
 ui::CheckList* g_hosted = nullptr;

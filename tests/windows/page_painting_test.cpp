@@ -9,15 +9,14 @@
 #include "tests/windows/pixel_canvas.h"
 #include "ui/page_painting.h"
 
+using testing_support::kBlack;
+using testing_support::kBlue;
+using testing_support::kGrey;
+using testing_support::kRed;
+using testing_support::kWhite;
 using testing_support::PixelCanvas;
 
 namespace {
-
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
 
 LOGFONTA DescriptionOf(const ui::PageFont& font) {
     LOGFONTA description = {};

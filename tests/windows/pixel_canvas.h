@@ -8,6 +8,14 @@
 
 namespace testing_support {
 
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
 class PixelCanvas {
   public:
     PixelCanvas(int width, int height, COLORREF fill) : width_(width), height_(height) {

@@ -276,16 +276,15 @@ TEST(Resources, IconsComeAtTheirSizes) {
 TEST(Resources, CheckBoxesFillExactlyTheClickZone) {
     // The check list toggles on the thirteen columns from the box's left
     // edge; the box pictures cover those and leave the rest transparent.
-    constexpr COLORREF kBlue = RGB(0, 0, 255);
     for (int group : {IDI_UNCHECKED, IDI_CHECKED}) {
         SCOPED_TRACE("icon " + std::to_string(group));
         auto icon = static_cast<HICON>(
             LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(group), IMAGE_ICON, 0, 0, 0));
-        testing_support::PixelCanvas canvas(16, 16, kBlue);
+        testing_support::PixelCanvas canvas(16, 16, testing_support::kBlue);
         DrawIconEx(canvas.Dc(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
         DestroyIcon(icon);
-        EXPECT_EQ(0, canvas.Count(kBlue, 0, 1, 13, 14));
-        EXPECT_EQ(16 * 3, canvas.Count(kBlue, 13, 0, 16, 16));
+        EXPECT_EQ(0, canvas.Count(testing_support::kBlue, 0, 1, 13, 14));
+        EXPECT_EQ(16 * 3, canvas.Count(testing_support::kBlue, 13, 0, 16, 16));
     }
 }
 
