@@ -44,8 +44,9 @@ wine_prefix_ready() {
   [ -e "$WINEPREFIX/system.reg" ] || new_prefix=1
   vornak_start_wine
   # Windows and dialogs need a display driver: X11 when DISPLAY names one
-  # (tools/xvfb.sh), else Wine's null driver, which still creates windows and
-  # paints into them but shows nothing. The desktop picks its driver when the
+  # (an Xvfb, as tools/screenshots.sh starts), else Wine's null driver, which
+  # still creates windows and paints into them but shows nothing. The desktop
+  # picks its driver when the
   # server boots, so a new prefix is started over once after the setting; a
   # prefix in use is left alone and takes it at its next server start.
   if [ ! -e "$WINEPREFIX/.vornak-display-drivers" ]; then
