@@ -46,9 +46,9 @@ wine_prefix_ready() {
   # Windows and dialogs need a display driver: X11 when DISPLAY names one
   # (an Xvfb, as tools/screenshots.sh starts), else Wine's null driver, which
   # still creates windows and paints into them but shows nothing. The desktop
-  # picks its driver when the
-  # server boots, so a new prefix is started over once after the setting; a
-  # prefix in use is left alone and takes it at its next server start.
+  # picks its driver when the server boots, so a new prefix is started over
+  # once after the setting; a prefix in use is left alone and takes it at its
+  # next server start.
   if [ ! -e "$WINEPREFIX/.vornak-display-drivers" ]; then
     in_wine_root wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f \
       </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.vornak-display-drivers"
