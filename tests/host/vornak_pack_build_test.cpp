@@ -18,7 +18,7 @@
 #include "tests/support_lib/scratch.h"
 #include "tools/vornak-pack/package_builder.h"
 #include "tools/vornak-pack/pack_input.h"
-#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_contents.h"
 #include "tools/vornak-pack/package_verify.h"
 
 using testing_support::MessageCapture;

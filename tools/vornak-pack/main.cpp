@@ -13,7 +13,7 @@
 #include "tools/vornak-pack/command_line.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/package_builder.h"
-#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_contents.h"
 #include "tools/vornak-pack/package_verify.h"
 #include "tools/vornak-pack/progress_bar.h"
 #include "tools/vornak-pack/project_build.h"

@@ -15,7 +15,7 @@
 #include "support/text.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/pack_input.h"
-#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_contents.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace vornak_pack {

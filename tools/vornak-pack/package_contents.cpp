@@ -1,5 +1,5 @@
 // Listing and extraction through PackageArchive.
-#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_contents.h"
 
 #include <sys/stat.h>
 
