@@ -32,7 +32,7 @@
 #include "tools/vornak-pack/command_line.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/package_builder.h"
-#include "tools/vornak-pack/package_inspection.h"
+#include "tools/vornak-pack/package_contents.h"
 #include "tools/vornak-pack/package_verify.h"
 #include "tools/vornak-pack/tool_messages.h"
 
