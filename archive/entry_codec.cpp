@@ -79,25 +79,41 @@ Outcome CompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t* unc
                                                          : Outcome::kWriteFailure;
 }
 
-Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t expected_size) {
-    uint64_t size = source.Size();
+// Decodes a whole stream into one buffer of expected_size plus the slack and
+// writes what it gives to destination.
+Outcome DecodeInto(const uint8_t* input, uint32_t length, DiskFile& destination,
+                   uint32_t expected_size) {
     // The bound is computed in 64 bits: a claimed size near 4 GiB must not
     // wrap into a small buffer. What libbz2 cannot address cannot be decoded.
     uint64_t output_size = static_cast<uint64_t>(expected_size) + kDecodeSlack;
-    Buffers buffers;
-    if (size > UINT32_MAX || !buffers.Allocate(size, output_size)) {
-        return Outcome::kReadFailure;
-    }
-    uint32_t length = static_cast<uint32_t>(size);
-    if (source.Read(buffers.input, length) != length) {
+    auto* output = output_size <= UINT32_MAX
+                       ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(output_size)))
+                       : nullptr;
+    if (output == nullptr) {
         return Outcome::kReadFailure;
     }
     uint32_t out_length = static_cast<uint32_t>(output_size);
-    if (!DecompressBuffer(buffers.input, length, buffers.output, &out_length)) {
-        return Outcome::kWriteFailure;
+    Outcome outcome = Outcome::kWriteFailure;
+    if (DecompressBuffer(input, length, output, &out_length) &&
+        destination.Write(output, out_length)) {
+        outcome = Outcome::kSuccess;
     }
-    return destination.Write(buffers.output, out_length) ? Outcome::kSuccess
-                                                         : Outcome::kWriteFailure;
+    std::free(output);
+    return outcome;
+}
+
+Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t expected_size) {
+    uint64_t size = source.Size();
+    auto* input = size <= UINT32_MAX ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size ? size : 1))) : nullptr;
+    if (input == nullptr) {
+        return Outcome::kReadFailure;
+    }
+    uint32_t length = static_cast<uint32_t>(size);
+    Outcome outcome = source.Read(input, length) == length
+                          ? DecodeInto(input, length, destination, expected_size)
+                          : Outcome::kReadFailure;
+    std::free(input);
+    return outcome;
 }
 
 }  // namespace
@@ -162,6 +178,26 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
     }
     if (report && outcome != Outcome::kSuccess) {
         ReportFailure(false, outcome, source_path, destination_path);
+    }
+    return outcome == Outcome::kSuccess;
+}
+
+bool DecompressData(const uint8_t* data, uint32_t length, const char* destination_path,
+                    bool report, uint32_t expected_size) {
+    DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways, false,
+                         true);
+    if (length == 0) {
+        return true;
+    }
+    Outcome outcome = Outcome::kWriteFailure;
+    if (destination.IsOpen()) {
+        outcome = expected_size == 0 ? Outcome::kSuccess
+                                     : DecodeInto(data, length, destination, expected_size);
+    }
+    // The data is already in memory: whatever failed, failed on the way to
+    // the destination.
+    if (report && outcome != Outcome::kSuccess) {
+        ReportFailure(false, Outcome::kWriteFailure, destination_path, destination_path);
     }
     return outcome == Outcome::kSuccess;
 }

@@ -23,6 +23,14 @@ bool CompressFile(const char* source, const char* destination, bool report,
 bool DecompressFile(const char* source, const char* destination, bool report,
                     uint32_t expected_size);
 
+// The same decoding for a stream already in memory (length bytes at data),
+// as the installer has it after checking an entry's data sum. The empty
+// stream or an expected size of 0 gives an empty destination and success.
+// A failure, reported, names the destination as the file that could not be
+// written, since nothing is read from disk here.
+bool DecompressData(const uint8_t* data, uint32_t length, const char* destination, bool report,
+                    uint32_t expected_size);
+
 // The compression output bound: size * 101 / 100 + 600, the worst case bzip2
 // documents, so compression never runs out of space.
 uint64_t CompressionBound(uint64_t size);

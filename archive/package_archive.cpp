@@ -108,17 +108,17 @@ bool PackageArchive::FindEntry(const char* name, ArchiveEntry* out) const {
     return false;
 }
 
-bool PackageArchive::Extract(const char* name, const char* target) {
+bool PackageArchive::Extract(const char* name, const char* target, bool report) {
     bool result = false;
     for (int32_t i = 0; i < entries_.Count(); ++i) {
-        if (support::EqualsIgnoringCase(EntryAt(i).name, name) && ExtractEntry(i, target)) {
+        if (support::EqualsIgnoringCase(EntryAt(i).name, name) && ExtractEntry(i, target, report)) {
             result = true;
         }
     }
     return result;
 }
 
-bool PackageArchive::ExtractEntry(int32_t index, const char* target) {
+bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report) {
     const ArchiveEntry& entry = EntryAt(index);
     // Data claimed beyond the directory cannot be ours; no buffer is sized by
     // such a claim.
@@ -126,20 +126,15 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target) {
         return false;
     }
     file_->Seek(static_cast<int32_t>(entry.data_offset));
-    support::TempPath temp("Ext");
-    bool result = false;
-    DiskFile compressed(temp.Path(), support::kGenericWrite, support::kCreateAlways, false, true);
-    if (compressed.IsOpen()) {
-        auto* buffer = static_cast<uint8_t*>(std::malloc(entry.compressed_size + 1));
-        if (buffer != nullptr && file_->Read(buffer, entry.compressed_size) == entry.compressed_size &&
-            SumBytes(buffer, entry.compressed_size) == entry.data_sum &&
-            compressed.Write(buffer, entry.compressed_size)) {
-            compressed.Close();
-            result = DecompressFile(temp.Path(), target, true, entry.uncompressed_size);
-        }
-        std::free(buffer);
-    }
-    compressed.Close();
+    // The checked bytes are decoded where they are: no temporary file, and
+    // the target is written once.
+    auto* buffer = static_cast<uint8_t*>(std::malloc(entry.compressed_size + 1));
+    bool result = buffer != nullptr &&
+                  file_->Read(buffer, entry.compressed_size) == entry.compressed_size &&
+                  SumBytes(buffer, entry.compressed_size) == entry.data_sum &&
+                  DecompressData(buffer, entry.compressed_size, target, report,
+                                 entry.uncompressed_size);
+    std::free(buffer);
     return result;
 }
 
@@ -235,7 +230,9 @@ void PackageArchive::CopyStub(const char* destination) {
     if (!copy.IsOpen()) {
         return;
     }
-    uint8_t buffer[260];
+    // The stub is a few hundred kilobytes; small pieces would mean a thousand
+    // writes for every uninstaller copied.
+    uint8_t buffer[16384];
     while (remaining > 0) {
         uint32_t want = remaining < sizeof buffer ? remaining : sizeof buffer;
         // A short read or failed write ends the copy: going on could only

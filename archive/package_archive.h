@@ -28,10 +28,12 @@ public:
     bool FindEntry(const char* name, ArchiveEntry* out = nullptr) const;
     // Extracts every entry of that name in directory order over target, so the
     // last one added wins; true when any succeeded.
-    bool Extract(const char* name, const char* target);
+    bool Extract(const char* name, const char* target, bool report = true);
     // Extracts the entry at index: its data sum is checked before decoding.
-    // A damaged entry fails silently and leaves no target behind.
-    bool ExtractEntry(int32_t index, const char* target);
+    // A damaged entry fails silently and leaves no target behind; with report
+    // set, a stream that will not decode or a target that cannot be written
+    // shows the codec's box.
+    bool ExtractEntry(int32_t index, const char* target, bool report = true);
     // Compresses source and appends it, named after the file-name part of the
     // path, which is also written into name_buffer (260 bytes).
     void AddFile(const char* source, char* name_buffer);

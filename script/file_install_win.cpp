@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/install_job.h"
 #include "script/entry_extraction.h"
 #include "script/file_version.h"
 #include "script/folder_placeholders.h"
@@ -70,6 +71,23 @@ bool CopyIntoPlace(support::TempPath& temporary, const char* target, uint64_t ol
     }
 }
 
+// A target that does not exist yet has no version to compare and cannot be
+// in use, so the entry is decoded straight into it: no temporary copy, and
+// the file is written once, with the permissions its folder gives. Any
+// failure here leaves nothing behind and is left to the full way, which
+// asks and reports as usual.
+bool ExtractStraightToNewTarget(const char* entry_name, const char* target) {
+    if (app::CurrentJob == nullptr || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES ||
+        GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    if (app::CurrentJob->Archive().Extract(entry_name, target, false)) {
+        return true;
+    }
+    DeleteFileA(target);
+    return false;
+}
+
 }  // namespace
 
 void InstallFile(char* entry_name, char* target_path, bool* abort) {
@@ -81,6 +99,10 @@ void InstallFile(char* entry_name, char* target_path, bool* abort) {
     support::FolderPart(target_path, folder);
     support::CreateFolderPath(folder);
 
+    if (ExtractStraightToNewTarget(entry_name, target_path)) {
+        QueueSelfRegistration(target_path);
+        return;
+    }
     support::TempPath temporary("Ins");
     if (!ExtractJobEntry(entry_name, temporary.Path())) {
         *abort = true;

@@ -75,16 +75,23 @@ void MergeDoubledBackslashes(char* text) {
     *out = '\0';
 }
 
+namespace {
+
+void ExpandRow(char* text, size_t capacity, int row, PlaceholderValues* values) {
+    if (!values->present[row]) {
+        return;
+    }
+    support::AddTrailingBackslash(values->text[row]);
+    size_t next = 0;
+    while (ReplaceFrom(text, capacity, next, kPlaceholderTokens[row], values->text[row], &next)) {
+    }
+}
+
+}  // namespace
+
 void ExpandWithValues(char* text, size_t capacity, PlaceholderValues* values) {
     for (int row = 0; row < kPlaceholderCount; ++row) {
-        if (!values->present[row]) {
-            continue;
-        }
-        support::AddTrailingBackslash(values->text[row]);
-        size_t next = 0;
-        while (
-            ReplaceFrom(text, capacity, next, kPlaceholderTokens[row], values->text[row], &next)) {
-        }
+        ExpandRow(text, capacity, row, values);
     }
     MergeDoubledBackslashes(text);
 }
@@ -136,9 +143,19 @@ void ReadPlaceholderValues(PlaceholderValues* values) {
 }
 
 void ExpandFolderPlaceholders(char* text, size_t capacity) {
+    // The same rows in the same order as ExpandWithValues, but a value is
+    // asked for only when its token is in the text at its row's turn (a
+    // value inserted earlier may bring one in). Asking the shell for its
+    // folders costs milliseconds, and most paths hold one token or none.
     PlaceholderValues values;
-    ReadPlaceholderValues(&values);
-    ExpandWithValues(text, capacity, &values);
+    for (int row = 0; row < kPlaceholderCount; ++row) {
+        values.present[row] = false;
+        if (std::strstr(text, kPlaceholderTokens[row]) != nullptr) {
+            values.present[row] = ReadPlaceholderValue(row, values.text[row]);
+            ExpandRow(text, capacity, row, &values);
+        }
+    }
+    MergeDoubledBackslashes(text);
 }
 
 void ExpandFolderPlaceholders(char* text) {

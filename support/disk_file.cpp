@@ -1,6 +1,8 @@
 // DiskFile: file access with error reporting and the CR LF line reader.
 #include "support/disk_file.h"
 
+#include <cstring>
+
 #include "support/message_box.h"
 #include "support/text.h"
 #include "support/win32_values.h"
@@ -34,22 +36,42 @@ uint32_t DiskFile::Read(void* buffer, uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
+    // What ReadLine read ahead comes first; the rest straight from the file.
+    uint32_t from_ahead = ahead_end_ - ahead_next_;
+    if (from_ahead > count) {
+        from_ahead = count;
+    }
+    std::memcpy(buffer, ahead_ + ahead_next_, from_ahead);
+    ahead_next_ += from_ahead;
+    if (from_ahead == count) {
+        return count;
+    }
     uint32_t delivered = 0;
     uint32_t error = 0;
-    bool ok = fs::ReadBytes(handle_, buffer, count, &delivered, &error);
-    if (ok && delivered == count) {
+    bool ok = fs::ReadBytes(handle_, static_cast<char*>(buffer) + from_ahead, count - from_ahead,
+                            &delivered, &error);
+    if (ok && delivered == count - from_ahead) {
         return count;
     }
     if (error != 0 && error != kErrorHandleEof && report_) {
         Report("Unable to read from '", "Disk Read Error");
     }
-    return delivered;
+    return from_ahead + delivered;
+}
+
+void DiskFile::DropReadAhead() {
+    if (ahead_next_ != ahead_end_) {
+        fs::SeekBy(handle_, -static_cast<int32_t>(ahead_end_ - ahead_next_));
+    }
+    ahead_next_ = 0;
+    ahead_end_ = 0;
 }
 
 bool DiskFile::Write(const void* buffer, uint32_t count) {
     if (!IsOpen()) {
         return false;
     }
+    DropReadAhead();
     uint32_t written = 0;
     if (fs::WriteBytes(handle_, buffer, count, &written) && written == count) {
         return true;
@@ -61,7 +83,10 @@ bool DiskFile::Write(const void* buffer, uint32_t count) {
 }
 
 void DiskFile::Seek(int32_t offset) {
-    if (IsOpen()) {
+    // A negative offset leaves the position alone, read-ahead included.
+    if (IsOpen() && offset >= 0) {
+        ahead_next_ = 0;
+        ahead_end_ = 0;
         fs::SeekTo(handle_, offset);
     }
 }
@@ -80,6 +105,8 @@ bool DiskFile::Close() {
     }
     bool closed = fs::CloseFile(handle_);
     handle_ = nullptr;
+    ahead_next_ = 0;
+    ahead_end_ = 0;
     return closed;
 }
 
@@ -94,20 +121,38 @@ bool DiskFile::ReadLine(char* buffer, uint32_t max) {
     uint32_t stored = 0;
     while (stored < max) {
         char byte = 0;
-        uint32_t delivered = 0;
-        uint32_t error = 0;
-        if (!fs::ReadBytes(handle_, &byte, 1, &delivered, &error) || delivered == 0) {
+        if (!NextLineByte(&byte)) {
             buffer[stored] = '\0';
             return stored > 0;
         }
         if (byte == '\r') {
             // The LF of the CR LF pair; whatever it is, it belongs to this line.
-            fs::ReadBytes(handle_, &byte, 1, &delivered, &error);
+            NextLineByte(&byte);
             break;
         }
         buffer[stored++] = byte;
     }
     buffer[stored] = '\0';
+    return true;
+}
+
+bool DiskFile::NextLineByte(char* byte) {
+    if (ahead_next_ == ahead_end_) {
+        uint32_t delivered = 0;
+        uint32_t error = 0;
+        ahead_next_ = 0;
+        ahead_end_ = 0;
+        // A failed read may still have delivered bytes; they are the file's.
+        fs::ReadBytes(handle_, ahead_, sizeof ahead_, &delivered, &error);
+        if (delivered > sizeof ahead_) {
+            delivered = 0;
+        }
+        ahead_end_ = delivered;
+        if (delivered == 0) {
+            return false;
+        }
+    }
+    *byte = ahead_[ahead_next_++];
     return true;
 }
 

@@ -2,8 +2,11 @@
 //
 // Its report switch makes a failed open, read or write show a message box
 // naming the file; the call still returns its failure result. ReadLine reads
-// the CR LF lines of the setup script and the uninstall record one byte at a
-// time, keeping no buffer, so Seek, Read and ReadLine can be mixed freely.
+// the CR LF lines of the setup script and the uninstall record. It reads
+// ahead in blocks, since a call per byte costs a system call per byte (and a
+// Wine round trip under Wine); every other call first gives back or drops
+// what was read ahead, so Seek, Read, Write and ReadLine mix exactly as if
+// lines were read a byte at a time.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +30,6 @@ public:
     // Absolute position as a signed 32-bit offset; a negative one is ignored.
     void Seek(int32_t offset);
     uint64_t Size() const;
-    fs::NativeHandle Handle() const { return handle_; }
     // Returns whether the close succeeded; false when already closed.
     bool Close();
     // Reads one CR LF line of at most max characters into buffer, which must
@@ -40,10 +42,22 @@ public:
 
 private:
     void Report(const char* prefix, const char* caption) const;
+    // The next byte for ReadLine, refilling the read-ahead when it is empty;
+    // false at end of file or on a failed read.
+    bool NextLineByte(char* byte);
+    // Moves the file position back over the unread read-ahead and drops it,
+    // so the position is where the caller believes it is.
+    void DropReadAhead();
 
     fs::NativeHandle handle_ = nullptr;
     char path_[260];
     bool report_;
+    // Bytes read from the file but not yet handed out: ahead_[ahead_next_]
+    // up to ahead_end_. The file position is ahead_end_ - ahead_next_ bytes
+    // past the position callers see.
+    uint32_t ahead_next_ = 0;
+    uint32_t ahead_end_ = 0;
+    char ahead_[1024];
 };
 
 }  // namespace support

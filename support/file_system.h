@@ -25,6 +25,9 @@ bool WriteBytes(NativeHandle handle, const void* buffer, uint32_t count, uint32_
 // SetFilePointer(offset, no high part, FILE_BEGIN); a negative offset leaves
 // the position alone.
 void SeekTo(NativeHandle handle, int32_t offset);
+// SetFilePointer(delta, no high part, FILE_CURRENT): moves the position by
+// delta bytes from where it is.
+void SeekBy(NativeHandle handle, int32_t delta);
 // Returns false when the size cannot be had.
 bool QuerySize(NativeHandle handle, uint64_t* size);
 bool CloseFile(NativeHandle handle);

@@ -113,6 +113,10 @@ void SeekTo(NativeHandle handle, int32_t offset) {
     }
 }
 
+void SeekBy(NativeHandle handle, int32_t delta) {
+    lseek(ToFd(handle), delta, SEEK_CUR);
+}
+
 bool QuerySize(NativeHandle handle, uint64_t* size) {
     struct stat info;
     if (fstat(ToFd(handle), &info) != 0) {

@@ -49,6 +49,10 @@ void SeekTo(NativeHandle handle, int32_t offset) {
     SetFilePointer(static_cast<HANDLE>(handle), offset, nullptr, FILE_BEGIN);
 }
 
+void SeekBy(NativeHandle handle, int32_t delta) {
+    SetFilePointer(static_cast<HANDLE>(handle), delta, nullptr, FILE_CURRENT);
+}
+
 bool QuerySize(NativeHandle handle, uint64_t* size) {
     DWORD high = 0;
     SetLastError(0);

@@ -26,8 +26,17 @@ void NamedRecordPath(const char* pattern, char* path) {
     script::ExpandFolderPlaceholders(path);
 }
 
+// One write per line: the record copies the whole script, and under Wine
+// every write is a trip to the server.
 bool WriteLine(support::DiskFile& file, const char* line) {
-    return file.Write(line, static_cast<uint32_t>(std::strlen(line))) && file.Write("\r\n", 2);
+    char bytes[kLineLimit + 3];
+    size_t length = std::strlen(line);
+    if (length > kLineLimit) {
+        return file.Write(line, static_cast<uint32_t>(length)) && file.Write("\r\n", 2);
+    }
+    std::memcpy(bytes, line, length);
+    std::memcpy(bytes + length, "\r\n", 2);
+    return file.Write(bytes, static_cast<uint32_t>(length + 2));
 }
 
 }  // namespace

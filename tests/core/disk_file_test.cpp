@@ -2,6 +2,8 @@
 // behaviour of a file that did not open.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,102 @@ TEST(DiskFileReadLine, LongLinesComeInPiecesOfMax) {
 
 TEST(DiskFileReadLine, MaxZeroReadsNothing) {
     EXPECT_EQ((std::vector<Line>{{"", true}, {"", true}}), ReadLines("xy\r\n", 0, 2));
+}
+
+// The line reader reads ahead; everything else must behave as if it had read
+// a byte at a time. A model of that over a string, driven by the same random
+// mix of calls as the real file, finds any byte the read-ahead loses, repeats
+// or hands out at the wrong position.
+class ByteAtATimeModel {
+  public:
+    explicit ByteAtATimeModel(std::string content) : content_(std::move(content)) {}
+    Line ReadLine(uint32_t max) {
+        std::string line;
+        if (max == 0) {
+            return {"", true};
+        }
+        while (line.size() < max) {
+            if (position_ >= content_.size()) {
+                return {line, !line.empty()};
+            }
+            char byte = content_[position_++];
+            if (byte == '\r') {
+                position_ += position_ < content_.size() ? 1 : 0;
+                break;
+            }
+            line += byte;
+        }
+        return {line, true};
+    }
+    std::string Read(uint32_t count) {
+        std::string part = content_.substr(std::min<size_t>(position_, content_.size()), count);
+        position_ += part.size();
+        return part;
+    }
+    void Seek(uint32_t offset) { position_ = offset; }
+
+  private:
+    std::string content_;
+    size_t position_ = 0;
+};
+
+TEST(DiskFileReadLine, MixedWithReadAndSeekMatchesByteAtATimeReading) {
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 20; ++round) {
+        std::string content;
+        size_t length = 1 + random() % 9000;
+        const char alphabet[] = "ab\r\n[]x";
+        for (size_t i = 0; i < length; ++i) {
+            content += alphabet[random() % (sizeof alphabet - 1)];
+        }
+        Scratch scratch;
+        std::string path = scratch.PathOf("mixed.txt");
+        WriteAll(path, content);
+        DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+        ByteAtATimeModel model(content);
+        for (int call = 0; call < 400; ++call) {
+            uint32_t choice = random() % 10;
+            if (choice < 7) {
+                uint32_t max = random() % 300;
+                std::vector<char> buffer(max + 1, '#');
+                bool result = file.ReadLine(buffer.data(), max);
+                ASSERT_EQ(model.ReadLine(max), (Line{buffer.data(), result})) << "call " << call;
+            } else if (choice < 9) {
+                uint32_t count = random() % 2000;
+                std::string got(count, '\0');
+                got.resize(file.Read(got.data(), count));
+                ASSERT_EQ(model.Read(count), got) << "call " << call;
+            } else {
+                uint32_t offset = random() % (length + 10);
+                file.Seek(static_cast<int32_t>(offset));
+                model.Seek(offset);
+            }
+        }
+    }
+}
+
+TEST(DiskFileReadLine, WriteAfterAReadLineLandsRightAfterTheLine) {
+    Scratch scratch;
+    std::string path = scratch.PathOf("rewrite.txt");
+    WriteAll(path, "one\r\nXXXX\r\ntail");
+    {
+        DiskFile file(path.c_str(), support::kGenericRead | support::kGenericWrite,
+                      support::kOpenExisting, true, true);
+        char line[16];
+        ASSERT_TRUE(file.ReadLine(line, 15));
+        EXPECT_STREQ("one", line);
+        file.Seek(-1);  // ignored: the read-ahead stays valid too
+        EXPECT_TRUE(file.Write("ab", 2));
+        ASSERT_TRUE(file.ReadLine(line, 15));
+        EXPECT_STREQ("XX", line);
+        ASSERT_TRUE(file.ReadLine(line, 15));
+        EXPECT_STREQ("tail", line);
+        EXPECT_FALSE(file.ReadLine(line, 15));
+    }
+    DiskFile check(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    char all[32] = {};
+    EXPECT_EQ(15u, check.Read(all, 31));
+    EXPECT_STREQ("one\r\nabXX\r\ntail", all);
 }
 
 TEST(DiskFile, ShortReadAtEndIsSilent) {

@@ -127,3 +127,41 @@ TEST(EntryCodec, ClaimedSizeNearFourGigabytesDoesNotWrap) {
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("unable to read from"));
 }
+
+// The installer decodes entries from memory; the rules are the file
+// decoder's, and every failure is one on the way to the destination.
+TEST(EntryCodec, DecodingFromMemoryFollowsTheFileRules) {
+    Scratch scratch;
+    MessageCapture capture;
+    std::string original = testing_support::SampleBytes(70000, 3);
+    WriteAll(scratch.PathOf("in"), original);
+    uint32_t size = 0;
+    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), true, &size));
+    std::string stream = ReadAll(scratch.PathOf("bz"));
+    auto data = reinterpret_cast<const uint8_t*>(stream.data());
+    auto length = static_cast<uint32_t>(stream.size());
+    std::string out = scratch.PathOf("out");
+
+    ASSERT_TRUE(archive::DecompressData(data, length, out.c_str(), true, size));
+    EXPECT_EQ(original, ReadAll(out));
+    // An expected size of 0 or no data: an empty destination, no decoding.
+    EXPECT_TRUE(archive::DecompressData(data, length, out.c_str(), true, 0));
+    EXPECT_EQ("", ReadAll(out));
+    EXPECT_TRUE(archive::DecompressData(nullptr, 0, out.c_str(), true, 50));
+    EXPECT_TRUE(testing_support::FileExists(out));
+    // More than expected + 5000 bytes is refused, quietly when asked.
+    EXPECT_FALSE(archive::DecompressData(data, length, out.c_str(), false, 60000));
+    EXPECT_TRUE(capture.Messages().empty());
+
+    const char garbage[] = "BZh9 this is not a real stream";
+    EXPECT_FALSE(archive::DecompressData(reinterpret_cast<const uint8_t*>(garbage),
+                                         sizeof garbage - 1, out.c_str(), true, 100));
+    std::string unwritable = scratch.PathOf("no-such-folder\\out");
+    EXPECT_FALSE(archive::DecompressData(data, length, unwritable.c_str(), true, size));
+    ASSERT_EQ(2u, capture.Messages().size());
+    EXPECT_EQ("Error whilst uncompressing '" + out + "', unable to write to '" + out + "'",
+              capture.Messages()[0].text);
+    EXPECT_EQ("Error whilst uncompressing '" + unwritable + "', unable to write to '" +
+                  unwritable + "'",
+              capture.Messages()[1].text);
+}

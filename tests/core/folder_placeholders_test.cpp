@@ -163,6 +163,30 @@ TEST(FolderPlaceholders, DestinationComesFromTheInstallFolder) {
     EXPECT_STREQ("D:\\Apps\\Tool\\Images\\a.gif", text);
 }
 
+// The expansion asks only for the values whose token it meets; the result
+// must be what expanding with every value read up front gives, including a
+// token that an earlier value brings into the text.
+TEST(FolderPlaceholders, AskingOnlyForTokensMetGivesTheSameAsReadingEveryValue) {
+    const char* const destinations[] = {"D:\\Apps\\Tool", "D:\\<DeskTop>\\Tool",
+                                        "<System>", "E:\\<Destination>"};
+    const char* const texts[] = {"<Destination>\\a.gif", "<System>\\<Destination>\\b",
+                                 "<DeskTop><Destination><Source>", "plain\\\\path", ""};
+    for (const char* destination : destinations) {
+        DestinationFolderSwap swap(destination);
+        for (const char* text : texts) {
+            char lazily[260];
+            char eagerly[260];
+            support::CopyText(lazily, text);
+            support::CopyText(eagerly, text);
+            script::ExpandFolderPlaceholders(lazily);
+            PlaceholderValues values;
+            script::ReadPlaceholderValues(&values);
+            script::ExpandWithValues(eagerly, sizeof eagerly, &values);
+            EXPECT_STREQ(eagerly, lazily) << destination << " / " << text;
+        }
+    }
+}
+
 TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
     ASSERT_EQ(nullptr, app::CurrentJob);
     char text[260] = "<Source>\\setup.exe";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "archive/package_archive.h"
 #include "script/file_version.h"
 #include "script/self_registration.h"
 #include "support/message_box.h"
@@ -141,6 +142,35 @@ TEST_F(FileInstall, DamagedOrMissingEntryAbortsWithItsMessage) {
     EXPECT_EQ("Installer", capture_.Messages()[0].caption);
     EXPECT_EQ(support::kMbIconError, capture_.Messages()[0].flags);
     EXPECT_FALSE(FileExists(target));
+}
+
+// A new target is decoded straight into place; when that fails, nothing of
+// it may stay, and the usual way reports once, as for any damaged entry.
+TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) {
+    Scratch scratch;
+    MessageCapture capture;
+    std::string package = scratch.PathOf("package.exe");
+    WriteAll(package, "MZ stub");
+    {
+        archive::PackageArchive archive(package.c_str(), true);
+        const uint8_t garbage[] = "BZh9 not a stream at all";
+        ASSERT_TRUE(archive.AppendEntryData("broken.bin", garbage, sizeof garbage - 1, 100));
+        ASSERT_TRUE(archive.AppendEntryData("setup.dat", garbage, sizeof garbage - 1, 0));
+    }
+    bool corrupted = true;
+    app::InstallJob job(package.c_str(), &corrupted);
+    app::CurrentJob = &job;
+    std::string target = scratch.PathOf("new\\broken.bin");
+    InstallResult result = Install("broken.bin", target);
+    app::CurrentJob = nullptr;
+
+    EXPECT_TRUE(result.abort);
+    EXPECT_FALSE(FileExists(target));
+    ASSERT_EQ(2u, capture.Messages().size());
+    EXPECT_EQ(0u, capture.Messages()[0].text.find("Error whilst uncompressing '"));
+    EXPECT_EQ(std::string::npos, capture.Messages()[0].text.find(target));
+    EXPECT_EQ("This installation appears to be corrupted. Error whilst installing 'broken.bin'.",
+              capture.Messages()[1].text);
 }
 
 TEST_F(FileInstall, TargetInUseWithTheSameVersionIsLeftAlone) {
