@@ -3,11 +3,11 @@
 
 #include <bzlib.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "support/disk_file.h"
 #include "support/message_box.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace archive {
@@ -33,7 +33,7 @@ void ReportFailure(bool compressing, Outcome outcome, const char* source, const 
     }
     const char* failed = outcome == Outcome::kReadFailure ? source : destination;
     char text[1000];
-    std::snprintf(text, sizeof text, format, destination, failed);
+    support::FormatText(text, sizeof text, format, destination, failed);
     support::ShowMessage(text, "Install", support::kMbTopmost | support::kMbIconError);
 }
 
@@ -104,7 +104,9 @@ Outcome DecodeInto(const uint8_t* input, uint32_t length, DiskFile& destination,
 
 Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t expected_size) {
     uint64_t size = source.Size();
-    auto* input = size <= UINT32_MAX ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size ? size : 1))) : nullptr;
+    auto* input = size <= UINT32_MAX
+                      ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size ? size : 1)))
+                      : nullptr;
     if (input == nullptr) {
         return Outcome::kReadFailure;
     }
@@ -182,8 +184,8 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
     return outcome == Outcome::kSuccess;
 }
 
-bool DecompressData(const uint8_t* data, uint32_t length, const char* destination_path,
-                    bool report, uint32_t expected_size) {
+bool DecompressData(const uint8_t* data, uint32_t length, const char* destination_path, bool report,
+                    uint32_t expected_size) {
     DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways, false,
                          true);
     if (length == 0) {

@@ -2,7 +2,6 @@
 // stub copy and the write-back at close.
 #include "archive/package_archive.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,6 +10,7 @@
 #include "support/path_text.h"
 #include "support/temp_path.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace archive {
@@ -25,7 +25,7 @@ constexpr uint64_t kLargestPackage = 0x7FFFFFFFu;
 
 void ShowArchiveError(const char* format, const char* first, const char* second) {
     char text[1000];
-    std::snprintf(text, sizeof text, format, first, second);
+    support::FormatText(text, sizeof text, format, first, second);
     support::ShowMessage(text, "Install", support::kMbTopmost | support::kMbIconError);
 }
 
@@ -129,11 +129,10 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     // The checked bytes are decoded where they are: no temporary file, and
     // the target is written once.
     auto* buffer = static_cast<uint8_t*>(std::malloc(entry.compressed_size + 1));
-    bool result = buffer != nullptr &&
-                  file_->Read(buffer, entry.compressed_size) == entry.compressed_size &&
-                  SumBytes(buffer, entry.compressed_size) == entry.data_sum &&
-                  DecompressData(buffer, entry.compressed_size, target, report,
-                                 entry.uncompressed_size);
+    bool result =
+        buffer != nullptr && file_->Read(buffer, entry.compressed_size) == entry.compressed_size &&
+        SumBytes(buffer, entry.compressed_size) == entry.data_sum &&
+        DecompressData(buffer, entry.compressed_size, target, report, entry.uncompressed_size);
     std::free(buffer);
     return result;
 }
@@ -254,8 +253,9 @@ void PackageArchive::WriteDirectoryAndTrailer() {
         file_->Write(header, kEntryHeaderSize);
         file_->Write(entry->name, entry->name_length);
     }
-    ArchiveTrailer trailer = {0, 0, directory_offset_, static_cast<uint32_t>(entries_.Count()),
-                              kFirstMagic, kSecondMagic};
+    ArchiveTrailer trailer = {
+        0,           0,           directory_offset_, static_cast<uint32_t>(entries_.Count()),
+        kFirstMagic, kSecondMagic};
     uint8_t bytes[kTrailerSize];
     EncodeTrailer(trailer, bytes);
     trailer.trailer_checksum = ComputeTrailerChecksum(bytes);

@@ -1,10 +1,9 @@
 // Entry extraction with the damaged-package message.
 #include "script/entry_extraction.h"
 
-#include <cstdio>
-
 #include "app/install_job.h"
 #include "support/message_box.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace script {
@@ -14,9 +13,9 @@ bool ExtractJobEntry(const char* entry_name, const char* target) {
         return true;
     }
     char text[support::kMaxPath + 80];
-    std::snprintf(text, sizeof text,
-                  "This installation appears to be corrupted. Error whilst installing '%s'.",
-                  entry_name);
+    support::FormatText(text, sizeof text,
+                        "This installation appears to be corrupted. Error whilst installing '%s'.",
+                        entry_name);
     support::ShowMessage(text, "Installer", support::kMbIconError);
     return false;
 }

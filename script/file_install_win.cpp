@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
 
 #include "app/app_state.h"
 #include "app/install_job.h"
@@ -17,6 +16,7 @@
 #include "support/message_box.h"
 #include "support/path_text.h"
 #include "support/temp_path.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace script {
@@ -40,7 +40,7 @@ bool IsInUse(DWORD error) {
 
 bool UserWantsRetry(const char* target) {
     char text[support::kMaxPath + 64];
-    std::snprintf(text, sizeof text, "Cannot install '%s', disk might be full.", target);
+    support::FormatText(text, sizeof text, "Cannot install '%s', disk might be full.", target);
     return support::ShowMessage(text, "Installer",
                                 support::kMbRetryCancel | support::kMbIconError |
                                     support::kMbDefButton2) == support::kIdRetry;

@@ -5,10 +5,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <new>
 
 #include "support/system_libraries.h"
+#include "support/text_format.h"
 
 namespace script {
 
@@ -89,9 +89,9 @@ bool DeclaresSelfRegistration(const char* path) {
     // Language in the low half, code page in the high half; the name of the
     // string table puts the language first.
     char name[64];
-    std::snprintf(name, sizeof name, "\\StringFileInfo\\%04hX%04hX\\OLESelfRegister",
-                  static_cast<unsigned short>(*translation & 0xFFFF),
-                  static_cast<unsigned short>(*translation >> 16));
+    support::FormatText(name, sizeof name, "\\StringFileInfo\\%04hX%04hX\\OLESelfRegister",
+                        static_cast<unsigned short>(*translation & 0xFFFF),
+                        static_cast<unsigned short>(*translation >> 16));
     return block.Query(name, true) != nullptr;
 }
 

@@ -3,13 +3,13 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "script/folder_placeholders.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace script {
@@ -68,7 +68,7 @@ void RegisterAppPath(const char* target) {
         return;
     }
     char key[support::kMaxPath + 64];
-    std::snprintf(key, sizeof key, "%s\\%s", kAppPathsKey, name);
+    support::FormatText(key, sizeof key, "%s\\%s", kAppPathsKey, name);
     support::WriteRegistryString(path, "", HKEY_LOCAL_MACHINE, key);
 
     char folder[support::kMaxPath];

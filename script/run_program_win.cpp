@@ -5,7 +5,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "script/entry_extraction.h"
@@ -14,6 +13,7 @@
 #include "support/path_text.h"
 #include "support/temp_path.h"
 #include "support/text.h"
+#include "support/text_format.h"
 
 namespace script {
 
@@ -46,7 +46,7 @@ bool ExtractToTemporaryCopy(const char* after_token, char* copy) {
 
 void ReportRunFailure(const char* path) {
     char text[support::kMaxPath + 40];
-    std::snprintf(text, sizeof text, "Error whilst running '%s'.", path);
+    support::FormatText(text, sizeof text, "Error whilst running '%s'.", path);
     support::ShowMessage(text, "Installer", support::kMbIconError);
 }
 

@@ -1,13 +1,13 @@
 // Temporary files and folders.
 #include "support/temp_path.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "support/file_system.h"
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace support {
@@ -35,7 +35,8 @@ TempPath::TempPath(const char* prefix) {
     AddTrailingBackslash(folder, sizeof folder);
     if (fs::MakeTempFileName(folder, prefix, path_) == 0 || path_[0] == '\0') {
         char number[16];
-        std::snprintf(number, sizeof number, "%u.tmp", static_cast<unsigned>(RandomBelow(9999)));
+        support::FormatText(number, sizeof number, "%u.tmp",
+                            static_cast<unsigned>(RandomBelow(9999)));
         CopyText(path_, folder);
         AppendText(path_, prefix);
         AppendText(path_, number);

@@ -2,8 +2,6 @@
 // embedded installer, one after another, each waited for.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/app_instance.h"
 #include "app/install_job.h"
 #include "app/resource_ids.h"
@@ -11,6 +9,7 @@
 #include "script/run_program.h"
 #include "script/setup_script.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "support/worker_thread.h"
 #include "ui/install_container.h"
 #include "ui/page_common.h"
@@ -81,7 +80,7 @@ void UpdateCounterText(HWND dialog) {
     g_shown_current = current;
     g_shown_total = total;
     char text[64];
-    std::snprintf(text, sizeof text, "Running Install %ld of %ld", current, total);
+    support::FormatText(text, sizeof text, "Running Install %ld of %ld", current, total);
     SetDlgItemTextA(dialog, IDC_CONTAINER_COUNTER, text);
 }
 

@@ -1,7 +1,6 @@
 // The main page's script scan and its text compositions.
 #include "ui/main_page_scan.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/app_state.h"
@@ -9,6 +8,7 @@
 #include "script/setup_script.h"
 #include "support/path_text.h"
 #include "support/text.h"
+#include "support/text_format.h"
 
 namespace ui {
 
@@ -42,10 +42,11 @@ bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
 void FormatRequiredSpace(int64_t kilobytes, char* text, unsigned capacity) {
     // The switch is at 10000 KB, so 10001 KB already reads "9 MB".
     if (kilobytes > 10000) {
-        std::snprintf(text, capacity, "%d MB Disk Space Required",
-                      static_cast<int32_t>(kilobytes / 1024));
+        support::FormatText(text, capacity, "%d MB Disk Space Required",
+                            static_cast<int32_t>(kilobytes / 1024));
     } else {
-        std::snprintf(text, capacity, "%d KB Disk Space Required", static_cast<int32_t>(kilobytes));
+        support::FormatText(text, capacity, "%d KB Disk Space Required",
+                            static_cast<int32_t>(kilobytes));
     }
 }
 

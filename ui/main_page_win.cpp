@@ -5,7 +5,6 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/app_instance.h"
@@ -18,6 +17,7 @@
 #include "support/folders.h"
 #include "support/message_box.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "ui/licence_page.h"
 #include "ui/main_page_scan.h"
 #include "ui/page_common.h"
@@ -61,8 +61,7 @@ void ScanScript() {
     char script_path[MAX_PATH];
     JobFilePath("setup.dat", script_path);
     g_install_to_template[0] = '\0';
-    bool location_found =
-        ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
+    bool location_found = ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
     uint64_t bytes = 0;
     if (app::CurrentJob != nullptr) {
         bytes = script::CopyFileBytes(script_path, app::CurrentJob->Archive());
@@ -152,8 +151,8 @@ void OnPaint(HWND page) {
     text.Paint(dc, 10, 131, "Install To :");
     FormatRequiredSpace(g_required_kilobytes, line, sizeof line);
     text.Paint(dc, 75, 195, line);
-    std::snprintf(line, sizeof line, "%d MB Free Disk Space",
-                  static_cast<int32_t>(static_cast<uint32_t>(g_free_megabytes)));
+    support::FormatText(line, sizeof line, "%d MB Free Disk Space",
+                        static_cast<int32_t>(static_cast<uint32_t>(g_free_megabytes)));
     text.Paint(dc, 75, 178, line);
     EndPaint(page, &paint);
 }

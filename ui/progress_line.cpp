@@ -1,9 +1,9 @@
 // The progress page's status line.
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "support/text.h"
+#include "support/text_format.h"
 #include "ui/progress_stage.h"
 
 namespace ui {
@@ -12,8 +12,8 @@ void ComposeProgressLine(const char* action, int file_number, int file_count, ch
                          unsigned capacity, int* bar_position) {
     *bar_position = -1;
     if (std::strstr(action, "Installing") != nullptr && file_count != 0) {
-        std::snprintf(line, capacity, "Action: %s, File %d of %d", action, file_number,
-                      file_count);
+        support::FormatText(line, capacity, "Action: %s, File %d of %d", action, file_number,
+                            file_count);
         *bar_position = static_cast<int>(static_cast<int64_t>(file_number) * 100 / file_count);
     } else {
         support::CopyText(line, capacity, action);

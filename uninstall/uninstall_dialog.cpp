@@ -2,11 +2,11 @@
 #include "uninstall/uninstall_dialog.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "app/app_state.h"
 #include "support/message_box.h"
 #include "support/progress_state.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 #include "uninstall/uninstall_executor.h"
 
@@ -22,7 +22,7 @@ constexpr size_t kMessageSize = support::kMaxPath + 200;
 
 bool ConfirmUninstall(const char* project_name) {
     char text[kMessageSize];
-    std::snprintf(text, sizeof text, "Uninstall %s?", project_name);
+    support::FormatText(text, sizeof text, "Uninstall %s?", project_name);
     return support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) !=
            support::kIdNo;
 }
@@ -41,26 +41,27 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
     char text[kMessageSize];
     if (silent) {
         if (UninstallRestartNeeded) {
-            std::snprintf(text, sizeof text,
-                          "%s has now been uninstalled, however certain items can not be removed "
-                          "until your computer is restarted.",
-                          project_name);
+            support::FormatText(
+                text, sizeof text,
+                "%s has now been uninstalled, however certain items can not be removed "
+                "until your computer is restarted.",
+                project_name);
             support::ShowMessage(text, kCaption, support::kMbIconInformation);
         }
         return;
     }
     if (UninstallRestartNeeded) {
-        std::snprintf(text, sizeof text,
-                      "%s has now been uninstalled, however certain items can not be removed "
-                      "until your computer is restarted. Restart Now?",
-                      project_name);
+        support::FormatText(text, sizeof text,
+                            "%s has now been uninstalled, however certain items can not be removed "
+                            "until your computer is restarted. Restart Now?",
+                            project_name);
         if (support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) ==
             support::kIdYes) {
             view.RestartSystem();
         }
         return;
     }
-    std::snprintf(text, sizeof text, "%s has now been uninstalled.", project_name);
+    support::FormatText(text, sizeof text, "%s has now been uninstalled.", project_name);
     support::ShowMessage(text, kCaption, support::kMbOk | support::kMbIconInformation);
 }
 

@@ -4,13 +4,12 @@
 
 #include <objbase.h>
 
-#include <cstdio>
-
 #include "app/app_state.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "ui/common_controls.h"
 #include "uninstall/uninstall_command_line.h"
 #include "uninstall/uninstall_executor.h"
@@ -23,8 +22,9 @@ namespace {
 // kept in the project's entry of the list of programs.
 void ReadInstallFolder() {
     char key[support::kMaxPath + 64];
-    std::snprintf(key, sizeof key, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
-                  app::ProjectName);
+    support::FormatText(key, sizeof key,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
+                        app::ProjectName);
     support::ReadRegistryString(app::DestinationFolder, sizeof app::DestinationFolder, "InstallTo",
                                 HKEY_LOCAL_MACHINE, key);
     support::AddTrailingBackslash(app::DestinationFolder, sizeof app::DestinationFolder);

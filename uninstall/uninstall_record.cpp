@@ -1,13 +1,13 @@
 // Record names, the script copy and the previous-folder lookup.
 #include "uninstall/uninstall_record.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/app_state.h"
 #include "script/folder_placeholders.h"
 #include "support/disk_file.h"
 #include "support/text.h"
+#include "support/text_format.h"
 #include "support/win32_values.h"
 
 namespace uninstall {
@@ -18,9 +18,9 @@ constexpr uint32_t kLineLimit = 1000;
 const char kInstallToHead[] = "[Install To]";
 
 void NamedRecordPath(const char* pattern, char* path) {
-    // A project name too long for a path is cut with the path; snprintf
+    // A project name too long for a path is cut with the path; FormatText
     // bounds it, and only an encoding failure leaves nothing to expand.
-    if (std::snprintf(path, support::kMaxPath, pattern, app::ProjectName) < 0) {
+    if (support::FormatText(path, support::kMaxPath, pattern, app::ProjectName) < 0) {
         path[0] = '\0';
     }
     script::ExpandFolderPlaceholders(path);
@@ -50,7 +50,8 @@ void RecordBitmapPath(char* path) {
 }
 
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder) {
-    support::DiskFile script(script_path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile script(script_path, support::kGenericRead, support::kOpenExisting, false,
+                             true);
     if (!script.IsOpen()) {
         return false;
     }

@@ -2,8 +2,6 @@
 // entry in the system's list of installed programs.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/app_state.h"
 #include "app/install_job.h"
 #include "script/folder_placeholders.h"
@@ -12,6 +10,7 @@
 #include "support/temp_path.h"
 #include "support/text.h"
 #include "uninstall/uninstall_record.h"
+#include "support/text_format.h"
 
 namespace uninstall {
 
@@ -34,18 +33,19 @@ void CopyUninstallerStub(char* stub_path) {
 // use: a quiet command line, an icon, a size, and no Modify/Repair buttons.
 void WriteUninstallEntry(const char* stub_path, const char* record_path) {
     char key[support::kMaxPath + 64];
-    std::snprintf(key, sizeof key, kUninstallKeyPattern, app::ProjectName);
+    support::FormatText(key, sizeof key, kUninstallKeyPattern, app::ProjectName);
     char command[1000];
-    std::snprintf(command, sizeof command, "\"%s\" <uninstall>%s", stub_path, record_path);
+    support::FormatText(command, sizeof command, "\"%s\" <uninstall>%s", stub_path, record_path);
     support::WriteRegistryString(app::ProjectName, "DisplayName", HKEY_LOCAL_MACHINE, key);
     support::WriteRegistryString(command, "UninstallString", HKEY_LOCAL_MACHINE, key);
     support::WriteRegistryString(app::DestinationFolder, "InstallTo", HKEY_LOCAL_MACHINE, key);
 
     // "<Silent>" must come before "<uninstall>": everything after the marker
     // is the record path.
-    std::snprintf(command, sizeof command, "\"%s\" <Silent><uninstall>%s", stub_path, record_path);
+    support::FormatText(command, sizeof command, "\"%s\" <Silent><uninstall>%s", stub_path,
+                        record_path);
     support::WriteRegistryString(command, "QuietUninstallString", HKEY_LOCAL_MACHINE, key);
-    std::snprintf(command, sizeof command, "\"%s\"", stub_path);
+    support::FormatText(command, sizeof command, "\"%s\"", stub_path);
     support::WriteRegistryString(command, "DisplayIcon", HKEY_LOCAL_MACHINE, key);
     char script_path[support::kMaxPath];
     app::CurrentJob->FolderPath(script_path);
