@@ -2,7 +2,8 @@
 #   make        build everything into dist/
 #   make demo   build, then build a sample installer and run it under Wine
 #   make test   build, then run every test (host, sanitizers, Windows under Wine)
-#   make bench  build, then run the benchmarks at full size
+#   make bench  build, then run every benchmark at full size (packing, line
+#               reading, the install path under Wine; LARGE=1 adds a 1 GB file)
 JOBS ?= $(shell nproc)
 BUILD := build
 DIST := dist
@@ -47,8 +48,9 @@ demo: dist windows64
 test: dist windows64 sanitize
 	@bash tools/run-tests.sh
 
-bench: host
+bench: dist windows64
 	@$(BUILD)/host/bench/pack_bench
+	@bash bench/install_path.sh
 
 clean:
 	rm -rf $(BUILD) $(DIST)

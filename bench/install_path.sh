@@ -3,10 +3,13 @@
 # reference measured in the same run on the same machine:
 #   - silent install of payload A (about 100 MB in 10 files of mixed content)
 #     and payload B (2,000 files of 4 KB) against `bzip2 -d` of the same
-#     entries;
+#     entries, one process per file;
 #   - start-up with a 1 MB and a 500 MB package (the whole-file checksum is
-#     read at start), against the 1 MB package;
-#   - the stub's size.
+#     read at start), against reading the 500 MB package once with `cat`;
+#   - reading a 10,000-line script line by line, natively and under Wine;
+#   - peak memory while installing one 300 MB file, against the file's size;
+#   - with LARGE=1, a package holding one 1 GB file, installed;
+#   - the stub's size against the 128 KB goal.
 # Prints a table; nothing here is a pass/fail test.
 #   bench/install_path.sh [SCALE]   SCALE < 1 shrinks the payloads (quick look)
 set -euo pipefail
@@ -24,81 +27,151 @@ stub=build/windows64/app/VornakSetup.exe
 [ -x "$pack" ] && [ -f "$stub" ] || { echo "build first: make dist windows64" >&2; exit 1; }
 
 now() { date +%s.%N; }
-seconds() { echo "$2 - $1" | bc -l; }
+ratio() { echo "$1 / $2" | bc -l; }
+scaled() { awk "BEGIN { printf \"%d\", $1 * $scale }"; }
+row() { printf '%-50s %14s %14s %8.2f\n' "$1" "$2" "$3" "$4"; }
 
 # Payload files: text-like, binary-like, zeros and random, as real products.
-python3 - "$work" "$scale" <<'PY'
+# write_payload FOLDER NAME COUNT SIZE writes the files and NAME.dat, a script
+# that copies each of them into C:\VornakBench\NAME.
+write_payload() {
+  python3 - "$@" <<'PY'
 import os, random, sys
-work, scale = sys.argv[1], float(sys.argv[2])
+folder, name, count, size = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 random.seed(7)
-def content(kind, size):
+words = [b"install", b"folder", b"value", b"program", b"window", b"\r\n", b"the", b"file"]
+text = b" ".join(random.choice(words) for _ in range(400_000))
+pattern = bytes((i * 7 + (i >> 9)) & 0xFF for i in range(1 << 20))
+def content(kind, size, number):
     if kind == 0:
-        words = [b"install", b"folder", b"value", b"program", b"window", b"\r\n", b"the", b"file"]
+        # Text: a few MB of words, repeated with a changing line between.
         out = bytearray()
         while len(out) < size:
-            out += random.choice(words) + b" "
+            out += b"%d\r\n" % number + text
+            number += 1
         return bytes(out[:size])
     if kind == 1:
-        return bytes((i * 7 + (i >> 9)) & 0xFF for i in range(size))
+        return (pattern * (size // len(pattern) + 1))[:size]
     if kind == 2:
         return bytes(size)
     return os.urandom(size)
-for name, count, size in (("a", 10, int(10_000_000 * scale)), ("b", 2000, 4096)):
-    folder = os.path.join(work, name)
-    os.makedirs(folder)
-    lines = ["[Project Name]", "Bench " + name.upper(), "[Install To]",
-             "C:\\VornakBench\\" + name.upper(), ""]
-    for i in range(count):
-        file_name = "%s%04d.bin" % (name, i)
-        with open(os.path.join(folder, file_name), "wb") as out:
-            out.write(content(i % 4, size))
-        lines += ["[CopyFile]", file_name, "<Destination>\\" + file_name, ""]
-    with open(os.path.join(work, name + ".dat"), "wb") as out:
-        out.write(("\r\n".join(lines) + "\r\n").encode())
+os.makedirs(os.path.join(folder, name))
+lines = ["[Project Name]", "Bench " + name, "[Install To]", "C:\\VornakBench\\" + name, ""]
+for i in range(count):
+    file_name = "%s%04d.bin" % (name, i)
+    with open(os.path.join(folder, name, file_name), "wb") as out:
+        out.write(content(i % 4 if count > 1 else 0, size, i))
+    lines += ["[CopyFile]", file_name, "<Destination>\\" + file_name, ""]
+with open(os.path.join(folder, name + ".dat"), "wb") as out:
+    out.write(("\r\n".join(lines) + "\r\n").encode())
 PY
+}
 
-install_seconds() {
-  local package="$1"
-  local start end
+# build_package NAME: NAME.exe from NAME.dat (as setup.dat) and NAME's files.
+build_package() {
+  cp "$work/$1.dat" "$work/setup.dat"
+  "$pack" build -o "$work/$1.exe" --stub "$stub" "$work/setup.dat" "$work/$1"/* >/dev/null
+}
+
+# install_package NAME: runs NAME.exe silently and prints "SECONDS PEAK_KB",
+# the wall time and the installer process's peak resident memory, read from
+# /proc while it runs (the high-water mark only grows, so the last reading
+# before the process ends is the peak).
+install_package() {
+  local package="$work/$1.exe" start end pid peak=0 hwm
   start=$(now)
-  in_wine_root wine "$package" "<Silent>" </dev/null >/dev/null 2>&1
+  in_wine_root wine "$package" "<Silent>" </dev/null >/dev/null 2>&1 &
+  local runner=$!
+  while kill -0 "$runner" 2>/dev/null; do
+    pid=$(pgrep -f -x "$package <Silent>" | head -1 || true)
+    if [ -n "$pid" ]; then
+      hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+      [ -n "$hwm" ] && [ "$hwm" -gt "$peak" ] && peak=$hwm
+    fi
+    sleep 0.05
+  done
+  wait "$runner" || true
   end=$(now)
-  seconds "$start" "$end"
+  echo "$(echo "$end - $start" | bc -l) $peak"
+}
+
+installed_folder="$WINEPREFIX/drive_c/VornakBench"
+remove_installed() {
+  rm -rf "$installed_folder"
 }
 
 bzip2_seconds() {
-  local folder="$1"
-  for f in "$folder"/*.bin; do bzip2 -9 -k -c "$f" > "$f.bz2"; done
-  local start end
+  local folder="$1" f start end
+  for f in "$folder"/*; do bzip2 -9 -k -c "$f" > "$f.bz2"; done
   start=$(now)
   for f in "$folder"/*.bz2; do bzip2 -d -c "$f" > /dev/null; done
   end=$(now)
   rm -f "$folder"/*.bz2
-  seconds "$start" "$end"
+  echo "$end - $start" | bc -l
 }
 
-printf '%-44s %12s %12s %8s\n' "figure" "seconds" "reference" "ratio"
-for name in a b; do
-  cp "$work/$name.dat" "$work/setup.dat"
-  "$pack" build -o "$work/$name.exe" --stub "$stub" "$work/setup.dat" "$work/$name"/*.bin >/dev/null
-  reference=$(bzip2_seconds "$work/$name")
-  installed=$(install_seconds "$work/$name.exe")
-  printf '%-44s %12.2f %12.2f %8.2f\n' "silent install, payload ${name^^} (vs bzip2 -d)" \
-    "$installed" "$reference" "$(echo "$installed / $reference" | bc -l)"
-  in_wine_root wine cmd /c rmdir /s /q "C:\\VornakBench" </dev/null >/dev/null 2>&1 || true
-done
+printf '%-50s %14s %14s %8s\n' "figure" "ours" "reference" "ratio"
 
-# Start-up: a script with nothing to copy, so the run is start-up (open,
-# validate, checksum, extract the script) plus a fixed remainder.
-printf '[Project Name]\r\nBench Start\r\n[Install To]\r\nC:\\VornakBench\\Start\r\n' > "$work/setup.dat"
-head -c 1000000 /dev/urandom > "$work/small.bin"
-head -c "$(awk "BEGIN { printf \"%d\", 500000000 * $scale }")" /dev/urandom > "$work/large.bin"
-"$pack" build -o "$work/start-small.exe" --stub "$stub" "$work/setup.dat" "$work/small.bin" >/dev/null
-"$pack" build -o "$work/start-large.exe" --stub "$stub" "$work/setup.dat" "$work/large.bin" >/dev/null
-small=$(install_seconds "$work/start-small.exe")
-large=$(install_seconds "$work/start-large.exe")
-printf '%-44s %12.2f %12.2f %8.2f\n' "start-up, 500 MB package (vs 1 MB package)" "$large" "$small" \
-  "$(echo "$large / $small" | bc -l)"
+# Silent installs against bzip2 -d.
+write_payload "$work" a 10 "$(scaled 10000000)"
+write_payload "$work" b 2000 4096
+for name in a b; do
+  build_package "$name"
+  reference=$(bzip2_seconds "$work/$name")
+  remove_installed
+  read -r seconds _ < <(install_package "$name")
+  row "silent install, payload ${name^^}, s (vs bzip2 -d)" "$(printf %.2f "$seconds")" \
+    "$(printf %.2f "$reference")" "$(ratio "$seconds" "$reference")"
+done
+remove_installed
+
+# Start-up: scripts with nothing to copy, so a run is start-up (open,
+# validate, checksum, extract the script) and a fixed remainder.
+printf '[Project Name]\r\nBench Start\r\n[Install To]\r\nC:\\VornakBench\\Start\r\n' > "$work/start.dat"
+for size in 1000000 "$(scaled 500000000)"; do
+  mkdir -p "$work/start-$size"
+  head -c "$size" /dev/urandom > "$work/start-$size/payload.bin"
+  cp "$work/start.dat" "$work/start-$size.dat"
+  build_package "start-$size"
+done
+read -r small small_peak < <(install_package "start-1000000")
+large_name="start-$(scaled 500000000)"
+read -r large _ < <(install_package "$large_name")
+start=$(now); cat "$work/$large_name.exe" > /dev/null; end=$(now)
+reading=$(echo "$end - $start" | bc -l)
+row "start-up, 1 MB package, s" "$(printf %.2f "$small")" "-" 0
+row "start-up, $(scaled 500) MB package, s (vs 1 MB + cat of it)" "$(printf %.2f "$large")" \
+  "$(printf %.2f "$(echo "$small + $reading" | bc -l)")" \
+  "$(ratio "$large" "$(echo "$small + $reading" | bc -l)")"
+
+# Line reading: the same benchmark natively and under Wine.
+build/host/bench/read_line_bench --folder "$work" | sed 's/^/native  /'
+in_wine_root wine build/windows64/bench/read_line_bench.exe --folder "$work" </dev/null 2>&1 |
+  tr -d '\r' | sed 's/^/wine    /'
+
+# Peak memory with one large file: the installer holds the entry's
+# compressed bytes and its decoded bytes at once.
+mb=$(scaled 300)
+write_payload "$work" m 1 "$(scaled 300000000)"
+build_package m
+remove_installed
+read -r seconds peak < <(install_package m)
+row "peak memory, one $mb MB file, MB (vs file size)" "$((peak / 1024))" "$mb" \
+  "$(ratio "$((peak / 1024))" "$mb")"
+row "  (an installer with nothing to copy peaks at, MB)" "$((small_peak / 1024))" "-" 0
+remove_installed
+
+if [ "${LARGE:-0}" = 1 ]; then
+  write_payload "$work" g 1 1000000000
+  build_package g
+  read -r seconds peak < <(install_package g)
+  installed=$(stat -c %s "$installed_folder/g/g0000.bin" 2>/dev/null || echo 0)
+  row "one 1 GB file: installed bytes (vs 1,000,000,000)" "$installed" 1000000000 \
+    "$(ratio "$installed" 1000000000)"
+  row "  its install time, s; peak memory, MB" "$(printf %.1f "$seconds")" "$((peak / 1024))" 0
+  remove_installed
+fi
+
 size=$(stat -c %s build/windows/app/VornakSetup.exe 2>/dev/null || echo 0)
-printf '%-44s %12s %12s %8.2f\n' "stub size in bytes (vs 128 KB goal)" "$size" 131072 \
-  "$(echo "$size / 131072" | bc -l)"
+row "stub size, i686, bytes (vs 128 KB goal)" "$size" 131072 "$(ratio "$size" 131072)"
+rm -rf "$work"
