@@ -1,9 +1,9 @@
 #!/bin/bash
-# Checks the stub's image: PE32 (i386), GUI subsystem, and an import table of
-# DLLs that Windows always loads from the system folder (no MinGW runtime DLL
-# that would have to ship, and nothing a DLL planted beside the installer
-# could stand in for; common controls and version information are loaded at
-# run time).
+# Checks the stub's image: PE32 (i386), GUI subsystem, large-address-aware,
+# and an import table of DLLs that Windows always loads from the system
+# folder (no MinGW runtime DLL that would have to ship, and nothing a DLL
+# planted beside the installer could stand in for; common controls and
+# version information are loaded at run time).
 set -u
 stub="$1"
 headers=$(i686-w64-mingw32-objdump -p "$stub") || { echo "cannot read $stub"; exit 1; }
@@ -13,6 +13,9 @@ grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$stub")" \
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" \
   || { echo "not a GUI-subsystem program"; fail=1; }
 grep -Eq '^Magic[[:space:]]+010b' <<<"$headers" || { echo "not PE32 (optional header magic)"; fail=1; }
+# The whole-file buffers of a large entry need more than 2 GB of address
+# space, which 64-bit Windows gives a 32-bit program only when it asks.
+grep -q 'large address aware' <<<"$headers" || { echo "not large-address-aware"; fail=1; }
 allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|msvcrt|shlwapi)\.dll$'
 while read -r dll; do
   lower=$(tr 'A-Z' 'a-z' <<<"$dll")
