@@ -3,19 +3,24 @@
 # reference measured in the same run on the same machine:
 #   - silent install of payload A (about 100 MB in 10 files of mixed content)
 #     and payload B (2,000 files of 4 KB) against `bzip2 -d` of the same
-#     entries, one process per file;
+#     entries into files, one process per file; and the same less a run
+#     with nothing to copy (the 1 MB start-up figure: mostly the cost of
+#     starting a program under Wine, a few milliseconds on Windows);
 #   - start-up with a 1 MB and a 500 MB package (the whole-file checksum is
 #     read at start), against reading the 500 MB package once with `cat`;
 #   - reading a 10,000-line script line by line, natively and under Wine;
 #   - peak memory while installing one 300 MB file, against the file's size;
 #   - with LARGE=1, a package holding one 1 GB file, installed;
 #   - the stub's size against the 128 KB goal.
-# Prints a table; nothing here is a pass/fail test.
+# Times are the best of REPEAT runs (default 3), ours and the references
+# alike, since the machine may be busy with other work. Prints a table;
+# nothing here is a pass/fail test.
 #   bench/install_path.sh [SCALE]   SCALE < 1 shrinks the payloads (quick look)
 set -euo pipefail
 root_dir="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root_dir"
 scale="${1:-1}"
+repeat="${REPEAT:-3}"
 export VORNAK_WINEPREFIX="$root_dir/build/bench-prefix"
 source tools/wine-env.sh
 wine_prefix_ready
@@ -100,30 +105,37 @@ remove_installed() {
   rm -rf "$installed_folder"
 }
 
+# best_install NAME: install_package REPEAT times on a clean destination;
+# prints the shortest time and the highest peak.
+best_install() {
+  local best="" peak=0 i seconds kb
+  for ((i = 0; i < repeat; i++)); do
+    remove_installed
+    read -r seconds kb < <(install_package "$1")
+    if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc -l)" = 1 ]; then best=$seconds; fi
+    [ "$kb" -gt "$peak" ] && peak=$kb
+  done
+  echo "$best $peak"
+}
+
 bzip2_seconds() {
-  local folder="$1" f start end
+  local folder="$1" f start end best="" i seconds
   for f in "$folder"/*; do bzip2 -9 -k -c "$f" > "$f.bz2"; done
-  start=$(now)
-  for f in "$folder"/*.bz2; do bzip2 -d -c "$f" > /dev/null; done
-  end=$(now)
-  rm -f "$folder"/*.bz2
-  echo "$end - $start" | bc -l
+  mkdir -p "$folder.out"
+  for ((i = 0; i < repeat; i++)); do
+    rm -f "$folder.out"/*
+    start=$(now)
+    # Written to files, as the installer writes them.
+    for f in "$folder"/*.bz2; do bzip2 -d -c "$f" > "$folder.out/$(basename "$f" .bz2)"; done
+    end=$(now)
+    seconds=$(echo "$end - $start" | bc -l)
+    if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc -l)" = 1 ]; then best=$seconds; fi
+  done
+  rm -rf "$folder"/*.bz2 "$folder.out"
+  echo "$best"
 }
 
 printf '%-50s %14s %14s %8s\n' "figure" "ours" "reference" "ratio"
-
-# Silent installs against bzip2 -d.
-write_payload "$work" a 10 "$(scaled 10000000)"
-write_payload "$work" b 2000 4096
-for name in a b; do
-  build_package "$name"
-  reference=$(bzip2_seconds "$work/$name")
-  remove_installed
-  read -r seconds _ < <(install_package "$name")
-  row "silent install, payload ${name^^}, s (vs bzip2 -d)" "$(printf %.2f "$seconds")" \
-    "$(printf %.2f "$reference")" "$(ratio "$seconds" "$reference")"
-done
-remove_installed
 
 # Start-up: scripts with nothing to copy, so a run is start-up (open,
 # validate, checksum, extract the script) and a fixed remainder.
@@ -134,15 +146,30 @@ for size in 1000000 "$(scaled 500000000)"; do
   cp "$work/start.dat" "$work/start-$size.dat"
   build_package "start-$size"
 done
-read -r small small_peak < <(install_package "start-1000000")
+read -r small small_peak < <(best_install "start-1000000")
 large_name="start-$(scaled 500000000)"
-read -r large _ < <(install_package "$large_name")
+read -r large _ < <(best_install "$large_name")
 start=$(now); cat "$work/$large_name.exe" > /dev/null; end=$(now)
 reading=$(echo "$end - $start" | bc -l)
 row "start-up, 1 MB package, s" "$(printf %.2f "$small")" "-" 0
 row "start-up, $(scaled 500) MB package, s (vs 1 MB + cat of it)" "$(printf %.2f "$large")" \
   "$(printf %.2f "$(echo "$small + $reading" | bc -l)")" \
   "$(ratio "$large" "$(echo "$small + $reading" | bc -l)")"
+
+# Silent installs against bzip2 -d.
+write_payload "$work" a 10 "$(scaled 10000000)"
+write_payload "$work" b 2000 4096
+for name in a b; do
+  build_package "$name"
+  reference=$(bzip2_seconds "$work/$name")
+  read -r seconds _ < <(best_install "$name")
+  row "silent install, payload ${name^^}, s (vs bzip2 -d)" "$(printf %.2f "$seconds")" \
+    "$(printf %.2f "$reference")" "$(ratio "$seconds" "$reference")"
+  less_start=$(echo "$seconds - $small" | bc -l)
+  row "  the same less a run with nothing to copy, s" "$(printf %.2f "$less_start")" \
+    "$(printf %.2f "$reference")" "$(ratio "$less_start" "$reference")"
+done
+remove_installed
 
 # Line reading: the same benchmark natively and under Wine.
 build/host/bench/read_line_bench --folder "$work" | sed 's/^/native  /'
