@@ -253,9 +253,8 @@ void PackageArchive::WriteDirectoryAndTrailer() {
         file_->Write(header, kEntryHeaderSize);
         file_->Write(entry->name, entry->name_length);
     }
-    ArchiveTrailer trailer = {
-        0,           0,           directory_offset_, static_cast<uint32_t>(entries_.Count()),
-        kFirstMagic, kSecondMagic};
+    ArchiveTrailer trailer = {0, 0, directory_offset_, static_cast<uint32_t>(entries_.Count()),
+                              kFirstMagic, kSecondMagic};
     uint8_t bytes[kTrailerSize];
     EncodeTrailer(trailer, bytes);
     trailer.trailer_checksum = ComputeTrailerChecksum(bytes);
