@@ -30,12 +30,18 @@ export VORNAK_WINEPREFIX="$root_dir/build/demo-prefix"
 export WINEPREFIX="$VORNAK_WINEPREFIX"
 wine_prefix_ready
 installer=dist/SampleTool-setup.exe
+# A 32-bit installer on 64-bit Windows sees the 32-bit Program Files folder
+# and the 32-bit view of HKLM\Software.
+program_files="Program Files (x86)"
+registry_view=(/reg:32)
 if ! in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_list_tests \
      </dev/null >/dev/null 2>&1; then
   # This kernel cannot run 32-bit code: the same package on the x86_64 build
   # of the stub shows what the installer does.
   installer="$work/SampleTool-setup-x64.exe"
   build_installer build/windows64/app/VornakSetup.exe build/windows64/examples "$installer"
+  program_files="Program Files"
+  registry_view=()
   echo "this machine cannot run 32-bit code; running the x86_64 build of the same installer"
 fi
 
@@ -50,13 +56,14 @@ echo "== installed files"
 windows_paths() {
   PREFIX="$1" awk '{ sub(/^\.\//, ""); gsub(/\//, "\\"); print "  " ENVIRON["PREFIX"] $0 }'
 }
-(cd "$WINEPREFIX/drive_c/Program Files/Sample Tool" && find . -type f | windows_paths 'C:\Program Files\Sample Tool\')
+(cd "$WINEPREFIX/drive_c/$program_files/Sample Tool" &&
+  find . -type f | windows_paths "C:\\$program_files\\Sample Tool\\")
 echo "== registry values"
 in_wine_root wine reg query 'HKCU\Software\Sample Tool' </dev/null 2>/dev/null | tr -d '\r' | sed '/^$/d;s/^/  /'
 echo "== shortcuts"
 (cd "$WINEPREFIX/drive_c/users" && find . -name '*.lnk' | windows_paths 'C:\users\')
 echo "== uninstall entry"
 in_wine_root wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Tool' \
-  </dev/null 2>/dev/null | tr -d '\r' | sed '/^$/d;s/^/  /'
+  "${registry_view[@]}" </dev/null 2>/dev/null | tr -d '\r' | sed '/^$/d;s/^/  /'
 # The optional read-me opened a viewer; end everything the demo started.
 in_wine_root /usr/lib/x86_64-linux-gnu/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
