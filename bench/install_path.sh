@@ -29,8 +29,16 @@ wine_prefix_ready
 work=build/bench-install
 rm -rf "$work" && mkdir -p "$work"
 pack=build/host/tools/vornak-pack/vornak-pack
-stub=build/windows64/app/VornakSetup.exe
+# The product is the 32-bit build; machines that cannot run 32-bit code
+# measure the x86_64 build of the same sources instead.
+windows_build=build/windows
+if ! in_wine_root wine build/windows/bench/read_line_bench.exe --lines 8 --repeat 1 \
+     --folder build </dev/null >/dev/null 2>&1; then
+  windows_build=build/windows64
+fi
+stub=$windows_build/app/VornakSetup.exe
 [ -x "$pack" ] && [ -f "$stub" ] || { echo "build first: make dist windows64" >&2; exit 1; }
+echo "installer: $stub"
 
 now() { date +%s.%N; }
 ratio() { echo "$1 / $2" | bc -l; }
@@ -38,12 +46,14 @@ scaled() { awk "BEGIN { printf \"%d\", $1 * $scale }"; }
 row() { printf '%-50s %14s %14s %8.2f\n' "$1" "$2" "$3" "$4"; }
 
 # Payload files: text-like, binary-like, zeros and random, as real products.
-# write_payload FOLDER NAME COUNT SIZE writes the files and NAME.dat, a script
-# that copies each of them into C:\VornakBench\NAME.
+# write_payload FOLDER NAME COUNT SIZE [KIND] writes the files and NAME.dat, a
+# script that copies each of them into C:\VornakBench\NAME. A single file
+# is text unless KIND says otherwise (3: random bytes).
 write_payload() {
   python3 - "$@" <<'PY'
 import os, random, sys
 folder, name, count, size = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+single_kind = int(sys.argv[5]) if len(sys.argv) > 5 else 0
 random.seed(7)
 words = [b"install", b"folder", b"value", b"program", b"window", b"\r\n", b"the", b"file"]
 text = b" ".join(random.choice(words) for _ in range(400_000))
@@ -66,7 +76,7 @@ lines = ["[Project Name]", "Bench " + name, "[Install To]", "C:\\VornakBench\\" 
 for i in range(count):
     file_name = "%s%04d.bin" % (name, i)
     with open(os.path.join(folder, name, file_name), "wb") as out:
-        out.write(content(i % 4 if count > 1 else 0, size, i))
+        out.write(content(i % 4 if count > 1 else single_kind, size, i))
     lines += ["[CopyFile]", file_name, "<Destination>\\" + file_name, ""]
 with open(os.path.join(folder, name + ".dat"), "wb") as out:
     out.write(("\r\n".join(lines) + "\r\n").encode())
@@ -154,7 +164,7 @@ start=$(now); cat "$work/$large_name.exe" > /dev/null; end=$(now)
 reading=$(echo "$end - $start" | bc -l)
 # main_page_bench prints "main_page_bench: PACKAGE BYTES bytes SECONDS s".
 read -r small_page large_page < <(
-  in_wine_root wine build/windows64/bench/main_page_bench.exe --repeat "$repeat" \
+  in_wine_root wine $windows_build/bench/main_page_bench.exe --repeat "$repeat" \
     "$work/start-1000000.exe" "$work/$large_name.exe" </dev/null 2>/dev/null |
     tr -d '\r' | awk '{ printf "%s ", $5 } END { print "" }')
 row "to the main page, 1 MB package, s" "$small_page" "-" 0
@@ -180,7 +190,7 @@ remove_installed
 
 # Line reading: the same benchmark natively and under Wine.
 build/host/bench/read_line_bench --folder "$work" | sed 's/^/native  /'
-in_wine_root wine build/windows64/bench/read_line_bench.exe --folder "$work" </dev/null 2>&1 |
+in_wine_root wine $windows_build/bench/read_line_bench.exe --folder "$work" </dev/null 2>&1 |
   tr -d '\r' | sed 's/^/wine    /'
 
 # Peak memory with one large file: the installer holds the entry's
@@ -196,11 +206,13 @@ row "  (an installer with nothing to copy peaks at, MB)" "$((small_peak / 1024))
 remove_installed
 
 if [ "${LARGE:-0}" = 1 ]; then
-  write_payload "$work" g 1 1000000000
+  # Random bytes: nothing compresses, so the installer holds 1 GB of
+  # compressed bytes and 1 GB of decoded bytes at once, the worst case.
+  write_payload "$work" g 1 1000000000 3
   build_package g
   read -r seconds peak < <(install_package g)
   installed=$(stat -c %s "$installed_folder/g/g0000.bin" 2>/dev/null || echo 0)
-  row "one 1 GB file: installed bytes (vs 1,000,000,000)" "$installed" 1000000000 \
+  row "one 1 GB random file: installed bytes (vs 1,000,000,000)" "$installed" 1000000000 \
     "$(ratio "$installed" 1000000000)"
   row "  its install time, s; peak memory, MB" "$(printf %.1f "$seconds")" "$((peak / 1024))" 0
   remove_installed
