@@ -18,10 +18,10 @@ using e2e::RunningProgram;
 namespace {
 
 class WizardTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        project_ = std::string("E2E ") +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        project_ =
+            std::string("E2E ") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         folder_ = "C:\\VornakE2E\\" + project_;
         package_ = scratch_.PathOf("setup.exe");
         temp_before_ = e2e::TempFolderItems();
@@ -30,8 +30,9 @@ protected:
     }
     void TearDown() override {
         e2e::RemoveTree(folder_);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
-                      ("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_).c_str());
+        RegDeleteKeyA(
+            HKEY_LOCAL_MACHINE,
+            ("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_).c_str());
         DeleteFileA(RecordPath().c_str());
         DeleteFileA((e2e::SystemFolder() + "VornakUninstall-" + project_ + ".bmp").c_str());
         // Nothing of ours stays in the temporary folder: no job folder, no
@@ -77,6 +78,40 @@ protected:
         ASSERT_TRUE(e2e::WaitUntil([&] { return ControlText(progress, IDCANCEL) == "Finish"; }));
         Click(progress, IDCANCEL);
         ASSERT_TRUE(installer.WaitForExit(20000));
+    }
+
+    // The older program in place at the install folder's app.exe, and a
+    // package that installs the newer one over it; returns the target.
+    std::string PlaceOlderProgramAndBuildNewer() {
+        std::string target = folder_ + "\\app.exe";
+        CreateDirectoryA("C:\\VornakE2E", nullptr);
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        EXPECT_TRUE(CopyFileA(e2e::FixturePath("app_v150.exe").c_str(), target.c_str(), FALSE));
+        Build(e2e::Script({"[CopyFile]", "app_v200.exe", "<Destination>\\app.exe"}), false,
+              {{"app_v200.exe", testing_support::ReadAll(e2e::FixturePath("app_v200.exe"))}});
+        return target;
+    }
+    // The command line of the program that holds target open.
+    static std::string HolderCommand(const std::string& target) {
+        return "\"" + e2e::FixturePath("file_holder.exe") + "\" \"" + target + "\"";
+    }
+    // Presses Install on the main page and returns the finish page once its
+    // check list is there; null when it does not come.
+    HWND InstallToTheFinishList(RunningProgram& installer) const {
+        HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
+        EXPECT_NE(nullptr, page);
+        if (page == nullptr) {
+            return nullptr;
+        }
+        Click(page, IDOK);
+        HWND finish = nullptr;
+        bool listed = e2e::WaitUntil([&] {
+            finish = installer.FindDialog(MainCaption(), IDOK);
+            return finish != nullptr &&
+                   FindWindowExA(finish, nullptr, "ListBox", nullptr) != nullptr;
+        });
+        EXPECT_TRUE(listed);
+        return listed ? finish : nullptr;
     }
 
     testing_support::Scratch scratch_;
@@ -212,11 +247,10 @@ TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
 TEST_F(WizardTest, FinishPageCarriesOutOnlyTheTickedRows) {
     std::string recorder = e2e::FixturePath("command_recorder.exe");
     std::string link = folder_ + "\\Links\\Read me.lnk";
-    Build(CopyReadme() +
-              e2e::Script({"[CreateIcon]", "<Destination>\\readme.txt", link.c_str(), "",
-                           "Optional - A shortcut", "[RunFile]", recorder.c_str(), "programA",
-                           "Optional - Program A", "[RunAndWaitFile]", recorder.c_str(),
-                           "programB", "Optional - Program B"}),
+    Build(CopyReadme() + e2e::Script({"[CreateIcon]", "<Destination>\\readme.txt", link.c_str(), "",
+                                      "Optional - A shortcut", "[RunFile]", recorder.c_str(),
+                                      "programA", "Optional - Program A", "[RunAndWaitFile]",
+                                      recorder.c_str(), "programB", "Optional - Program B"}),
           false, {{"readme.txt", "read me"}});
     RunningProgram installer(Command());
     HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
@@ -246,23 +280,12 @@ TEST_F(WizardTest, FinishPageCarriesOutOnlyTheTickedRows) {
 TEST_F(WizardTest, AFileInUseOffersTheRebootRowAndUntickingItRestartsNothing) {
     // The older program is in place and held open: the newer one can only
     // replace it at the next restart.
-    std::string target = folder_ + "\\app.exe";
-    CreateDirectoryA("C:\\VornakE2E", nullptr);
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(e2e::FixturePath("app_v150.exe").c_str(), target.c_str(), FALSE));
-    RunningProgram holder("\"" + e2e::FixturePath("file_holder.exe") + "\" \"" + target + "\"");
+    std::string target = PlaceOlderProgramAndBuildNewer();
+    RunningProgram holder(HolderCommand(target));
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(target + ".held"); }));
-    Build(e2e::Script({"[CopyFile]", "app_v200.exe", "<Destination>\\app.exe"}), false,
-          {{"app_v200.exe", testing_support::ReadAll(e2e::FixturePath("app_v200.exe"))}});
     RunningProgram installer(Command());
-    HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
-    ASSERT_NE(nullptr, page);
-    Click(page, IDOK);
-    HWND finish = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil([&] {
-        finish = installer.FindDialog(MainCaption(), IDOK);
-        return finish != nullptr && FindWindowExA(finish, nullptr, "ListBox", nullptr) != nullptr;
-    }));
+    HWND finish = InstallToTheFinishList(installer);
+    ASSERT_NE(nullptr, finish);
     HWND list = FindWindowExA(finish, nullptr, "ListBox", nullptr);
     EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0)) << "only the Reboot row";
     SendMessageA(list, LB_SETCURSEL, 0, 0);
@@ -280,25 +303,13 @@ TEST_F(WizardTest, AFileInUseOffersTheRebootRowAndUntickingItRestartsNothing) {
 // Restarts the (Wine) system: ctest runs it alone, in a prefix of its own.
 TEST_F(WizardTest, KeepingTheRebootRowTickedRestartsAndReplacesTheFile) {
     check_temp_folder_ = false;
-    std::string target = folder_ + "\\app.exe";
-    CreateDirectoryA("C:\\VornakE2E", nullptr);
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(e2e::FixturePath("app_v150.exe").c_str(), target.c_str(), FALSE));
+    std::string target = PlaceOlderProgramAndBuildNewer();
     {
-        RunningProgram holder("\"" + e2e::FixturePath("file_holder.exe") + "\" \"" + target + "\"");
+        RunningProgram holder(HolderCommand(target));
         ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(target + ".held"); }));
-        Build(e2e::Script({"[CopyFile]", "app_v200.exe", "<Destination>\\app.exe"}), false,
-              {{"app_v200.exe", testing_support::ReadAll(e2e::FixturePath("app_v200.exe"))}});
         RunningProgram installer(Command());
-        HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
-        ASSERT_NE(nullptr, page);
-        Click(page, IDOK);
-        HWND finish = nullptr;
-        ASSERT_TRUE(e2e::WaitUntil([&] {
-            finish = installer.FindDialog(MainCaption(), IDOK);
-            return finish != nullptr &&
-                   FindWindowExA(finish, nullptr, "ListBox", nullptr) != nullptr;
-        }));
+        HWND finish = InstallToTheFinishList(installer);
+        ASSERT_NE(nullptr, finish);
         testing_support::WriteAll(target + ".stop", "");
         ASSERT_TRUE(holder.WaitForExit(20000));
         Click(finish, IDOK);  // the Reboot row stays ticked
