@@ -15,7 +15,7 @@
 namespace archive {
 
 class PackageArchive {
-public:
+  public:
     // Opens (creating a missing file, even for reading) and reads the directory.
     PackageArchive(const char* path, bool writable);
     // Writes directory and trailer when an entry was added, then closes.
@@ -35,8 +35,9 @@ public:
     // shows the codec's box.
     bool ExtractEntry(int32_t index, const char* target, bool report = true);
     // Compresses source and appends it, named after the file-name part of the
-    // path, which is also written into name_buffer (260 bytes).
-    void AddFile(const char* source, char* name_buffer);
+    // path, which is also written into name_buffer (260 bytes). Returns
+    // whether the entry was added.
+    bool AddFile(const char* source, char* name_buffer);
     // Appends an entry whose data is already a bzip2 stream. Returns false,
     // with a message, when the name is too long, the package would outgrow
     // its 32-bit offsets, or the data cannot be written.
@@ -44,8 +45,9 @@ public:
                          uint32_t uncompressed_size);
     // The name of entry index, or the empty text past the last entry.
     void GetEntryName(uint32_t index, char* text) const;
-    // Writes the bytes before the first entry's data to a new file.
-    void CopyStub(const char* destination);
+    // Writes the bytes before the first entry's data to a new file; returns
+    // whether all of them were written.
+    bool CopyStub(const char* destination);
 
     int32_t EntryCount() const { return entries_.Count(); }
     const ArchiveEntry& EntryAt(int32_t index) const {
@@ -57,7 +59,7 @@ public:
     // The length of the stub: the file size lowered to the first data offset.
     uint32_t StubLength() const;
 
-private:
+  private:
     void ReadDirectory(const ArchiveTrailer& trailer);
     void WriteDirectoryAndTrailer();
     uint64_t DirectorySize() const;

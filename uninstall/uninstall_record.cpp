@@ -61,15 +61,16 @@ bool CopyScriptIntoRecord(const char* script_path, const char* record_path, cons
         return false;
     }
     char line[kLineLimit + 1];
-    while (script.ReadLine(line, kLineLimit)) {
-        WriteLine(record, line);
-        if (std::strcmp(line, kInstallToHead) == 0) {
+    bool written = true;
+    while (written && script.ReadLine(line, kLineLimit)) {
+        written = WriteLine(record, line);
+        if (written && std::strcmp(line, kInstallToHead) == 0) {
             // The proposed folder gives way to the one actually used.
             script.ReadLine(line, kLineLimit);
-            WriteLine(record, folder);
+            written = WriteLine(record, folder);
         }
     }
-    return true;
+    return record.Close() && written;
 }
 
 void ReadPreviousInstallFolder() {

@@ -26,8 +26,11 @@ void ReadPreviousInstallFolder();
 
 // Copies the script line by line into the record file, writing folder in
 // place of the line after every "[Install To]". Returns false when either
-// file cannot be opened.
+// file cannot be opened or the record was not written whole.
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder);
+
+// Whether this run has written the record (files, then the registry entry).
+bool UninstallRecordWritten();
 
 // Resets the written-once flag (tests run several installations in one
 // process).
