@@ -41,6 +41,10 @@ bool WriteLine(support::DiskFile& file, const char* line) {
 
 }  // namespace
 
+bool ProjectNameFitsRecord(const char* name) {
+    return std::strpbrk(name, "\\/:") == nullptr && std::strstr(name, "..") == nullptr;
+}
+
 void RecordPath(char* path) {
     NamedRecordPath("<System>VornakUninstall-%s.dat", path);
 }

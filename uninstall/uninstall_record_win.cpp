@@ -13,6 +13,7 @@
 #include "support/registry_values.h"
 #include "support/temp_path.h"
 #include "support/text.h"
+#include "uninstall/system_folders.h"
 #include "uninstall/uninstall_record.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -65,7 +66,14 @@ void ReportRecordNotWritten() {
 // The entry in the list of installed programs. Beyond the three values the
 // uninstaller reads back, the values that Windows' list and deployment tools
 // use: a quiet command line, an icon, a size, and no Modify/Repair buttons.
-void WriteUninstallEntry(const char* stub_path, const char* record_path) {
+// The command lines and the icon name the stub and record as every
+// process finds them: a 64-bit program (the list of programs on 64-bit
+// Windows) looking in system32 would not see what this 32-bit one wrote.
+void WriteUninstallEntry(const char* installer_stub_path, const char* installer_record_path) {
+    char stub_path[support::kMaxPath];
+    char record_path[support::kMaxPath];
+    SystemPathForEveryProcess(installer_stub_path, stub_path, sizeof stub_path);
+    SystemPathForEveryProcess(installer_record_path, record_path, sizeof record_path);
     char key[support::kMaxPath + 64];
     support::FormatText(key, sizeof key, kUninstallKeyPattern, app::ProjectName);
     char command[1000];
@@ -107,7 +115,8 @@ void WriteUninstallRecord() {
         return;
     }
     g_record_asked = true;
-    if (app::ProjectName[0] == '\0' || app::CurrentJob == nullptr) {
+    if (app::ProjectName[0] == '\0' || !ProjectNameFitsRecord(app::ProjectName) ||
+        app::CurrentJob == nullptr) {
         return;
     }
     char job_folder[support::kMaxPath];

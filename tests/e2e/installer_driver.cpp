@@ -147,6 +147,16 @@ std::string SystemFolder() {
     return std::string(folder) + "\\";
 }
 
+std::string RegisteredSystemFolder() {
+    BOOL wow64 = FALSE;
+    char folder[MAX_PATH] = "";
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+        GetSystemWow64DirectoryA(folder, MAX_PATH) != 0) {
+        return std::string(folder) + "\\";
+    }
+    return SystemFolder();
+}
+
 std::string TempFolderPath() {
     char folder[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, folder);

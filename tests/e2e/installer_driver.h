@@ -77,6 +77,10 @@ bool WaitUntil(Fn fn, DWORD milliseconds = 20000) {
 std::string StubPath();
 std::string FixturePath(const char* name);
 std::string SystemFolder();
+// The system folder as the registry's uninstall command lines name it: on
+// 64-bit Windows, where this 32-bit program sees SysWOW64 as system32, the
+// SysWOW64 folder, which every program finds under that name.
+std::string RegisteredSystemFolder();
 std::string TempFolderPath();
 std::string ReadRegistryText(HKEY root, const std::string& key, const std::string& name);
 bool FileExists(const std::string& path);
