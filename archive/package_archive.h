@@ -15,7 +15,7 @@
 namespace archive {
 
 class PackageArchive {
-public:
+  public:
     // Opens (creating a missing file, even for reading) and reads the directory.
     PackageArchive(const char* path, bool writable);
     // Writes directory and trailer when an entry was added, then closes.
@@ -57,16 +57,18 @@ public:
     // The length of the stub: the file size lowered to the first data offset.
     uint32_t StubLength() const;
 
-private:
+  private:
     void ReadDirectory(const ArchiveTrailer& trailer);
     void WriteDirectoryAndTrailer();
-    uint64_t DirectorySize() const;
+    // The bytes one directory record takes: header, name and NUL.
+    static uint64_t RecordSize(const ArchiveEntry& entry);
     void ReleaseEntries();
 
     support::PtrArray entries_;
     support::DiskFile* file_ = nullptr;
     bool modified_ = false;
     uint32_t directory_offset_ = 0;
+    uint64_t directory_size_ = 0;  // of the entries in memory, as written at close
     Validation validation_ = Validation::kNotOpen;
 };
 
