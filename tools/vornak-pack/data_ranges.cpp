@@ -15,8 +15,12 @@ std::vector<int32_t> OverlappingEntries(const archive::PackageArchive& package) 
             order.push_back(i);
         }
     }
+    // Ties go by directory order, so that the first of several entries at
+    // one offset is the one the others are said to overlap.
     std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        return package.EntryAt(a).data_offset < package.EntryAt(b).data_offset;
+        uint32_t first = package.EntryAt(a).data_offset;
+        uint32_t second = package.EntryAt(b).data_offset;
+        return first != second ? first < second : a < b;
     });
     // The entry reaching furthest so far: any later range that starts before
     // its end shares bytes with it.
