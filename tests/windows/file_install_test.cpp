@@ -63,6 +63,11 @@ TEST(FileVersion, ReadsTheFixedVersionOrZero) {
     ms = ls = 7;
     script::ReadFileVersion(FixturePath("missing.exe").c_str(), &ms, &ls);
     EXPECT_EQ(0u, ms + ls);
+    // Fixed file information shorter than its structure: no version, rather
+    // than whatever bytes follow it.
+    ms = ls = 7;
+    script::ReadFileVersion(FixturePath("app_short_version.exe").c_str(), &ms, &ls);
+    EXPECT_EQ(0u, ms + ls);
 
     EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("self_register.dll").c_str()));
     EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("app_v200.exe").c_str()));
