@@ -72,6 +72,10 @@ TEST(FileVersion, ReadsTheFixedVersionOrZero) {
     EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("self_register.dll").c_str()));
     EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("app_v200.exe").c_str()));
     EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("missing.dll").c_str()));
+    // A translation table of 2 bytes has a language and no code page.
+    EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("app_translation_whole.exe").c_str()));
+    EXPECT_FALSE(
+        script::DeclaresSelfRegistration(FixturePath("app_translation_short.exe").c_str()));
 }
 
 // One row of the version rule: what is at the target beforehand ("" for
