@@ -8,11 +8,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "archive/entry_codec.h"
 #include "archive/package_archive.h"
 #include "archive/package_format.h"
 #include "support/disk_file.h"
-#include "support/text.h"
 #include "tools/vornak-pack/data_ranges.h"
 #include "tools/vornak-pack/entry_decoding.h"
 #include "tools/vornak-pack/host_path.h"
@@ -25,7 +23,6 @@ namespace vornak_pack {
 
 namespace {
 
-using archive::ArchiveEntry;
 using archive::PackageArchive;
 using archive::Validation;
 
