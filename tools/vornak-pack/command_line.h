@@ -6,10 +6,11 @@
 //   vornak-pack append [-j N] PKG FILE...
 //   vornak-pack list PKG
 //   vornak-pack verify PKG
-//   vornak-pack extract PKG [NAME...] -d DIR
+//   vornak-pack extract PKG [NAME...] -d DIR [--max-size SIZE]
 //   vornak-pack lint SCRIPT [--files DIR]... [--strict]
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct Command {
     bool lint = true;                         // build --project: lint first
     bool strict = false;                      // warnings count as errors
     unsigned jobs = 0;                        // compression threads; 0 for one per processor
+    uint64_t max_size = 0;                    // extract: bytes in all; 0 for the default
 };
 
 // Reads the arguments after the program name. Returns false with the reason
