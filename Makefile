@@ -8,30 +8,37 @@ JOBS ?= $(shell nproc)
 BUILD := build
 DIST := dist
 
-.PHONY: all deps windows windows64 host sanitize dist demo test bench clean
+.PHONY: all deps-host deps-windows deps-test windows windows64 host sanitize dist demo test \
+	bench clean
 
 all: dist
 
-deps:
-	@bash tools/bootstrap.sh
+# Only what runs Windows programs (demo, test, bench) prepares Wine, which
+# needs root; the builds need it only to install missing packages.
+deps-host:
+	@bash tools/bootstrap.sh host
+deps-windows:
+	@bash tools/bootstrap.sh windows
+deps-test:
+	@bash tools/bootstrap.sh test
 
-windows: deps
+windows: deps-windows
 	@cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	@cmake --build $(BUILD)/windows -j$(JOBS)
 
 # The same Windows sources for x86_64: the tests run from this build where
 # the machine cannot run 32-bit code (see cmake/mingw-x86_64.cmake).
-windows64: deps
+windows64: deps-windows
 	@cmake -S . -B $(BUILD)/windows64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	@cmake --build $(BUILD)/windows64 -j$(JOBS)
 
-host: deps
+host: deps-host
 	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD)/host -j$(JOBS)
 
-sanitize: deps
+sanitize: deps-host
 	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DVORNAK_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)/sanitize -j$(JOBS)
 
@@ -42,13 +49,13 @@ dist: windows host
 	  cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/; fi
 	@echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
 
-demo: dist windows64
+demo: deps-test dist windows64
 	@bash tools/demo.sh
 
-test: dist windows64 sanitize
+test: deps-test dist windows64 sanitize
 	@bash tools/run-tests.sh
 
-bench: dist windows64
+bench: deps-test dist windows64
 	@$(BUILD)/host/bench/pack_bench
 	@$(BUILD)/host/bench/directory_bench
 	@bash bench/install_path.sh
