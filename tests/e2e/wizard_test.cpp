@@ -249,6 +249,21 @@ TEST_F(WizardTest, SilentInstallsEverythingWithoutAPerson) {
     EXPECT_TRUE(e2e::FileExists(RecordPath()));
 }
 
+// Without its record an entry in the list of programs would remove nothing:
+// no entry is written, and the install ends as a failure.
+TEST_F(WizardTest, ARecordThatCannotBeWrittenLeavesNoEntryAndFails) {
+    Build(CopyReadme(), false, {{"readme.txt", "read me"}});
+    ASSERT_TRUE(CreateDirectoryA(RecordPath().c_str(), nullptr)) << "a folder in its place";
+    RunningProgram installer(Command("<Silent>"));
+    ASSERT_TRUE(installer.WaitForExit(30000));
+    RemoveDirectoryA(RecordPath().c_str());
+    EXPECT_EQ(1603u, installer.ExitCode());
+    EXPECT_EQ("", e2e::ReadRegistryText(
+                      HKEY_LOCAL_MACHINE,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_,
+                      "UninstallString"));
+}
+
 TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
     ASSERT_TRUE(CopyFileA(e2e::StubPath().c_str(), package_.c_str(), FALSE));
     RunningProgram installer(Command());
