@@ -8,8 +8,8 @@ JOBS ?= $(shell nproc)
 BUILD := build
 DIST := dist
 
-.PHONY: all deps-host deps-windows deps-test windows windows64 host sanitize dist demo test \
-	bench clean
+.PHONY: all deps-host deps-windows deps-test windows windows64 host sanitize dist demo-products \
+	demo test bench clean
 
 all: dist
 
@@ -22,20 +22,28 @@ deps-windows:
 deps-test:
 	@bash tools/bootstrap.sh test
 
+CONFIGURE_WINDOWS = cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	-DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+CONFIGURE_WINDOWS64 = cmake -S . -B $(BUILD)/windows64 \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+CONFIGURE_HOST = cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The products in dist/: the stub and the native packer.
+INSTALL_DIST = mkdir -p $(DIST) && cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null && \
+	cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/ && \
+	echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
+
 windows: deps-windows
-	@cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@$(CONFIGURE_WINDOWS)
 	@cmake --build $(BUILD)/windows -j$(JOBS)
 
 # The same Windows sources for x86_64: the tests run from this build where
 # the machine cannot run 32-bit code (see cmake/mingw-x86_64.cmake).
 windows64: deps-windows
-	@cmake -S . -B $(BUILD)/windows64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@$(CONFIGURE_WINDOWS64)
 	@cmake --build $(BUILD)/windows64 -j$(JOBS)
 
 host: deps-host
-	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@$(CONFIGURE_HOST)
 	@cmake --build $(BUILD)/host -j$(JOBS)
 
 sanitize: deps-host
@@ -43,13 +51,20 @@ sanitize: deps-host
 	@cmake --build $(BUILD)/sanitize -j$(JOBS)
 
 dist: windows host
-	@mkdir -p $(DIST)
-	@cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null
-	@if [ -f $(BUILD)/host/tools/vornak-pack/vornak-pack ]; then \
-	  cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/; fi
-	@echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
+	@$(INSTALL_DIST)
 
-demo: deps-test dist windows64
+# What the demo needs and nothing more: both stubs, the sample's program and
+# the packer, none of the test trees.
+demo-products: deps-test
+	@$(CONFIGURE_WINDOWS)
+	@cmake --build $(BUILD)/windows -j$(JOBS) --target VornakSetup sampletool
+	@$(CONFIGURE_WINDOWS64)
+	@cmake --build $(BUILD)/windows64 -j$(JOBS) --target VornakSetup sampletool
+	@$(CONFIGURE_HOST)
+	@cmake --build $(BUILD)/host -j$(JOBS) --target vornak-pack
+	@$(INSTALL_DIST)
+
+demo: demo-products
 	@bash tools/demo.sh
 
 test: deps-test dist windows64 sanitize
