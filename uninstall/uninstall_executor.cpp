@@ -10,6 +10,7 @@
 #include "support/progress_state.h"
 #include "support/string_list.h"
 #include "support/text.h"
+#include "uninstall/kept_files.h"
 #include "uninstall/uninstall_executor_shared.h"
 
 namespace uninstall {
@@ -48,6 +49,8 @@ struct RunState {
              UninstallEffects& run_effects)
         : effects(run_effects), values(run_values), shared(record_path, run_effects, &values) {
         ResolveInstallFolder(record_path, &values);
+        char kept_path[support::kMaxPath];
+        has_kept_list = KeptFilesPath(record_path, kept_path) && ReadKeptFiles(kept_path, &kept);
     }
 
     UninstallEffects& effects;
@@ -56,6 +59,10 @@ struct RunState {
     int done = 0;
     support::StringList deletions;
     SharedFiles shared;
+    // The files the install found in place. A record without the list comes
+    // from an installer that counted no shared files either.
+    support::StringList kept;
+    bool has_kept_list = false;
 };
 
 bool ReadPath(SetupScript& script, RunState& run, char* path) {
@@ -66,7 +73,13 @@ void HandleCopyFile(SetupScript& record, RunState& run) {
     char entry_name[kValueLineLimit + 1];
     char target[support::kMaxPath];
     record.ReadValue(entry_name, kValueLineLimit);
-    if (!ReadPath(record, run, target) || run.shared.IsShared(target)) {
+    if (!ReadPath(record, run, target)) {
+        return;
+    }
+    // The count goes down whether or not the file stays for other reasons:
+    // the install raised it for this project.
+    bool counted_elsewhere = run.has_kept_list && run.effects.ReleaseSharedCount(target);
+    if (counted_elsewhere || run.shared.IsShared(target) || ListHoldsPath(run.kept, target)) {
         return;
     }
     // Unregistered before any file goes: the library must still be there.
@@ -209,11 +222,17 @@ void RemoveEmptyFolders(const char* folder, const char* top, UninstallEffects& e
 
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
                         const script::PlaceholderValues& values, UninstallEffects& effects) {
+    bool has_kept_list = false;
     {
         RunState run(record_path, values, effects);
         UndoInstallation(record_path, run);
+        has_kept_list = run.has_kept_list;
     }
     effects.DeleteFileAt(record_path);
+    char kept_path[support::kMaxPath];
+    if (has_kept_list && KeptFilesPath(record_path, kept_path)) {
+        effects.DeleteFileAt(kept_path);
+    }
     effects.DeleteFileAt(bitmap_path);
     // An empty name would address the Uninstall key itself.
     if (project_name[0] != '\0') {

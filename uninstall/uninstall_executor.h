@@ -1,6 +1,7 @@
 // The uninstall worker's reading of an uninstall record: it runs the
 // [UninstallAction] programs, unregisters and removes the files the
-// installation copied (unless another installed project lists them too), the
+// installation copied (unless another installed project lists them too, the
+// install found them in place, or another product's shared count holds them), the
 // shortcuts it made, their App Paths keys and the folders left empty, and at
 // last the record itself and the project's entry in the list of programs.
 //
@@ -47,6 +48,9 @@ class UninstallEffects {
     virtual bool DeleteFileAt(const char* path) = 0;
     // Returns whether the system recorded the deletion.
     virtual bool ScheduleDeleteAtRestart(const char* path) = 0;
+    // Lowers the shared-file count of a file in a shared place; returns
+    // whether the count still holds it for another installation.
+    virtual bool ReleaseSharedCount(const char* path) = 0;
     // Deletes the App Paths key of a program file (".exe" in any case).
     virtual void RemoveAppPathsEntry(const char* path) = 0;
     // Removes one folder if it is empty (partial files an interrupted
@@ -57,7 +61,7 @@ class UninstallEffects {
 };
 
 // Undoes the installation that the record at record_path describes, then
-// deletes the record, the banner at bitmap_path and (with a project name)
+// deletes the record, its list of kept files, the banner at bitmap_path and (with a project name)
 // the project's Uninstall key, and sets WorkerDone. A missing record removes
 // nothing else. Paths are expanded with the current placeholder values, so
 // DestinationFolder must be set first.

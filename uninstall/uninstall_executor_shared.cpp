@@ -77,12 +77,17 @@ void SharedFiles::ReadOtherRecords() {
 }
 
 void SharedFiles::ReadOtherRecord(const char* path) {
-    script::PlaceholderValues values = *values_;
+    ReadRecordTargets(path, *values_, &targets_);
+}
+
+void ReadRecordTargets(const char* path, const script::PlaceholderValues& our_values,
+                       support::StringList* targets) {
+    script::PlaceholderValues values = our_values;
     int destination = PlaceholderRow("<Destination>");
     if (destination >= 0 && RecordedInstallFolder(path, values.text[destination])) {
         values.present[destination] = true;
     } else {
-        values = *values_;
+        values = our_values;
     }
     script::SetupScript record(path);
     while (record.NextLine()) {
@@ -91,7 +96,7 @@ void SharedFiles::ReadOtherRecord(const char* path) {
             char target[support::kMaxPath];
             record.ReadValue(entry_name, kValueLineLimit);
             if (ReadExpandedPath(record, &values, target)) {
-                targets_.AppendCopy(target);
+                targets->AppendCopy(target);
             }
         }
     }

@@ -30,6 +30,12 @@ bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* va
 // put it there. False when there is none, or it does not fit a path.
 bool RecordedInstallFolder(const char* record_path, char* folder);
 
+// Appends the [CopyFile] targets of the record at path to targets, expanded
+// with our_values but with "<Destination>" standing for the folder that
+// record names (our_values' folder when it names none).
+void ReadRecordTargets(const char* path, const script::PlaceholderValues& our_values,
+                       support::StringList* targets);
+
 // The row of token in script::kPlaceholderTokens.
 int PlaceholderRow(const char* token);
 

@@ -13,6 +13,7 @@
 #include "support/path_text.h"
 #include "support/registry_values.h"
 #include "support/text.h"
+#include "uninstall/shared_file_counts.h"
 #include "uninstall/uninstall_executor.h"
 
 namespace uninstall {
@@ -34,6 +35,9 @@ class Win32UninstallEffects : public UninstallEffects {
     bool DeleteFileAt(const char* path) override { return DeleteFileA(path) != FALSE; }
     bool ScheduleDeleteAtRestart(const char* path) override {
         return script::ScheduleDeleteAtRestart(path);
+    }
+    bool ReleaseSharedCount(const char* path) override {
+        return IsInSharedPlace(path) && ReleaseSharedFileCount(path);
     }
     void RemoveAppPathsEntry(const char* path) override { uninstall::RemoveAppPathsEntry(path); }
     void RemoveFolder(const char* path) override {

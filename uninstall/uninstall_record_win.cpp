@@ -14,6 +14,8 @@
 #include "support/registry_values.h"
 #include "support/temp_path.h"
 #include "support/text.h"
+#include "uninstall/kept_files.h"
+#include "uninstall/shared_file_counts.h"
 #include "uninstall/system_folders.h"
 #include "uninstall/uninstall_record.h"
 #include "support/text_format.h"
@@ -52,6 +54,29 @@ bool CopyUninstallerStub(char* stub_path) {
     return WriteBesideAndRename(stub_path, [](const char* partial) {
         return app::CurrentJob->Archive().CopyStub(partial);
     });
+}
+
+// Before the record is replaced, since the earlier one says which files this
+// project put there itself: the list of files found in place that must stay,
+// and one more count for each file in a shared place that this project did
+// not count already (a reinstall counts nothing twice).
+bool KeepFilesFoundInPlace(const char* script_path, const char* record_path) {
+    InstallOwnership ownership;
+    ReadInstallOwnership(script_path, record_path, &ownership);
+    char kept_path[support::kMaxPath];
+    if (!KeptFilesPath(record_path, kept_path) ||
+        !WriteBesideAndRename(kept_path, [&ownership](const char* partial) {
+            return WriteKeptFiles(partial, ownership.kept);
+        })) {
+        return false;
+    }
+    for (int32_t i = 0; i < ownership.targets.Count(); ++i) {
+        const char* target = ownership.targets.At(i);
+        if (IsInSharedPlace(target) && !ListHoldsPath(ownership.counted_before, target)) {
+            AddSharedFileCount(target);
+        }
+    }
+    return true;
 }
 
 void ReportRecordNotWritten() {
@@ -135,6 +160,7 @@ void WriteUninstallRecord() {
     // or one without its record, would remove nothing: the entry is written
     // only once both are in place.
     bool in_place = CopyUninstallerStub(stub_path) &&
+                    KeepFilesFoundInPlace(script_path, record_path) &&
                     WriteBesideAndRename(record_path, [&script_path](const char* partial) {
                         return CopyScriptIntoRecord(script_path, partial, app::DestinationFolder);
                     });

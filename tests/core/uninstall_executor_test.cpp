@@ -27,6 +27,7 @@ class RecordingEffects : public uninstall::UninstallEffects {
     std::vector<std::string> calls;
     std::set<std::string> existing;
     std::set<std::string> locked;  // exist, but cannot be deleted
+    std::set<std::string> held;    // another installation's count holds them
     std::vector<std::string> progress;
 
     bool SamePath(const char* a, const char* b) override {
@@ -50,6 +51,10 @@ class RecordingEffects : public uninstall::UninstallEffects {
         return restart_recorded;
     }
     bool restart_recorded = true;
+    bool ReleaseSharedCount(const char* path) override {
+        calls.push_back(std::string("release ") + path);
+        return held.count(path) != 0;
+    }
     void RemoveAppPathsEntry(const char* path) override {
         Snapshot();
         calls.push_back(std::string("app paths ") + path);
@@ -89,6 +94,7 @@ class UninstallExecutorTest : public ::testing::Test {
     std::string RecordPath(const char* project = "Demo") const {
         return scratch_.PathOf(std::string("VornakUninstall-") + project + ".dat");
     }
+    std::string KeptPath() const { return scratch_.PathOf("VornakUninstall-Demo.kept"); }
     std::string BitmapPath() const { return scratch_.PathOf("VornakUninstall-Demo.bmp"); }
     void WriteRecord(const std::string& text, const char* project = "Demo") {
         ASSERT_TRUE(WriteAll(RecordPath(project), text));
@@ -221,6 +227,25 @@ TEST_F(UninstallExecutorTest, FilesListedByAnotherProjectStay) {
               removed);
     EXPECT_EQ("unregister C:\\Apps\\Demo\\own.txt", effects_.calls[0]);
     EXPECT_EQ("2/4", effects_.progress.back());
+}
+
+TEST_F(UninstallExecutorTest, FilesFoundInPlaceOrCountedElsewhereStay) {
+    WriteRecord(Lines({"[CopyFile]", "a", "C:\\A\\own.txt", "[CopyFile]", "b", "C:\\Sys\\kept.dll",
+                       "[CopyFile]", "c", "C:\\Sys\\counted.dll"}));
+    ASSERT_TRUE(WriteAll(KeptPath(), Lines({"c:\\sys\\KEPT.dll", ""})));
+    effects_.existing = {"C:\\A\\own.txt", "C:\\Sys\\kept.dll", "C:\\Sys\\counted.dll"};
+    effects_.held = {"C:\\Sys\\counted.dll"};
+    Run();
+    // Every count is lowered, also for a file that stays for other reasons;
+    // the list goes with the record. Without a list nothing is released
+    // (the other tests' exact call lists show it).
+    std::vector<std::string> expected = {
+        "release C:\\A\\own.txt",    "unregister C:\\A\\own.txt",
+        "release C:\\Sys\\kept.dll", "release C:\\Sys\\counted.dll",
+        "delete C:\\A\\own.txt",     "app paths C:\\A\\own.txt",
+        "delete " + RecordPath(),    "delete " + KeptPath(),
+        "delete " + BitmapPath(),    "key Demo"};
+    EXPECT_EQ(expected, effects_.calls);
 }
 
 TEST_F(UninstallExecutorTest, ARecordThatDoesNotSayWhereItWentIsReadWithOurFolder) {

@@ -38,6 +38,10 @@ std::string InstalledProject::RecordPath() const {
     return SystemFolder() + "VornakUninstall-" + name_ + ".dat";
 }
 
+std::string InstalledProject::KeptListPath() const {
+    return SystemFolder() + "VornakUninstall-" + name_ + ".kept";
+}
+
 std::string InstalledProject::BannerPath() const {
     return SystemFolder() + "VornakUninstall-" + name_ + ".bmp";
 }
@@ -79,6 +83,7 @@ void InstalledProject::CleanUp() {
     std::string key = UninstallKey();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     DeleteFileA(RecordPath().c_str());
+    DeleteFileA(KeptListPath().c_str());
     DeleteFileA(BannerPath().c_str());
 }
 

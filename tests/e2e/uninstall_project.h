@@ -30,6 +30,8 @@ class InstalledProject {
     const std::string& Folder() const { return folder_; }
     std::string UninstallKey() const;
     std::string RecordPath() const;
+    // The list of files the install found in place, beside the record.
+    std::string KeptListPath() const;
     std::string BannerPath() const;
 
     // Packs setup.dat (project name, folder, then body), a banner and files.

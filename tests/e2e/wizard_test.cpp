@@ -34,6 +34,7 @@ class WizardTest : public ::testing::Test {
             HKEY_LOCAL_MACHINE,
             ("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_).c_str());
         DeleteFileA(RecordPath().c_str());
+        DeleteFileA((e2e::SystemFolder() + "VornakUninstall-" + project_ + ".kept").c_str());
         DeleteFileA((e2e::SystemFolder() + "VornakUninstall-" + project_ + ".bmp").c_str());
         // Nothing of ours stays in the temporary folder: no job folder, no
         // extracted entry, no temporary copy; only what waits for a restart.

@@ -43,6 +43,10 @@ class CheckingEffects : public uninstall::UninstallEffects {
         CheckPath(path);
         return true;
     }
+    bool ReleaseSharedCount(const char* path) override {
+        CheckPath(path);
+        return path[0] == 'S';
+    }
     void RemoveAppPathsEntry(const char* path) override { CheckPath(path); }
     void RemoveFolder(const char* path) override {
         CheckPath(path);

@@ -206,6 +206,14 @@ TEST(ScriptLint, FilesTheScriptNames) {
     ExpectClean(LintWith({"[CopyFile]", "tool2.exe", "<Destination>\\tool.exe"}));
 }
 
+TEST(ScriptLint, FilesInstalledIntoSharedPlaces) {
+    auto copy = [](const std::string& target) { return LintWith({"[CopyFile]", "x.dll", target}); };
+    ExpectOne(copy("<System>\\x.dll"), 9, kWarning, "the system folder, a place shared");
+    ExpectOne(copy("<Program Files>\\common files\\Demo\\x.dll"), 9, kWarning, "Common Files");
+    ExpectClean(copy("<Program Files>\\Demo\\x.dll"));
+    ExpectClean(copy("<Destination>\\System\\x.dll"));
+}
+
 TEST(ScriptLint, ProjectNameAndInstallFolder) {
     ExpectOne(LintText(Join({"[Install To]", "C:\\Demo"})), 0, kWarning, "no uninstall record");
     ExpectOne(LintText(Join({"[Project Name]", "", "[Install To]", "C:\\Demo"})), 2, kWarning,

@@ -109,7 +109,7 @@ class InstallWorkerSample : public ::testing::Test {
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VornakTests\\WorkerSample");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app_v200.exe");
-        for (const char* suffix : {".dat", ".bmp"}) {
+        for (const char* suffix : {".dat", ".kept", ".bmp"}) {
             DeleteFileA((SystemFolder() + "\\VornakUninstall-" + kProject + suffix).c_str());
         }
         script::ReleaseOptionalItems();

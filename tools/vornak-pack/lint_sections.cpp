@@ -142,6 +142,31 @@ void LintEntries(const ScriptText& script, const ScriptSection& section,
     }
 }
 
+// A [CopyFile] target in the system folder or in Common Files: other
+// products' files live there, so the version rule and the shared counts
+// decide what stays, and the file may outlive the uninstall.
+void LintSharedPlace(const ScriptText& script, const ScriptSection& section, FindingList* out) {
+    if (!Is(section, script::kCopyFileHead) || section.values.size() < 2) {
+        return;
+    }
+    const ScriptLine& target = script.Lines()[section.values[1]];
+    std::string lower = Lower(target.text);
+    const char* place = nullptr;
+    if (lower.compare(0, std::strlen("<system>"), "<system>") == 0) {
+        place = "the system folder";
+    } else if (lower.compare(0, std::strlen("<program files>\\common files"),
+                             "<program files>\\common files") == 0) {
+        place = "Common Files";
+    }
+    if (place != nullptr) {
+        out->Warning(target.number,
+                     Quote(target.text) + " goes into " + place +
+                         ", a place shared with other products: a newer copy there is kept, and "
+                         "the uninstall leaves the file while anything else counts on it; "
+                         "install into <Destination> unless other programs need it there");
+    }
+}
+
 bool IsExpanded(const ScriptText& script, const ScriptSection& section, size_t v) {
     if ((section.layout->expanded & script::ExpandedLine(static_cast<int>(v))) == 0) {
         return false;
@@ -234,6 +259,7 @@ void LintSection(const ScriptText& script, const ScriptSection& section,
         LintShortcut(script, section, out);
     }
     LintEntries(script, section, folders, out);
+    LintSharedPlace(script, section, out);
 }
 
 }  // namespace vornak_pack
