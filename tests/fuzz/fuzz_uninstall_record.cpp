@@ -1,6 +1,7 @@
 // Fuzzes the uninstall worker's reading of records: the input is split into
-// our record and another project's, and every effect is a fake that checks
-// the paths it is handed fit a path buffer.
+// our record and another project's (which is also read as our list of kept
+// files), and every effect is a fake that checks the paths it is handed fit
+// a path buffer.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -73,6 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string own = fuzzing::WriteInput("VornakUninstall-Fuzz.dat", data, own_size);
     size_t other_size = split != nullptr ? size - own_size - 1 : 0;
     fuzzing::WriteInput("VornakUninstall-Other.dat", data + own_size + (split != nullptr),
+                        other_size);
+    // The same bytes as our list of kept files: its lines are read as paths.
+    fuzzing::WriteInput("VornakUninstall-Fuzz.kept", data + own_size + (split != nullptr),
                         other_size);
     support::CopyText(app::DestinationFolder, "C:\\Program Files\\Fuzz\\");
     CheckingEffects effects;
