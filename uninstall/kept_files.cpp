@@ -58,9 +58,11 @@ void ReadScriptTargets(const char* script_path, script::PlaceholderValues* value
 
 bool KeptFilesPath(const char* record_path, char* path) {
     size_t length = std::strlen(record_path);
+    if (length < sizeof kRecordSuffix - 1) {
+        return false;
+    }
     size_t stem = length - (sizeof kRecordSuffix - 1);
-    if (length < sizeof kRecordSuffix - 1 ||
-        !support::EqualsIgnoringCase(record_path + stem, kRecordSuffix) ||
+    if (!support::EqualsIgnoringCase(record_path + stem, kRecordSuffix) ||
         stem + sizeof kKeptSuffix > support::kMaxPath) {
         return false;
     }
