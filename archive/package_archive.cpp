@@ -41,10 +41,11 @@ uint32_t SumBytes(const uint8_t* data, uint32_t size) {
 
 PackageArchive::PackageArchive(const char* path, bool writable) {
     uint32_t access = support::kGenericRead | (writable ? support::kGenericWrite : 0);
+    support::CopyText(path_, sizeof path_, path);
     file_ = new DiskFile(path, access, support::kOpenAlways, true, true);
     directory_offset_ = static_cast<uint32_t>(file_->Size());
     ArchiveTrailer trailer;
-    validation_ = ValidatePackage(*file_, &trailer);
+    validation_ = ValidatePackage(*file_, &trailer, &layout_);
     if (validation_ == Validation::kValid) {
         ReadDirectory(trailer);
     }
@@ -145,8 +146,25 @@ uint64_t PackageArchive::DirectorySize() const {
     return size;
 }
 
+// Anything written after a certificate table breaks the signature, and
+// anything written in front of it would be outside what was signed: a
+// signed file is finished.
+bool PackageArchive::RefuseSigned(const char* name) const {
+    if (!layout_.is_signed) {
+        return false;
+    }
+    ShowArchiveError(
+        "Cannot add '%s': '%s' is signed, and nothing can be added to a signed file. "
+        "Add every file first, then sign.",
+        name, path_);
+    return true;
+}
+
 bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
                                      uint32_t uncompressed_size) {
+    if (RefuseSigned(name)) {
+        return false;
+    }
     if (std::strlen(name) > kMaxEntryNameLength) {
         ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", name, "254");
         return false;
@@ -182,6 +200,9 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
 
 void PackageArchive::AddFile(const char* source, char* name_buffer) {
     support::FileNamePart(source, name_buffer);
+    if (RefuseSigned(source)) {
+        return;
+    }
     if (std::strlen(name_buffer) > kMaxEntryNameLength) {
         ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", source,
                          "254");
@@ -253,8 +274,9 @@ void PackageArchive::WriteDirectoryAndTrailer() {
         file_->Write(header, kEntryHeaderSize);
         file_->Write(entry->name, entry->name_length);
     }
-    ArchiveTrailer trailer = {0, 0, directory_offset_, static_cast<uint32_t>(entries_.Count()),
-                              kFirstMagic, kSecondMagic};
+    ArchiveTrailer trailer = {
+        0,           0,           directory_offset_, static_cast<uint32_t>(entries_.Count()),
+        kFirstMagic, kSecondMagic};
     uint8_t bytes[kTrailerSize];
     EncodeTrailer(trailer, bytes);
     trailer.trailer_checksum = ComputeTrailerChecksum(bytes);

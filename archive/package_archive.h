@@ -15,7 +15,7 @@
 namespace archive {
 
 class PackageArchive {
-public:
+  public:
     // Opens (creating a missing file, even for reading) and reads the directory.
     PackageArchive(const char* path, bool writable);
     // Writes directory and trailer when an entry was added, then closes.
@@ -38,8 +38,9 @@ public:
     // path, which is also written into name_buffer (260 bytes).
     void AddFile(const char* source, char* name_buffer);
     // Appends an entry whose data is already a bzip2 stream. Returns false,
-    // with a message, when the name is too long, the package would outgrow
-    // its 32-bit offsets, or the data cannot be written.
+    // with a message, when the package is signed, the name is too long, the
+    // package would outgrow its 32-bit offsets, or the data cannot be
+    // written.
     bool AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
                          uint32_t uncompressed_size);
     // The name of entry index, or the empty text past the last entry.
@@ -53,21 +54,28 @@ public:
     }
     uint32_t DirectoryOffset() const { return directory_offset_; }
     Validation ValidationResult() const { return validation_; }
+    // Where the archive was looked for, and whether the file is signed; a
+    // signed file takes no new entries.
+    const PackageLayout& Layout() const { return layout_; }
+    bool IsSigned() const { return layout_.is_signed; }
     bool IsOpen() const { return file_ != nullptr && file_->IsOpen(); }
     // The length of the stub: the file size lowered to the first data offset.
     uint32_t StubLength() const;
 
-private:
+  private:
     void ReadDirectory(const ArchiveTrailer& trailer);
     void WriteDirectoryAndTrailer();
     uint64_t DirectorySize() const;
     void ReleaseEntries();
+    bool RefuseSigned(const char* name) const;
 
     support::PtrArray entries_;
     support::DiskFile* file_ = nullptr;
     bool modified_ = false;
     uint32_t directory_offset_ = 0;
     Validation validation_ = Validation::kNotOpen;
+    PackageLayout layout_ = {};
+    char path_[260] = {};
 };
 
 }  // namespace archive

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/install_job.h"
+#include "archive/certificate_table.h"
 #include "script/folder_placeholders.h"
 #include "script/install_size.h"
 #include "support/registry_values.h"
@@ -23,6 +24,9 @@ const char kUninstallKeyPattern[] = "Software\\Microsoft\\Windows\\CurrentVersio
 void CopyUninstallerStub(char* stub_path) {
     support::TempPath stub("Ins");
     app::CurrentJob->Archive().CopyStub(stub.Path());
+    // A signed installer's stub still names the certificate table that
+    // followed the whole installer; the copy has none.
+    archive::ClearSignatureFields(stub.Path());
     support::CopyText(stub_path, support::kMaxPath, "<System>VornakUninstall.exe");
     script::ExpandFolderPlaceholders(stub_path);
     CopyFileA(stub.Path(), stub_path, FALSE);
