@@ -23,6 +23,7 @@ const CommandWord kCommands[] = {
     {"build", Action::kBuild, "oslpfnSj"}, {"append", Action::kAppend, "j"},
     {"list", Action::kList, ""},           {"verify", Action::kVerify, ""},
     {"extract", Action::kExtract, "d"},    {"lint", Action::kLint, "fS"},
+    {"sign", Action::kSign, "ckPwt"},
 };
 
 struct Option {
@@ -32,10 +33,12 @@ struct Option {
 };
 
 const Option kOptions[] = {
-    {"--output", 'o', true},   {"-o", 'o', true},          {"--stub", 's', true},
-    {"--list", 'l', true},     {"--project", 'p', true},   {"--files", 'f', true},
-    {"--no-lint", 'n', false}, {"--strict", 'S', false},   {"--jobs", 'j', true},
-    {"-j", 'j', true},         {"--directory", 'd', true}, {"-d", 'd', true},
+    {"--output", 'o', true},    {"-o", 'o', true},          {"--stub", 's', true},
+    {"--list", 'l', true},      {"--project", 'p', true},   {"--files", 'f', true},
+    {"--no-lint", 'n', false},  {"--strict", 'S', false},   {"--jobs", 'j', true},
+    {"-j", 'j', true},          {"--directory", 'd', true}, {"-d", 'd', true},
+    {"--cert", 'c', true},      {"--key", 'k', true},       {"--pkcs12", 'P', true},
+    {"--pass-file", 'w', true}, {"--timestamp", 't', true},
 };
 
 // The option arg spells, or null. value gets the text after '=' in
@@ -94,6 +97,21 @@ bool ApplyOption(char letter, const std::string& value, Command* command, std::s
             return true;
         case 'j':
             return ParseJobs(value, &command->jobs, error);
+        case 'c':
+            command->certificate = value;
+            return true;
+        case 'k':
+            command->key = value;
+            return true;
+        case 'P':
+            command->pkcs12 = value;
+            return true;
+        case 'w':
+            command->password_file = value;
+            return true;
+        case 't':
+            command->timestamp_url = value;
+            return true;
         default:
             command->folder = value;
             return true;
@@ -126,6 +144,17 @@ bool CheckBuild(const std::vector<std::string>& operands, Command* command, std:
     return true;
 }
 
+// A signer needs a certificate with its key, or a PKCS#12 file holding both.
+bool CheckSign(Command* command, std::string* error) {
+    bool pem = !command->certificate.empty() || !command->key.empty();
+    if (pem == !command->pkcs12.empty() ||
+        (pem && (command->certificate.empty() || command->key.empty()))) {
+        *error = "sign needs --cert CERT and --key KEY, or --pkcs12 FILE";
+        return false;
+    }
+    return true;
+}
+
 // Gives the operands their meaning for the command.
 bool AssignOperands(const std::vector<std::string>& operands, Command* command,
                     std::string* error) {
@@ -144,6 +173,9 @@ bool AssignOperands(const std::vector<std::string>& operands, Command* command,
         return true;
     }
     command->package = operands[0];
+    if (action == Action::kSign) {
+        return CheckSign(command, error);
+    }
     for (size_t i = 1; i < operands.size(); ++i) {
         if (action == Action::kAppend) {
             command->sources.push_back({operands[i], false});
@@ -243,7 +275,7 @@ std::string UsageText() {
            "  vornak-pack append [-j N] PKG FILE...\n"
            "      add each FILE to the package PKG, as the installer's pack mode does\n"
            "  vornak-pack list PKG\n"
-           "      the stub size and one line per entry\n"
+           "      the stub size, one line per entry, and whether it is signed\n"
            "  vornak-pack verify PKG\n"
            "      check the package as the installer reads it, then every entry\n"
            "  vornak-pack extract PKG [NAME...] -d DIR\n"
@@ -251,6 +283,10 @@ std::string UsageText() {
            "  vornak-pack lint SCRIPT [--files DIR]... [--strict]\n"
            "      find the mistakes in a setup script that the installer passes over\n"
            "      in silence\n"
+           "  vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 FILE)\n"
+           "                   [--pass-file FILE] [--timestamp URL]\n"
+           "      sign the finished installer PKG in place with osslsigncode: sign last,\n"
+           "      nothing can be added to a signed installer\n"
            "  vornak-pack --help | --version\n"
            "\n"
            "STUB defaults to the VornakSetup.exe beside vornak-pack. An entry is named\n"

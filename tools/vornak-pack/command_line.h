@@ -8,6 +8,8 @@
 //   vornak-pack verify PKG
 //   vornak-pack extract PKG [NAME...] -d DIR
 //   vornak-pack lint SCRIPT [--files DIR]... [--strict]
+//   vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 P12) [--pass-file FILE]
+//                    [--timestamp URL]
 #pragma once
 
 #include <string>
@@ -15,7 +17,7 @@
 
 namespace vornak_pack {
 
-enum class Action { kHelp, kVersion, kBuild, kAppend, kList, kVerify, kExtract, kLint };
+enum class Action { kHelp, kVersion, kBuild, kAppend, kList, kVerify, kExtract, kLint, kSign };
 
 // A FILE operand, or the LISTFILE of --list that names files line by line;
 // kept in command-line order, which is the order of the entries.
@@ -27,7 +29,7 @@ struct FileSource {
 struct Command {
     Action action = Action::kHelp;
     std::string output;                       // build: -o
-    std::string package;                      // append, list, verify, extract
+    std::string package;                      // append, list, verify, extract, sign
     std::string stub;                         // build: empty for the one beside the tool
     std::string project;                      // build --project: the project folder
     std::string script;                       // lint
@@ -38,6 +40,11 @@ struct Command {
     bool lint = true;                         // build --project: lint first
     bool strict = false;                      // warnings count as errors
     unsigned jobs = 0;                        // compression threads; 0 for one per processor
+    std::string certificate;                  // sign: --cert
+    std::string key;                          // sign: --key
+    std::string pkcs12;                       // sign: --pkcs12
+    std::string password_file;                // sign: --pass-file
+    std::string timestamp_url;                // sign: --timestamp
 };
 
 // Reads the arguments after the program name. Returns false with the reason

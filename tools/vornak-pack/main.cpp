@@ -14,6 +14,7 @@
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/package_builder.h"
 #include "tools/vornak-pack/package_contents.h"
+#include "tools/vornak-pack/package_signing.h"
 #include "tools/vornak-pack/package_verify.h"
 #include "tools/vornak-pack/progress_bar.h"
 #include "tools/vornak-pack/project_build.h"
@@ -109,6 +110,17 @@ bool Extract(const Command& command) {
                                        &progress);
 }
 
+bool Sign(const Command& command) {
+    vornak_pack::SignRequest request;
+    request.package = command.package;
+    request.certificate = command.certificate;
+    request.key = command.key;
+    request.pkcs12 = command.pkcs12;
+    request.password_file = command.password_file;
+    request.timestamp_url = command.timestamp_url;
+    return vornak_pack::SignPackage(request, stdout);
+}
+
 bool Run(const Command& command) {
     switch (command.action) {
         case Action::kHelp:
@@ -129,6 +141,8 @@ bool Run(const Command& command) {
         case Action::kLint:
             return vornak_pack::LintScriptFile(command.script, command.search_folders,
                                                command.strict, stdout);
+        case Action::kSign:
+            return Sign(command);
     }
     return false;
 }

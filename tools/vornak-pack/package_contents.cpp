@@ -10,6 +10,7 @@
 #include "support/text.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/pack_input.h"
+#include "tools/vornak-pack/package_signature.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace vornak_pack {
@@ -141,6 +142,7 @@ bool ListPackage(const std::string& path, std::FILE* out) {
                      entry.data_offset, entry.compressed_size, entry.uncompressed_size,
                      RatioText(entry.compressed_size, entry.uncompressed_size).c_str());
     }
+    std::fprintf(out, "%s\n", SignatureLine(package->Layout()).c_str());
     return true;
 }
 
