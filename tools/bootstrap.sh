@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs whatever the build and the tests need and is not on the machine
 # yet: the i686 mingw-w64 toolchain, CMake, GoogleTest, clang for fuzzing,
-# the bzip2 sources, and the Debian root that Wine and Xvfb run in
-# (tools/wine-root.sh). Safe to run again; it only acts on what is missing.
+# osslsigncode and openssl for the signing tests, libcrypto (SHA-256) and
+# nlohmann-json for vornak-pack's publishing files, the bzip2 sources, and
+# the Debian root that Wine and Xvfb run in (tools/wine-root.sh). Safe to run again; it only acts on what is missing.
 set -euo pipefail
 
 root_dir="$(cd "$(dirname "$0")/.." && pwd)"
@@ -14,7 +15,8 @@ if [ "$(id -u)" != 0 ]; then sudo_cmd=(sudo); fi
 packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           cmake make googletest g++ clang libclang-rt-14-dev bzip2 dpkg-dev
-          debootstrap util-linux patch python3)
+          debootstrap util-linux patch python3 osslsigncode openssl libssl-dev
+          nlohmann-json3-dev)
 
 need_install=()
 for p in "${packages[@]}"; do
