@@ -98,5 +98,12 @@ printf 'secret\n' >pass.txt
 check "a PKCS#12 file signs too" "$pack" sign u2.exe --pkcs12 id.p12 --pass-file pass.txt
 check "and osslsigncode accepts it" sig_ok u2.exe
 
+# Publishing files for the signed installer, against sha256sum.
+"$pack" sbom i1.exe >bom.json 2>/dev/null
+check "the bill of materials has the entry's SHA-256" grep -q "$(sha256sum <numbers.txt | cut -d' ' -f1)" bom.json
+check "and the installer's" grep -q "$(sha256sum <i1.exe | cut -d' ' -f1)" bom.json
+check "manifest writes three files" "$pack" manifest --winget Test.Signed 1.0 Test -o winget --url https://downloads.invalid/i1.exe i1.exe
+check "the installer manifest has the signed installer's SHA-256" grep -qi "\"$(sha256sum <i1.exe | cut -d' ' -f1)\"" winget/Test.Signed.installer.yaml
+
 echo "vornak-pack signing: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -23,7 +23,8 @@ const CommandWord kCommands[] = {
     {"build", Action::kBuild, "oslpfnSj"}, {"append", Action::kAppend, "j"},
     {"list", Action::kList, ""},           {"verify", Action::kVerify, ""},
     {"extract", Action::kExtract, "d"},    {"lint", Action::kLint, "fS"},
-    {"sign", Action::kSign, "ckPwt"},
+    {"sign", Action::kSign, "ckPwt"},      {"manifest", Action::kManifest, "oWu"},
+    {"sbom", Action::kSbom, ""},
 };
 
 struct Option {
@@ -38,7 +39,8 @@ const Option kOptions[] = {
     {"--no-lint", 'n', false},  {"--strict", 'S', false},   {"--jobs", 'j', true},
     {"-j", 'j', true},          {"--directory", 'd', true}, {"-d", 'd', true},
     {"--cert", 'c', true},      {"--key", 'k', true},       {"--pkcs12", 'P', true},
-    {"--pass-file", 'w', true}, {"--timestamp", 't', true},
+    {"--pass-file", 'w', true}, {"--timestamp", 't', true}, {"--winget", 'W', false},
+    {"--url", 'u', true},
 };
 
 // The option arg spells, or null. value gets the text after '=' in
@@ -112,6 +114,12 @@ bool ApplyOption(char letter, const std::string& value, Command* command, std::s
         case 't':
             command->timestamp_url = value;
             return true;
+        case 'W':
+            command->winget = true;
+            return true;
+        case 'u':
+            command->download_url = value;
+            return true;
         default:
             command->folder = value;
             return true;
@@ -155,12 +163,28 @@ bool CheckSign(Command* command, std::string* error) {
     return true;
 }
 
+// manifest --winget ID VERSION PUBLISHER -o DIR PKG
+bool CheckManifest(const std::vector<std::string>& operands, Command* command, std::string* error) {
+    if (!command->winget || command->output.empty() || operands.size() != 4) {
+        *error = "manifest needs --winget ID VERSION PUBLISHER -o DIR PKG";
+        return false;
+    }
+    command->manifest_id = operands[0];
+    command->manifest_version = operands[1];
+    command->publisher = operands[2];
+    command->package = operands[3];
+    return true;
+}
+
 // Gives the operands their meaning for the command.
 bool AssignOperands(const std::vector<std::string>& operands, Command* command,
                     std::string* error) {
     Action action = command->action;
     if (action == Action::kBuild) {
         return CheckBuild(operands, command, error);
+    }
+    if (action == Action::kManifest) {
+        return CheckManifest(operands, command, error);
     }
     size_t at_least = action == Action::kAppend ? 2 : 1;
     bool takes_more = action == Action::kAppend || action == Action::kExtract;
@@ -287,6 +311,11 @@ std::string UsageText() {
            "                   [--pass-file FILE] [--timestamp URL]\n"
            "      sign the finished installer PKG in place with osslsigncode: sign last,\n"
            "      nothing can be added to a signed installer\n"
+           "  vornak-pack manifest --winget ID VERSION PUBLISHER -o DIR [--url URL] PKG\n"
+           "      write a winget manifest set for the installer PKG into DIR\n"
+           "  vornak-pack sbom PKG\n"
+           "      print a CycloneDX bill of materials: the stub and every entry with\n"
+           "      its size and SHA-256\n"
            "  vornak-pack --help | --version\n"
            "\n"
            "STUB defaults to the VornakSetup.exe beside vornak-pack. An entry is named\n"

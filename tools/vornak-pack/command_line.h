@@ -10,6 +10,8 @@
 //   vornak-pack lint SCRIPT [--files DIR]... [--strict]
 //   vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 P12) [--pass-file FILE]
 //                    [--timestamp URL]
+//   vornak-pack manifest --winget ID VERSION PUBLISHER -o DIR [--url URL] PKG
+//   vornak-pack sbom PKG
 #pragma once
 
 #include <string>
@@ -17,7 +19,19 @@
 
 namespace vornak_pack {
 
-enum class Action { kHelp, kVersion, kBuild, kAppend, kList, kVerify, kExtract, kLint, kSign };
+enum class Action {
+    kHelp,
+    kVersion,
+    kBuild,
+    kAppend,
+    kList,
+    kVerify,
+    kExtract,
+    kLint,
+    kSign,
+    kManifest,
+    kSbom
+};
 
 // A FILE operand, or the LISTFILE of --list that names files line by line;
 // kept in command-line order, which is the order of the entries.
@@ -45,6 +59,11 @@ struct Command {
     std::string pkcs12;                       // sign: --pkcs12
     std::string password_file;                // sign: --pass-file
     std::string timestamp_url;                // sign: --timestamp
+    bool winget = false;                      // manifest: --winget
+    std::string manifest_id;                  // manifest: ID, VERSION, PUBLISHER
+    std::string manifest_version;
+    std::string publisher;
+    std::string download_url;  // manifest: --url
 };
 
 // Reads the arguments after the program name. Returns false with the reason
