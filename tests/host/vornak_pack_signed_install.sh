@@ -43,7 +43,7 @@ install_and_describe() {  # install_and_describe INSTALLER NAME
   wine_prefix_ready
   in_wine_root wine "$work/$1" "<Silent>" </dev/null >/dev/null 2>&1
   local drive="$WINEPREFIX/drive_c"
-  (cd "$drive" && find Program*/"Signed Demo" -type f -exec md5sum {} + | sort)
+  (cd "$drive" && find Program*/"Signed Demo" -type f -exec md5sum {} + 2>/dev/null | sort)
   (cd "$drive/windows" && find . -name 'VornakUninstall*' -exec md5sum {} + | sort)
   in_wine_root wine reg query 'HKCU\Software\Signed Demo' </dev/null 2>/dev/null | tr -d '\r'
   for view in /reg:32 /reg:64; do
@@ -71,7 +71,7 @@ if [ -z "$installed" ]; then
   exit 77
 fi
 cp unsigned.exe signed.exe
-"$pack" sign signed.exe --cert cert.pem --key key.pem >/dev/null || exit 1
+"$pack" sign signed.exe --cert cert.pem --key key.pem >/dev/null 2>&1 || exit 1
 osslsigncode verify -CAfile cert.pem -in signed.exe >/dev/null 2>&1 || { echo "not signed"; exit 1; }
 install_and_describe signed.exe signed >signed.txt
 
