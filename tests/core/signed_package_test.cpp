@@ -61,8 +61,7 @@ TEST_F(SignedPackage, ReadsInFrontOfTheTableForEveryPaddingAndBothImageKinds) {
         for (size_t extra = 0; extra < 8; ++extra) {
             std::string unsigned_bytes = ReadAll(Build(3000, pe32_plus, extra));
             uint32_t padding = static_cast<uint32_t>((8 - unsigned_bytes.size() % 8) % 8);
-            WriteAll(Path("setup.exe"),
-                     testing_support::SignLikeATool(unsigned_bytes, 1536, pe32_plus));
+            WriteAll(Path("setup.exe"), testing_support::SignLikeATool(unsigned_bytes, 1536));
             PackageArchive archive(Path("setup.exe").c_str(), false);
             ASSERT_EQ(Validation::kValid, archive.ValidationResult()) << extra;
             EXPECT_TRUE(archive.IsSigned());

@@ -45,7 +45,12 @@ std::string PeStub(size_t length, bool pe32_plus) {
     return image;
 }
 
-std::string SignLikeATool(const std::string& image, uint32_t table_size, bool pe32_plus) {
+std::string SignLikeATool(const std::string& image, uint32_t table_size) {
+    auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(image[at])); };
+    size_t pe = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 | byte(0x3F) << 24;
+    bool pe32_plus = (byte(pe + 24) | byte(pe + 25) << 8) == 0x20B;
+    size_t checksum_at = pe + 24 + 64;
+    size_t security_at = pe + 24 + (pe32_plus ? 112 : 96) + 4 * 8;
     std::string out = image + std::string((8 - image.size() % 8) % 8, '\0');
     uint32_t table_offset = static_cast<uint32_t>(out.size());
     std::string table(table_size, '\0');
@@ -54,9 +59,9 @@ std::string SignLikeATool(const std::string& image, uint32_t table_size, bool pe
         table[i] = static_cast<char>(i * 7 + 3);
     }
     out += table;
-    PutLe32(out, PeCheckSumOffset(), 0x0004A1B3);
-    PutLe32(out, PeSecurityEntryOffset(pe32_plus), table_offset);
-    PutLe32(out, PeSecurityEntryOffset(pe32_plus) + 4, table_size);
+    PutLe32(out, checksum_at, 0x0004A1B3);
+    PutLe32(out, security_at, table_offset);
+    PutLe32(out, security_at + 4, table_size);
     return out;
 }
 

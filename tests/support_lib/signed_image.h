@@ -18,8 +18,9 @@ size_t PeSecurityEntryOffset(bool pe32_plus = false);
 
 // Signs as the tool does: zero padding to a multiple of 8, a certificate
 // table of table_size bytes (a multiple of 8) appended, then the CheckSum
-// and Security entry rewritten.
-std::string SignLikeATool(const std::string& image, uint32_t table_size, bool pe32_plus = false);
+// and Security entry rewritten where the image's own headers place them
+// (a PeStub, or a real PE32 or PE32+ program).
+std::string SignLikeATool(const std::string& image, uint32_t table_size);
 
 // Stores value at offset in bytes, little-endian.
 void PutLe32(std::string& bytes, size_t offset, uint32_t value);
