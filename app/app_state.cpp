@@ -8,5 +8,6 @@ char DestinationFolder[260];
 volatile bool StopRequested = false;
 volatile bool WorkerDone = false;
 volatile bool RebootNeeded = false;
+std::atomic<bool> InstallFailed{false};
 
 }  // namespace app

@@ -4,6 +4,8 @@
 // bytes with one writer each, polled by their readers without a lock.
 #pragma once
 
+#include <atomic>
+
 namespace app {
 
 // The project's name: emptied at start, set by the main page from
@@ -21,5 +23,11 @@ extern volatile bool StopRequested;
 extern volatile bool WorkerDone;
 // Set by file installation when a replacement was scheduled for the restart.
 extern volatile bool RebootNeeded;
+// Set by whatever gives up part of the install (a damaged entry, a file the
+// user gave up on, a replacement that could not be scheduled, an uninstall
+// record that could not be written): the run ends as a failure however
+// complete it looks otherwise. Any thread may set it; the install mode reads
+// it at the end.
+extern std::atomic<bool> InstallFailed;
 
 }  // namespace app

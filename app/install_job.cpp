@@ -23,27 +23,28 @@ InstallJob::InstallJob(const char* package_path, bool* corrupted) {
 }
 
 void InstallJob::Open(const char* package_path, bool* corrupted) {
-    *corrupted = false;
     folder_ = new support::TempFolder("QZT");
     archive_ = new archive::PackageArchive(package_path, false);
-
-    char target[support::kMaxPath];
-    FolderPath(target);
-    support::AppendText(target, "setup.dat");
-    if (!archive_->Extract("setup.dat", target)) {
-        *corrupted = true;
-    }
-    for (const char* optional : {"setup.bmp", "setup.lic"}) {
-        if (archive_->FindEntry(optional)) {
-            FolderPath(target);
-            support::AppendText(target, optional);
-            archive_->Extract(optional, target);
+    // Without a job folder of our own there is nowhere safe to unpack to.
+    *corrupted = folder_->Path()[0] == '\0' || !ExtractSetupFile("setup.dat");
+    if (!*corrupted) {
+        for (const char* optional : {"setup.bmp", "setup.lic"}) {
+            if (archive_->FindEntry(optional)) {
+                ExtractSetupFile(optional);
+            }
         }
     }
     if (*corrupted) {
         support::ShowMessage("This installation is corrupted please obtain a new install.",
                              "Installer", support::kMbOk | support::kMbIconError);
     }
+}
+
+bool InstallJob::ExtractSetupFile(const char* name) {
+    char target[support::kMaxPath];
+    FolderPath(target);
+    support::AppendText(target, name);
+    return archive_->Extract(name, target);
 }
 
 InstallJob::~InstallJob() {
@@ -53,7 +54,9 @@ InstallJob::~InstallJob() {
 
 void InstallJob::FolderPath(char* text) const {
     support::CopyText(text, support::kMaxPath, folder_->Path());
-    support::AddTrailingBackslash(text);
+    if (text[0] != '\0') {
+        support::AddTrailingBackslash(text);
+    }
 }
 
 }  // namespace app

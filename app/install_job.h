@@ -11,7 +11,7 @@
 namespace app {
 
 class InstallJob {
-public:
+  public:
     // Opens the running program's own file.
     explicit InstallJob(bool* corrupted);
     // Opens the package at package_path instead (tests, tools).
@@ -20,12 +20,14 @@ public:
     InstallJob(const InstallJob&) = delete;
     InstallJob& operator=(const InstallJob&) = delete;
 
-    // The job folder with a trailing backslash, into a 260-byte buffer.
+    // The job folder with a trailing backslash, into a 260-byte buffer; the
+    // empty text when no folder could be made.
     void FolderPath(char* text) const;
     archive::PackageArchive& Archive() { return *archive_; }
 
-private:
+  private:
     void Open(const char* package_path, bool* corrupted);
+    bool ExtractSetupFile(const char* name);
 
     archive::PackageArchive* archive_ = nullptr;
     support::TempFolder* folder_ = nullptr;

@@ -3,6 +3,7 @@
 
 namespace app {
 
-void RunInstallMode();
+// Runs the installer; returns the process's exit code (support/exit_codes.h).
+int RunInstallMode();
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include "app/app_instance.h"
 #include "app/install_job.h"
 #include "app/install_mode.h"
+#include "support/exit_codes.h"
 #include "ui/common_controls.h"
 #include "ui/install_container.h"
 #include "ui/main_page.h"
@@ -14,26 +15,35 @@ namespace app {
 
 HINSTANCE AppInstance = nullptr;
 
-void RunInstallMode() {
+namespace {
+
+int RunWizardOrContainer() {
+    ui::InitPageControls();
+    int exit_code = support::kExitSuccess;
+    if (ui::RunContainerIfPresent(&exit_code)) {
+        return exit_code;
+    }
+    return ui::RunMainPage() ? ui::RunProgressStage() : support::kExitCancelled;
+}
+
+}  // namespace
+
+int RunInstallMode() {
     CoInitialize(nullptr);
     bool corrupted = false;
     auto* job = new InstallJob(&corrupted);
     CurrentJob = job;
-    if (!corrupted) {
-        ui::InitPageControls();
-        if (!ui::RunContainerIfPresent() && ui::RunMainPage()) {
-            ui::RunProgressStage();
-        }
-    }
+    int exit_code = corrupted ? support::kExitFailed : RunWizardOrContainer();
     CoUninitialize();
     if (ui::ContainerStillRunning()) {
         // A cancelled container's thread may still be inside an embedded
         // installer's launch, using the job's archive: the job stays until
         // the process ends, which ends that thread too.
-        return;
+        return exit_code;
     }
     CurrentJob = nullptr;
     delete job;
+    return exit_code;
 }
 
 }  // namespace app

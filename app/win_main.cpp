@@ -1,7 +1,7 @@
 // The program's entry point: choose the mode from the command line.
 //
 // "<uninstall>" comes first, then "<packthis>"; anything else is install
-// mode. Every mode returns 0.
+// mode. Each mode's result is the process's exit code (support/exit_codes.h).
 #include <windows.h>
 
 #include "app/app_instance.h"
@@ -10,16 +10,20 @@
 #include "app/mode.h"
 #include "app/pack_command_line.h"
 #include "archive/pack_mode.h"
+#include "support/exit_codes.h"
 #include "support/system_libraries.h"
 #include "uninstall/uninstall_mode.h"
 
 namespace {
 
-void RunPackMode(const char* command_line) {
+int RunPackMode(const char* command_line) {
     static app::PackCommand command;
-    if (app::ParsePackCommandLine(command_line, &command)) {
-        archive::PackFile(command.file_path, command.archive_path, command.entry_name);
+    if (!app::ParsePackCommandLine(command_line, &command)) {
+        return support::kExitBadCommandLine;
     }
+    return archive::PackFile(command.file_path, command.archive_path, command.entry_name)
+               ? support::kExitSuccess
+               : support::kExitFailed;
 }
 
 }  // namespace
@@ -35,11 +39,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
         case app::Mode::kUninstall:
             return uninstall::RunUninstallMode(instance);
         case app::Mode::kPack:
-            RunPackMode(full_command_line);
-            return 0;
+            return RunPackMode(full_command_line);
         case app::Mode::kInstall:
-            app::RunInstallMode();
-            return 0;
+            return app::RunInstallMode();
     }
-    return 0;
+    return support::kExitSuccess;
 }

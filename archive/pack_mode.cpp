@@ -5,9 +5,9 @@
 
 namespace archive {
 
-void PackFile(const char* file_path, const char* archive_path, char* entry_name) {
+bool PackFile(const char* file_path, const char* archive_path, char* entry_name) {
     PackageArchive package(archive_path, true);
-    package.AddFile(file_path, entry_name);
+    return package.AddFile(file_path, entry_name);
 }
 
 }  // namespace archive

@@ -7,6 +7,7 @@ namespace archive {
 // a compressed entry named after its file-name part (written into
 // entry_name, 260 bytes), and closes it, which writes the new directory and
 // trailer. Failures are shown in message boxes by the archive operations.
-void PackFile(const char* file_path, const char* archive_path, char* entry_name);
+// Returns whether the file was added.
+bool PackFile(const char* file_path, const char* archive_path, char* entry_name);
 
 }  // namespace archive

@@ -198,20 +198,20 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
     return true;
 }
 
-void PackageArchive::AddFile(const char* source, char* name_buffer) {
+bool PackageArchive::AddFile(const char* source, char* name_buffer) {
     support::FileNamePart(source, name_buffer);
     if (RefuseSigned(source)) {
-        return;
+        return false;
     }
     if (std::strlen(name_buffer) > kMaxEntryNameLength) {
         ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", source,
                          "254");
-        return;
+        return false;
     }
     support::TempPath temp("Ext");
     uint32_t uncompressed_size = 0;
     if (!CompressFile(source, temp.Path(), true, &uncompressed_size)) {
-        return;
+        return false;
     }
     DiskFile compressed(temp.Path(), support::kGenericRead, support::kOpenExisting, false, true);
     uint32_t size = static_cast<uint32_t>(compressed.Size());
@@ -220,10 +220,11 @@ void PackageArchive::AddFile(const char* source, char* name_buffer) {
         std::free(buffer);
         ShowArchiveError("Error whilst compressing '%s', unable to read from '%s'", source,
                          temp.Path());
-        return;
+        return false;
     }
-    AppendEntryData(name_buffer, buffer, size, uncompressed_size);
+    bool added = AppendEntryData(name_buffer, buffer, size, uncompressed_size);
     std::free(buffer);
+    return added;
 }
 
 void PackageArchive::GetEntryName(uint32_t index, char* text) const {
@@ -243,12 +244,12 @@ uint32_t PackageArchive::StubLength() const {
     return length;
 }
 
-void PackageArchive::CopyStub(const char* destination) {
+bool PackageArchive::CopyStub(const char* destination) {
     uint32_t remaining = StubLength();
     file_->Seek(0);
     DiskFile copy(destination, support::kGenericWrite, support::kCreateAlways, false, true);
     if (!copy.IsOpen()) {
-        return;
+        return false;
     }
     // The stub is a few hundred kilobytes; small pieces would mean a thousand
     // writes for every uninstaller copied.
@@ -262,6 +263,7 @@ void PackageArchive::CopyStub(const char* destination) {
         }
         remaining -= want;
     }
+    return copy.Close() && remaining == 0;
 }
 
 void PackageArchive::WriteDirectoryAndTrailer() {

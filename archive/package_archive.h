@@ -35,8 +35,9 @@ class PackageArchive {
     // shows the codec's box.
     bool ExtractEntry(int32_t index, const char* target, bool report = true);
     // Compresses source and appends it, named after the file-name part of the
-    // path, which is also written into name_buffer (260 bytes).
-    void AddFile(const char* source, char* name_buffer);
+    // path, which is also written into name_buffer (260 bytes). Returns
+    // whether the entry was added.
+    bool AddFile(const char* source, char* name_buffer);
     // Appends an entry whose data is already a bzip2 stream. Returns false,
     // with a message, when the package is signed, the name is too long, the
     // package would outgrow its 32-bit offsets, or the data cannot be
@@ -45,8 +46,9 @@ class PackageArchive {
                          uint32_t uncompressed_size);
     // The name of entry index, or the empty text past the last entry.
     void GetEntryName(uint32_t index, char* text) const;
-    // Writes the bytes before the first entry's data to a new file.
-    void CopyStub(const char* destination);
+    // Writes the bytes before the first entry's data to a new file; returns
+    // whether all of them were written.
+    bool CopyStub(const char* destination);
 
     int32_t EntryCount() const { return entries_.Count(); }
     const ArchiveEntry& EntryAt(int32_t index) const {

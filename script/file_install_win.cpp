@@ -4,9 +4,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 
 #include "app/app_state.h"
-#include "app/install_job.h"
 #include "script/entry_extraction.h"
 #include "script/file_version.h"
 #include "script/folder_placeholders.h"
@@ -16,6 +17,7 @@
 #include "support/message_box.h"
 #include "support/path_text.h"
 #include "support/temp_path.h"
+#include "support/text.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
 
@@ -34,8 +36,18 @@ uint64_t VersionOf(const char* path) {
     return (static_cast<uint64_t>(ms) << 32) | ls;
 }
 
+bool IsExistingFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// A target held open without delete sharing refuses the rename with a
+// sharing violation; a running program's image refuses it as access denied.
+// The target's read-only attribute is cleared before, so what is left of
+// access denied on an existing target is its being in use.
 bool IsInUse(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED;
 }
 
 bool UserWantsRetry(const char* target) {
@@ -46,22 +58,57 @@ bool UserWantsRetry(const char* target) {
                                     support::kMbDefButton2) == support::kIdRetry;
 }
 
-// Puts the unpacked file at target, or schedules it for the restart when the
-// target is in use. Returns false when the user gave up after a failure.
-bool CopyIntoPlace(support::TempPath& temporary, const char* target, uint64_t old_version,
-                   uint64_t new_version) {
+void ReportReplacementNotScheduled(const char* target) {
+    app::InstallFailed = true;
+    char text[support::kMaxPath + 96];
+    support::FormatText(text, sizeof text,
+                        "Cannot install '%s': the file is in use and its replacement could not be "
+                        "scheduled for the next restart.",
+                        target);
+    support::ShowMessage(text, "Installer", support::kMbIconError);
+}
+
+// The new file, complete, in the target's folder under a name of our own: it
+// takes the folder's permissions, and a rename puts it in place on the same
+// volume. Asks for a retry when the folder takes no file; returns false when
+// the user gives up.
+bool MakePartialFile(const char* target, std::unique_ptr<support::TempPath>* partial) {
+    char folder[support::kMaxPath];
+    support::FolderPart(target, folder);
+    support::AddTrailingBackslash(folder);
     for (;;) {
-        // A read-only target would refuse the copy.
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        if (CopyFileA(temporary.Path(), target, FALSE)) {
+        *partial = std::make_unique<support::TempPath>(support::kPartialFilePrefix, folder);
+        if ((*partial)->Path()[0] != '\0') {
             return true;
         }
-        if (IsInUse(GetLastError())) {
+        if (!UserWantsRetry(target)) {
+            return false;
+        }
+    }
+}
+
+// Renames the complete new file over target, or schedules that rename for
+// the restart when the target is in use. An existing target is never
+// written in place, so a failure at any point leaves the old file whole.
+// Returns false when the user gave up after a failure.
+bool MoveIntoPlace(support::TempPath& partial, const char* target, uint64_t old_version,
+                   uint64_t new_version) {
+    for (;;) {
+        // A read-only target would refuse to be replaced.
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        if (MoveFileExA(partial.Path(), target, MOVEFILE_REPLACE_EXISTING)) {
+            partial.Keep();
+            return true;
+        }
+        if (IsInUse(GetLastError()) && IsExistingFile(target)) {
             // The very version already running needs no restart; anything
             // else (including two files without versions) is replaced then.
             if (old_version == 0 || old_version != new_version) {
-                ReplaceAtRestart(temporary.Path(), target);
-                temporary.Keep();
+                if (ReplaceAtRestart(partial.Path(), target)) {
+                    partial.Keep();
+                } else {
+                    ReportReplacementNotScheduled(target);
+                }
             }
             return true;
         }
@@ -71,21 +118,16 @@ bool CopyIntoPlace(support::TempPath& temporary, const char* target, uint64_t ol
     }
 }
 
-// A target that does not exist yet has no version to compare and cannot be
-// in use, so the entry is decoded straight into it: no temporary copy, and
-// the file is written once, with the permissions its folder gives. Any
-// failure here leaves nothing behind and is left to the full way, which
-// asks and reports as usual.
-bool ExtractStraightToNewTarget(const char* entry_name, const char* target) {
-    if (app::CurrentJob == nullptr || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES ||
-        GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return false;
+// A kill during an earlier install may have left partial files in the
+// target's folder; they go the first time the folder is met, in a row of
+// files for the same folder only once.
+void DeleteLeftoversOnce(const char* folder) {
+    static char last_folder[support::kMaxPath] = "";
+    if (std::strcmp(folder, last_folder) == 0) {
+        return;
     }
-    if (app::CurrentJob->Archive().Extract(entry_name, target, false)) {
-        return true;
-    }
-    DeleteFileA(target);
-    return false;
+    support::CopyText(last_folder, folder);
+    support::DeletePartialFiles(folder, &WaitsForRestart);
 }
 
 }  // namespace
@@ -98,21 +140,24 @@ void InstallFile(char* entry_name, char* target_path, bool* abort) {
     char folder[support::kMaxPath];
     support::FolderPart(target_path, folder);
     support::CreateFolderPath(folder);
+    DeleteLeftoversOnce(folder);
 
-    if (ExtractStraightToNewTarget(entry_name, target_path)) {
-        QueueSelfRegistration(target_path);
-        return;
-    }
-    support::TempPath temporary("Ins");
-    if (!ExtractJobEntry(entry_name, temporary.Path())) {
+    std::unique_ptr<support::TempPath> partial;
+    if (!MakePartialFile(target_path, &partial)) {
         *abort = true;
         return;
     }
-    uint64_t old_version = VersionOf(target_path);
-    uint64_t new_version = VersionOf(temporary.Path());
+    if (!ExtractJobEntry(entry_name, partial->Path())) {
+        *abort = true;
+        return;
+    }
+    // A target that does not exist yet has no version to compare.
+    bool replacing = IsExistingFile(target_path);
+    uint64_t old_version = replacing ? VersionOf(target_path) : 0;
+    uint64_t new_version = replacing ? VersionOf(partial->Path()) : 0;
     // A newer file already installed stays; an older or equal one is replaced.
     if (old_version <= new_version &&
-        !CopyIntoPlace(temporary, target_path, old_version, new_version)) {
+        !MoveIntoPlace(*partial, target_path, old_version, new_version)) {
         *abort = true;
         return;
     }
@@ -122,7 +167,9 @@ void InstallFile(char* entry_name, char* target_path, bool* abort) {
 }
 
 bool ReplaceAtRestart(const char* temporary_path, const char* target_path) {
-    ScheduleReplaceAtRestart(temporary_path, target_path);
+    if (!ScheduleReplaceAtRestart(temporary_path, target_path)) {
+        return false;
+    }
     app::RebootNeeded = true;
     return true;
 }

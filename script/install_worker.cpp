@@ -29,6 +29,12 @@ void HandleAction(SetupScript& script) {
 }
 
 void HandleCopyFile(SetupScript& script, RunState& run) {
+    // The record exists before the first file lands, so that whatever lands
+    // can be uninstalled, even after a kill, a cancel, a failure or a program
+    // that restarts the computer.
+    if (run.copy_files_begun == 0) {
+        run.actions.WriteUninstallRecord();
+    }
     char entry_name[kValueLineLimit + 1];
     char target[kValueLineLimit + 1];
     script.ReadValue(entry_name, kValueLineLimit);
@@ -63,11 +69,6 @@ void HandleCreateIcon(SetupScript& script, RunState& run) {
 }
 
 void HandleRun(SetupScript& script, RunState& run, bool wait) {
-    // The record exists before the script's first program runs, so that a
-    // program that restarts the computer leaves an uninstallable product.
-    if (run.copy_files_begun != 0) {
-        run.actions.WriteUninstallRecord();
-    }
     char program[kValueLineLimit + 1];
     char arguments[kValueLineLimit + 1];
     char optional[kOptionalLineLimit + 1];
@@ -128,6 +129,13 @@ void RunInstallScript(const char* script_path, bool silent, InstallActions& acti
                 break;
             }
         }
+    }
+    if (run.aborted) {
+        app::InstallFailed = true;
+    } else if (script.IsOpen() && !app::StopRequested) {
+        // A script without files gets its record once it has run whole,
+        // still before the finish stage can restart the computer.
+        actions.WriteUninstallRecord();
     }
     support::ReportAction("Registering Dlls");
     actions.RegisterQueuedDlls();

@@ -12,7 +12,7 @@
 namespace script {
 
 class InstallActions {
-public:
+  public:
     virtual ~InstallActions() = default;
     // Installs one [CopyFile] entry; target is expanded in place. Sets abort
     // when the rest of the script must not run.
@@ -30,7 +30,10 @@ public:
 
 // Runs the whole script at script_path, then the closing steps ("Registering
 // Dlls", the queued DLLs, WorkerDone), which run also after a stop, an abort
-// or a missing script. silent skips the [Message] boxes.
+// or a missing script. silent skips the [Message] boxes. The uninstall
+// record is asked for before the first [CopyFile], and again at the end of
+// a run that was neither stopped nor aborted (it is written once); an abort
+// sets app::InstallFailed.
 void RunInstallScript(const char* script_path, bool silent, InstallActions& actions);
 
 }  // namespace script

@@ -18,10 +18,15 @@ using PlatformQuery = bool (*)();
 PlatformQuery SetPlatformQuery(PlatformQuery query);
 bool IsNtPlatform();
 
-// At the next restart: delete target, then move source to target.
-void ScheduleReplaceAtRestart(const char* source, const char* target);
-// At the next restart: delete path.
-void ScheduleDeleteAtRestart(const char* path);
+// At the next restart: move source over target, which it replaces. Returns
+// whether the system recorded the operation.
+bool ScheduleReplaceAtRestart(const char* source, const char* target);
+// At the next restart: delete path. Returns whether it was recorded.
+bool ScheduleDeleteAtRestart(const char* path);
+
+// Whether path is the source of a move recorded for the next restart (a new
+// file waiting to replace one in use).
+bool WaitsForRestart(const char* path);
 
 // "<Windows>\WININIT.INI", expanded, into a 260-byte buffer.
 void WininitPath(char* path);

@@ -49,13 +49,13 @@ char* ReadRenameSection(const char* ini, DWORD* length) {
 // the same key, and WritePrivateProfileStringA would overwrite the previous
 // line of that key, so the section is rewritten whole with the new line at
 // its end instead.
-void AppendDeleteLine(const char* path) {
+bool AppendDeleteLine(const char* path) {
     char ini[support::kMaxPath];
     WininitPath(ini);
     DWORD length = 0;
     char* old_lines = ReadRenameSection(ini, &length);
     if (old_lines == nullptr) {
-        return;
+        return false;
     }
     size_t line_size = sizeof kDeleteKey + std::strlen(path) + 1;
     char* lines = new char[length + line_size + 1];
@@ -66,11 +66,63 @@ void AppendDeleteLine(const char* path) {
     support::AppendText(line, line_size, "=");
     support::AppendText(line, line_size, path);
     lines[length + line_size] = '\0';
-    WritePrivateProfileSectionA(kRenameSection, lines, ini);
+    bool written = WritePrivateProfileSectionA(kRenameSection, lines, ini) != 0;
     delete[] lines;
+    return written;
+}
+
+// The sources of the moves NT records for the restart: the odd items of the
+// multi-string, each in NT form ("\\??\\C:\\...").
+bool IsPendingMoveSource(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = 0;
+    bool found = false;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
+            ERROR_SUCCESS &&
+        size > 0) {
+        char* items = new char[size + 2];
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(items), &size) == ERROR_SUCCESS) {
+            items[size] = items[size + 1] = '\0';
+            bool source = true;
+            // A deletion's destination is an empty item: the walk goes by
+            // the value's size, not up to the first empty item.
+            for (char* item = items; item < items + size && !found;
+                 item += std::strlen(item) + 1, source = !source) {
+                const char* plain = std::strncmp(item, "\\??\\", 4) == 0 ? item + 4 : item;
+                found = source && lstrcmpiA(plain, path) == 0;
+            }
+        }
+        delete[] items;
+    }
+    RegCloseKey(key);
+    return found;
 }
 
 }  // namespace
+
+bool WaitsForRestart(const char* path) {
+    if (IsNtPlatform()) {
+        return IsPendingMoveSource(path);
+    }
+    // WININIT.INI's lines are "target=source".
+    char ini[support::kMaxPath];
+    WininitPath(ini);
+    DWORD length = 0;
+    char* lines = ReadRenameSection(ini, &length);
+    bool found = false;
+    for (char* line = lines; line != nullptr && *line != '\0' && !found;
+         line += std::strlen(line) + 1) {
+        const char* equals = std::strchr(line, '=');
+        found = equals != nullptr && lstrcmpiA(equals + 1, path) == 0;
+    }
+    delete[] lines;
+    return found;
+}
 
 PlatformQuery SetPlatformQuery(PlatformQuery query) {
     return g_platform_query.exchange(query);
@@ -86,25 +138,24 @@ void WininitPath(char* path) {
     ExpandFolderPlaceholders(path);
 }
 
-void ScheduleReplaceAtRestart(const char* source, const char* target) {
+bool ScheduleReplaceAtRestart(const char* source, const char* target) {
     if (IsNtPlatform()) {
-        // The restart carries these out in the order given: the old file goes
-        // first, so that the move does not find its destination taken.
-        MoveFileExA(target, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        MoveFileExA(source, target, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return;
+        // One operation that replaces the old file: were the deletion of the
+        // old file recorded on its own and the move then refused, the restart
+        // would take the old file and bring no new one.
+        return MoveFileExA(source, target,
+                           MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
     }
     char ini[support::kMaxPath];
     WininitPath(ini);
-    WritePrivateProfileStringA(kRenameSection, target, source, ini);
+    return WritePrivateProfileStringA(kRenameSection, target, source, ini) != 0;
 }
 
-void ScheduleDeleteAtRestart(const char* path) {
+bool ScheduleDeleteAtRestart(const char* path) {
     if (IsNtPlatform()) {
-        MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return;
+        return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
     }
-    AppendDeleteLine(path);
+    return AppendDeleteLine(path);
 }
 
 }  // namespace script

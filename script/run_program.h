@@ -2,6 +2,8 @@
 // actions, and the process start that the uninstaller uses too.
 #pragma once
 
+#include <cstdint>
+
 #include "support/win32_values.h"
 
 namespace script {
@@ -10,24 +12,31 @@ namespace script {
 // room for the longest command line built from two path-sized texts.
 constexpr unsigned kCommandLineSize = 2 * support::kMaxPath + 4;
 
-// Starts command_line as a process in the caller's folder and environment;
-// with wait set, returns only after the program has ended. Returns false
-// when the process could not be created.
-bool RunProgram(const char* command_line, bool wait);
+// Starts the program at path, in the caller's folder and environment, with
+// the command line "\"path\"" or "\"path\" arguments"; with wait set,
+// returns only after the program has ended, and stores its exit code in
+// *exit_code when that is given. Returns false when the process could not
+// be created.
+bool RunProgram(const char* path, const char* arguments, bool wait, uint32_t* exit_code = nullptr);
 
-// Starts path as a program when it ends in ".exe" (any letter case) or
-// arguments are given, with the command line "path" alone or "\"path\" args";
+// Starts path as a program (RunProgram) when it ends in ".exe" (any letter
+// case), has no extension at all, or arguments are given;
 // a failed start is reported as "Error whilst running '%s'.". Anything else
 // is opened through the shell's "open" verb and never waited for. Arguments
-// are used as given.
-void StartProgramOrDocument(const char* path, const char* arguments, bool wait);
+// are used as given. Returns false when a program could not be started.
+bool StartProgramOrDocument(const char* path, const char* arguments, bool wait,
+                            uint32_t* exit_code = nullptr);
 
 // Carries out one [RunFile] (wait false) or [RunAndWaitFile] (wait true)
 // item. program_path is a writable 260-byte buffer, changed in place: its
 // placeholders are expanded, and a path of the form "<TempInstall>\name"
-// names a package entry, which is unpacked to a temporary file with the
-// same extension, run, and deleted afterwards (when it is no longer in use).
-// Failures are reported in a box; there is no result.
-void LaunchFile(char* program_path, const char* arguments, bool wait);
+// names a package entry, which is unpacked under its own name into a fresh
+// folder inside the job folder, run, and deleted afterwards (when it is no
+// longer in use).
+// Failures are reported in a box; the result says whether the program
+// started. A program waited for leaves its exit code in *exit_code when that
+// is given.
+bool LaunchFile(char* program_path, const char* arguments, bool wait,
+                uint32_t* exit_code = nullptr);
 
 }  // namespace script

@@ -14,7 +14,8 @@ DiskFile::DiskFile(const char* path, uint32_t access, uint32_t creation, bool re
     CopyText(path_, path);
     handle_ = fs::OpenFile(path, access, creation, share);
     if (handle_ == nullptr && report_) {
-        Report("Unable to open '", (access & kGenericWrite) ? "Disk Write Error" : "Disk Read Error");
+        Report("Unable to open '",
+               (access & kGenericWrite) ? "Disk Write Error" : "Disk Read Error");
     }
 }
 

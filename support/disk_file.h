@@ -16,7 +16,7 @@
 namespace support {
 
 class DiskFile {
-public:
+  public:
     DiskFile(const char* path, uint32_t access, uint32_t creation, bool report, bool share);
     ~DiskFile();
     DiskFile(const DiskFile&) = delete;
@@ -40,7 +40,7 @@ public:
     // be opened.
     static uint64_t FileSizeOf(const char* path);
 
-private:
+  private:
     void Report(const char* prefix, const char* caption) const;
     // The next byte for ReadLine, refilling the read-ahead when it is empty;
     // false at end of file or on a failed read.

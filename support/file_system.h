@@ -13,7 +13,8 @@ namespace support::fs {
 using NativeHandle = void*;  // nullptr when nothing is open
 
 // CreateFileA semantics: access is kGenericRead/kGenericWrite, creation is
-// kCreateAlways/kOpenExisting/kOpenAlways, share allows read+write sharing.
+// kCreateNew/kCreateAlways/kOpenExisting/kOpenAlways, share allows
+// read+write sharing.
 NativeHandle OpenFile(const char* path, uint32_t access, uint32_t creation, bool share);
 
 // ReadFile semantics: returns whether the call succeeded; *delivered gets the
@@ -35,6 +36,21 @@ bool CloseFile(NativeHandle handle);
 bool DeleteFileAt(const char* path);
 bool CreateFolder(const char* path);
 bool RemoveFolder(const char* path);
+// Removes a symbolic link or junction itself, never what it points at.
+bool RemoveLink(const char* path, bool is_folder);
+
+// Creates a new folder for this process's private files; fails when the name
+// exists already (so nobody can hand us a folder prepared in advance). When
+// the process runs elevated, the folder gets a protected access list of its
+// own: full control for Administrators and SYSTEM, and an OWNER RIGHTS entry
+// so that its owner gains nothing implicitly. Everything made inside it
+// inherits that list, so the unelevated user, and whatever runs as them, can
+// neither read nor change what the installer keeps there. Not elevated, the
+// folder gets the default access of where it is made (on Linux: 0700).
+bool CreatePrivateFolder(const char* path);
+// The elevated case of CreatePrivateFolder, whatever the process's token:
+// the folder with the protected access list described there.
+bool CreateAdministratorsFolder(const char* path);
 
 // GetTempPathA: the temporary folder with a trailing backslash; 0 on failure.
 uint32_t TempFolderPath(char* buffer, uint32_t capacity);
@@ -46,6 +62,9 @@ uint32_t MakeTempFileName(const char* folder, const char* prefix, char* out_path
 struct FindItem {
     char name[260];
     bool is_folder;
+    // A symbolic link or junction (a reparse point on Windows): its own
+    // entry, which must never be followed by a recursive delete.
+    bool is_link;
 };
 using FindHandle = void*;
 // FindFirstFileA on "folder\pattern"; nullptr when nothing matches.

@@ -54,7 +54,11 @@ NativeHandle OpenFile(const char* path, uint32_t access, uint32_t creation, bool
     } else if (writes) {
         flags = O_WRONLY;
     }
-    if (creation == kCreateAlways) {
+    if (creation == kCreateNew) {
+        // Like CREATE_NEW: a name that exists, even as a dangling link, is
+        // refused rather than followed.
+        flags |= O_CREAT | O_EXCL;
+    } else if (creation == kCreateAlways) {
         flags |= O_CREAT | O_TRUNC;
     } else if (creation == kOpenAlways) {
         flags |= O_CREAT;
@@ -148,6 +152,18 @@ bool RemoveFolder(const char* path) {
     return rmdir(ToPosix(path).c_str()) == 0;
 }
 
+bool RemoveLink(const char* path, bool /*is_folder*/) {
+    return unlink(ToPosix(path).c_str()) == 0;
+}
+
+bool CreatePrivateFolder(const char* path) {
+    return mkdir(ToPosix(path).c_str(), 0700) == 0;
+}
+
+bool CreateAdministratorsFolder(const char* path) {
+    return CreatePrivateFolder(path);
+}
+
 uint32_t TempFolderPath(char* buffer, uint32_t capacity) {
     const char* folder = std::getenv("TMPDIR");
     if (folder == nullptr || folder[0] == '\0') {
@@ -171,7 +187,8 @@ uint32_t TempFolderPath(char* buffer, uint32_t capacity) {
 }
 
 uint32_t MakeTempFileName(const char* folder, const char* prefix, char* out_path) {
-    static unsigned counter = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr));
+    static unsigned counter =
+        static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr));
     char short_prefix[4] = {};
     std::strncpy(short_prefix, prefix, 3);
     std::string base(folder);
@@ -187,8 +204,8 @@ uint32_t MakeTempFileName(const char* folder, const char* prefix, char* out_path
         if (candidate.size() >= kMaxPath) {
             return 0;
         }
-        int fd = open(ToPosix(candidate.c_str()).c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                      0644);
+        int fd =
+            open(ToPosix(candidate.c_str()).c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
         if (fd >= 0) {
             close(fd);
             CopyText(out_path, kMaxPath, candidate.c_str());
@@ -220,6 +237,7 @@ bool NextMatch(PosixFind* find, FindItem* item) {
         CopyText(item->name, entry->d_name);
         struct stat info;
         std::string full = find->folder + "/" + entry->d_name;
+        item->is_link = lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
         item->is_folder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
         return true;
     }

@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include "support/text.h"
 #include "support/win32_values.h"
 
 static_assert(support::kGenericRead == GENERIC_READ, "access values match Win32");
 static_assert(support::kGenericWrite == GENERIC_WRITE, "access values match Win32");
+static_assert(support::kCreateNew == CREATE_NEW, "creation values match Win32");
 static_assert(support::kCreateAlways == CREATE_ALWAYS, "creation values match Win32");
 static_assert(support::kOpenExisting == OPEN_EXISTING, "creation values match Win32");
 static_assert(support::kOpenAlways == OPEN_ALWAYS, "creation values match Win32");
@@ -20,8 +23,8 @@ namespace support::fs {
 
 NativeHandle OpenFile(const char* path, uint32_t access, uint32_t creation, bool share) {
     DWORD share_mode = share ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
-    HANDLE handle = CreateFileA(path, access, share_mode, nullptr, creation,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileA(path, access, share_mode, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
@@ -81,6 +84,55 @@ bool RemoveFolder(const char* path) {
     return RemoveDirectoryA(path) != 0;
 }
 
+bool RemoveLink(const char* path, bool is_folder) {
+    // Windows removes a junction or a folder symlink as the empty folder it
+    // looks like, never what it points at. (Wine, which shows a Unix link as
+    // such a reparse point, cannot remove the link itself.)
+    return is_folder ? RemoveDirectoryA(path) != 0 : DeleteFileA(path) != 0;
+}
+
+namespace {
+
+bool IsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    TOKEN_ELEVATION elevation = {};
+    DWORD length = 0;
+    // Systems without elevation do not know the class: the call fails there.
+    bool elevated =
+        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &length) &&
+        elevation.TokenIsElevated != 0;
+    CloseHandle(token);
+    return elevated;
+}
+
+// P: protected, inherits nothing from the temporary folder. Administrators
+// (S-1-5-32-544) and SYSTEM (S-1-5-18): full control, passed on to files and
+// folders within. OWNER RIGHTS (S-1-3-4): read the access list only, which
+// takes away the owner's implicit right to change it.
+constexpr char kPrivateFolderAccess[] =
+    "D:P(A;OICI;FA;;;S-1-5-32-544)(A;OICI;FA;;;S-1-5-18)(A;;RC;;;S-1-3-4)";
+
+}  // namespace
+
+bool CreatePrivateFolder(const char* path) {
+    return IsElevated() ? CreateAdministratorsFolder(path) : CreateDirectoryA(path, nullptr) != 0;
+}
+
+bool CreateAdministratorsFolder(const char* path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kPrivateFolderAccess, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        return false;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    BOOL created = CreateDirectoryA(path, &attributes);
+    LocalFree(descriptor);
+    return created != 0;
+}
+
 uint32_t TempFolderPath(char* buffer, uint32_t capacity) {
     DWORD length = GetTempPathA(capacity, buffer);
     // A result as long as the buffer or longer means it did not fit.
@@ -98,6 +150,7 @@ uint32_t MakeTempFileName(const char* folder, const char* prefix, char* out_path
 static void FillItem(const WIN32_FIND_DATAA& data, FindItem* item) {
     CopyText(item->name, data.cFileName);
     item->is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    item->is_link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 FindHandle FindFirst(const char* search_spec, FindItem* item) {

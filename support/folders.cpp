@@ -1,9 +1,11 @@
 // Folder operations over the file-system layer.
 #include "support/folders.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "support/path_text.h"
+#include "support/temp_path.h"
 #include "support/text.h"
 
 namespace support {
@@ -94,7 +96,9 @@ void DeleteFolderContents(const char* folder) {
     }
     FileFinder finder("*.*", folder);
     while (finder.Next()) {
-        if (finder.IsFolder()) {
+        if (finder.IsLink()) {
+            fs::RemoveLink(finder.ItemPath(), finder.IsFolder());
+        } else if (finder.IsFolder()) {
             DeleteFolderContents(finder.ItemPath());
             fs::RemoveFolder(finder.ItemPath());
         } else {
@@ -102,6 +106,41 @@ void DeleteFolderContents(const char* folder) {
         }
     }
     finder.Close();
+}
+
+namespace {
+
+bool IsPartialFileName(const char* name) {
+    size_t prefix = std::strlen(kPartialFilePrefix);
+    if (std::strlen(name) != prefix + 12 || std::strncmp(name, kPartialFilePrefix, prefix) != 0 ||
+        std::strcmp(name + prefix + 8, ".tmp") != 0) {
+        return false;
+    }
+    for (size_t i = prefix; i < prefix + 8; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int DeletePartialFiles(const char* folder, bool (*keep)(const char* path)) {
+    int deleted = 0;
+    char pattern[32];
+    CopyText(pattern, kPartialFilePrefix);
+    AppendText(pattern, "*.tmp");
+    FileFinder finder(pattern, folder);
+    while (finder.Next()) {
+        char name[kMaxPath];
+        FileNamePart(finder.ItemPath(), name);
+        if (!finder.IsFolder() && !finder.IsLink() && IsPartialFileName(name) &&
+            !keep(finder.ItemPath()) && fs::DeleteFileAt(finder.ItemPath())) {
+            ++deleted;
+        }
+    }
+    return deleted;
 }
 
 bool PathExists(const char* path, bool* is_folder) {

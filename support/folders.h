@@ -8,7 +8,7 @@ namespace support {
 
 // Iterates the items of one folder that match a pattern, skipping "." and "..".
 class FileFinder {
-public:
+  public:
     FileFinder(const char* pattern, const char* folder);
     ~FileFinder() { Close(); }
     FileFinder(const FileFinder&) = delete;
@@ -18,9 +18,10 @@ public:
     // The folder followed by the current item's name.
     const char* ItemPath() const { return item_path_; }
     bool IsFolder() const { return handle_ != nullptr && item_.is_folder; }
+    bool IsLink() const { return handle_ != nullptr && item_.is_link; }
     void Close();
 
-private:
+  private:
     fs::FindHandle handle_ = nullptr;
     fs::FindItem item_ = {};
     char item_path_[260];
@@ -34,7 +35,14 @@ private:
 void CreateFolderPath(const char* path);
 // Deletes everything inside folder, recursively; the folder itself stays.
 // Texts shorter than 4 characters are refused, which protects drive roots.
+// A symbolic link or junction inside is removed as a link and never entered:
+// whatever it points at survives.
 void DeleteFolderContents(const char* folder);
+// Deletes the partial files an interrupted install left in folder: files
+// named exactly kPartialFilePrefix, eight hexadecimal digits and ".tmp"
+// (temp_path.h), except those keep() names (the new files that wait for
+// the next restart). Nothing else is touched. Returns how many were deleted.
+int DeletePartialFiles(const char* folder, bool (*keep)(const char* path));
 // Whether a file or folder exists at path; is_folder may be null.
 bool PathExists(const char* path, bool* is_folder = nullptr);
 

@@ -6,7 +6,7 @@
 namespace support {
 
 class HeapString {
-public:
+  public:
     HeapString();
     explicit HeapString(const char* text);
     HeapString(const HeapString& other);
@@ -19,7 +19,7 @@ public:
     const char* Text() const { return text_; }
     uint32_t Capacity() const { return capacity_; }
 
-private:
+  private:
     char* text_;
     uint32_t capacity_;  // bytes, NUL included
 };

@@ -71,4 +71,56 @@ bool AddTrailingBackslash(char* text, size_t capacity) {
     return true;
 }
 
+namespace {
+
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The length of one path component starting at text: up to the next
+// backslash or the end.
+size_t ComponentLength(const char* text) {
+    return std::strcspn(text, "\\");
+}
+
+bool IsShareRoot(const char* path) {
+    const char* server = path + 2;
+    size_t server_length = ComponentLength(server);
+    // "\\.\" and "\\?\" open devices and raw volumes, not shares.
+    if (server_length == 0 || (server_length == 1 && (*server == '.' || *server == '?'))) {
+        return false;
+    }
+    const char* share = server + server_length;
+    return *share == '\\' && ComponentLength(share + 1) > 0;
+}
+
+}  // namespace
+
+bool IsAbsolutePath(const char* path) {
+    if (IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\') {
+        return true;
+    }
+    return path[0] == '\\' && path[1] == '\\' && IsShareRoot(path);
+}
+
+bool IsAtOrBelowFolder(const char* path, const char* folder) {
+    size_t length = std::strlen(folder);
+    while (length > 0 && folder[length - 1] == '\\') {
+        --length;
+    }
+    if (length == 0 || std::strlen(path) < length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (LowerAscii(path[i]) != LowerAscii(folder[i])) {
+            return false;
+        }
+    }
+    return path[length] == '\0' || path[length] == '\\';
+}
+
 }  // namespace support

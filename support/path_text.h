@@ -26,4 +26,16 @@ void FileTitle(const char* path, char* out, size_t capacity = kMaxPath);
 // Returns false (text unchanged) when the buffer has no room for it.
 bool AddTrailingBackslash(char* text, size_t capacity = kMaxPath);
 
+// Whether path names one place whatever the current drive and folder: a
+// drive letter, a colon and a backslash (C:\x), or a network share
+// (\\server\share, then more). A relative path, a drive-relative one (\x,
+// C:x) and the device forms (\\.\ and \\?\) are not: the program runs
+// elevated, and such a path would be resolved against whatever folder it
+// happens to stand in.
+bool IsAbsolutePath(const char* path);
+
+// Whether path is folder itself or lies somewhere below it, compared
+// without regard to ASCII letter case; folder may end in a backslash.
+bool IsAtOrBelowFolder(const char* path, const char* folder);
+
 }  // namespace support

@@ -25,7 +25,7 @@ extern SyncMutex ProgressLock;
 
 // Holds ProgressLock for one scope.
 class ProgressGuard {
-public:
+  public:
     ProgressGuard() { ProgressLock.Lock(); }
     ~ProgressGuard() { ProgressLock.Unlock(); }
     ProgressGuard(const ProgressGuard&) = delete;

@@ -10,7 +10,7 @@
 namespace support {
 
 class PtrArray {
-public:
+  public:
     PtrArray() = default;
     ~PtrArray();
     PtrArray(const PtrArray&) = delete;
@@ -29,7 +29,7 @@ public:
     // Frees the storage; the items themselves are left alone.
     void Clear();
 
-private:
+  private:
     bool Grow();
 
     int32_t growth_step_ = 8;

@@ -7,7 +7,7 @@
 namespace support {
 
 class StringList {
-public:
+  public:
     StringList() = default;
     ~StringList() { ClearAll(); }
     StringList(const StringList&) = delete;
@@ -22,7 +22,7 @@ public:
     // Destroys every string and empties the list.
     void ClearAll();
 
-private:
+  private:
     PtrArray items_;
 };
 

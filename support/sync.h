@@ -9,7 +9,7 @@ namespace support {
 
 // A manual-reset event, created unsignalled.
 class SyncEvent {
-public:
+  public:
     explicit SyncEvent(const char* name = nullptr, bool* already_exists = nullptr);
     ~SyncEvent() { Close(); }
     SyncEvent(const SyncEvent&) = delete;
@@ -22,12 +22,12 @@ public:
     bool Close();
     void* Handle() const { return handle_; }
 
-private:
+  private:
     void* handle_;
 };
 
 class SyncMutex {
-public:
+  public:
     explicit SyncMutex(const char* name = nullptr, bool* already_exists = nullptr);
     ~SyncMutex();
     SyncMutex(const SyncMutex&) = delete;
@@ -38,7 +38,7 @@ public:
     void Unlock();
     bool IsCreated() const { return handle_ != nullptr; }
 
-private:
+  private:
     void* handle_;
 };
 

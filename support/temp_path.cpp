@@ -47,23 +47,60 @@ TempPath::TempPath(const char* prefix) {
     }
 }
 
+TempPath::TempPath(const char* prefix, const char* folder) {
+    path_[0] = '\0';
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char candidate[kMaxPath];
+        int length = FormatText(candidate, sizeof candidate, "%s%s%04X%04X.tmp", folder, prefix,
+                                static_cast<unsigned>(RandomBelow(0x10000)),
+                                static_cast<unsigned>(RandomBelow(0x10000)));
+        if (length < 0 || static_cast<size_t>(length) >= sizeof candidate) {
+            return;  // no such name fits a path
+        }
+        fs::NativeHandle handle = fs::OpenFile(candidate, kGenericWrite, kCreateNew, true);
+        if (handle != nullptr) {
+            fs::CloseFile(handle);
+            CopyText(path_, candidate);
+            return;
+        }
+    }
+}
+
 TempPath::~TempPath() {
     if (!keep_ && path_[0] != '\0') {
         fs::DeleteFileAt(path_);
     }
 }
 
-TempFolder::TempFolder(const char* prefix) : name_(new TempPath(prefix)) {
-    fs::DeleteFileAt(name_->Path());
-    CopyText(folder_, name_->Path());
-    AddTrailingBackslash(folder_, sizeof folder_);
-    CreateFolderPath(folder_);
+TempFolder::TempFolder(const char* prefix) {
+    folder_[0] = '\0';
+    char parent[kMaxPath];
+    if (fs::TempFolderPath(parent, sizeof parent) == 0) {
+        CopyText(parent, "C:\\Temp\\");
+    }
+    AddTrailingBackslash(parent, sizeof parent);
+    CreateFolderPath(parent);
+    // A name somebody else made first is passed over, never used: the
+    // folder must be ours from the moment it exists.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        char name[kMaxPath];
+        FormatText(name, sizeof name, "%s%s%04X%04X", parent, prefix,
+                   static_cast<unsigned>(RandomBelow(0x10000)),
+                   static_cast<unsigned>(RandomBelow(0x10000)));
+        if (fs::CreatePrivateFolder(name)) {
+            CopyText(folder_, name);
+            AddTrailingBackslash(folder_, sizeof folder_);
+            return;
+        }
+    }
 }
 
 TempFolder::~TempFolder() {
+    if (folder_[0] == '\0') {
+        return;
+    }
     DeleteFolderContents(folder_);
     fs::RemoveFolder(folder_);
-    delete name_;
 }
 
 uint32_t RandomBelow(uint32_t n) {

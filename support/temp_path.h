@@ -1,7 +1,8 @@
 // Unique temporary files and folders that delete themselves.
 //
-// Prefixes in use: "Ext" (archive entries in transit), "Ins" (file
-// installation, running programs, uninstall record), "QZT" (the job folder).
+// Prefixes in use: "Ext" (pack mode's compressed entry in transit), "QZT"
+// (the job folder), and kPartialFilePrefix for a file being written beside
+// the file it will replace.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +11,19 @@ namespace support {
 
 // A fresh, unique, existing and empty file in the user's temporary folder,
 // deleted again when the object goes.
+// Names a new file written in the folder of its final place, renamed over it
+// only once whole: an interrupted install leaves at worst such a file beside
+// the target, never a half-written target. A later install or uninstall
+// recognises its leftovers by this prefix.
+constexpr char kPartialFilePrefix[] = "~vornak";
+
 class TempPath {
-public:
+  public:
     explicit TempPath(const char* prefix);
+    // A fresh, unique, empty file in folder (ending in a backslash), named
+    // prefix, eight hexadecimal digits and ".tmp", created only if the name
+    // was free. Path() is empty when none could be made.
+    TempPath(const char* prefix, const char* folder);
     ~TempPath();
     TempPath(const TempPath&) = delete;
     TempPath& operator=(const TempPath&) = delete;
@@ -22,14 +33,18 @@ public:
     // someone else (a replacement that the next restart moves into place).
     void Keep() { keep_ = true; }
 
-private:
+  private:
     char path_[260];
     bool keep_ = false;
 };
 
-// A fresh empty folder, deleted with everything in it when the object goes.
+// A fresh empty folder in the user's temporary folder, made by us and for us
+// alone (fs::CreatePrivateFolder: a name that already exists is never
+// taken over), deleted with everything in it when the object goes; links
+// inside are removed, never followed. Path() is empty when no folder could
+// be made.
 class TempFolder {
-public:
+  public:
     explicit TempFolder(const char* prefix);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -38,8 +53,7 @@ public:
     // The folder path, ending in a backslash.
     const char* Path() const { return folder_; }
 
-private:
-    TempPath* name_;
+  private:
     char folder_[260];
 };
 

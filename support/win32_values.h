@@ -14,6 +14,7 @@ namespace support {
 constexpr uint32_t kGenericRead = 0x80000000u;
 constexpr uint32_t kGenericWrite = 0x40000000u;
 
+constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kOpenAlways = 4;

@@ -11,7 +11,7 @@
 namespace support {
 
 class WorkerThread {
-public:
+  public:
     using Body = void (*)(WorkerThread* worker);
 
     WorkerThread(Body body, void* argument, bool start_suspended = false);
@@ -27,7 +27,7 @@ public:
     void* Argument() const { return argument_; }
     SyncEvent* StopEvent() const { return stop_event_; }
 
-private:
+  private:
     static unsigned __stdcall ThreadEntry(void* self);
 
     SyncEvent* stop_event_;

@@ -13,6 +13,8 @@ struct FinishActions {
     support::PtrArray* runs;
     support::PtrArray* icons;
     bool reboot;
+    // Set by the thread when Windows accepted the restart.
+    bool restart_started;
 };
 
 // The entries whose rows are ticked; shared with the optional lists.

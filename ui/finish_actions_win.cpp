@@ -48,7 +48,7 @@ void AskForFloppy() {
 }  // namespace
 
 void FinishActionsBody(support::WorkerThread* worker) {
-    const auto* actions = static_cast<const FinishActions*>(worker->Argument());
+    auto* actions = static_cast<FinishActions*>(worker->Argument());
     for (int32_t i = 0; i < actions->icons->Count(); ++i) {
         CreateOptionalShortcut(*static_cast<const script::OptionalIcon*>(actions->icons->GetAt(i)));
     }
@@ -60,7 +60,7 @@ void FinishActionsBody(support::WorkerThread* worker) {
     }
     if (actions->reboot) {
         AskForFloppy();
-        uninstall::RestartSystem(EWX_REBOOT);
+        actions->restart_started = uninstall::RestartSystem(EWX_REBOOT);
     }
 }
 

@@ -58,7 +58,7 @@ void StartSelectedActions() {
     if (g_actions_thread != nullptr) {
         return;
     }
-    g_actions = {&SelectedRuns, &SelectedIcons, false};
+    g_actions = {&SelectedRuns, &SelectedIcons, false, false};
     int row = 0;
     for (int32_t i = 0; i < script::OptionalIcons.Count(); ++i, ++row) {
         if (g_check_list->IsChecked(row)) {
@@ -124,14 +124,15 @@ void RunSilently() {
 
 }  // namespace
 
-void RunFinishStage(HWND owner) {
-    g_actions = {&script::OptionalRuns, &script::OptionalIcons, app::RebootNeeded};
+bool RunFinishStage(HWND owner) {
+    g_actions = {&script::OptionalRuns, &script::OptionalIcons, app::RebootNeeded, false};
     if (script::IsSilentInstall()) {
         RunSilently();
-        return;
+    } else {
+        DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_FINISH_PAGE), owner, &FinishPageProc,
+                        0);
     }
-    DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_FINISH_PAGE), owner, &FinishPageProc,
-                    0);
+    return g_actions.restart_started;
 }
 
 }  // namespace ui

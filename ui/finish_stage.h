@@ -7,7 +7,8 @@
 
 namespace ui {
 
-// owner is the progress page.
-void RunFinishStage(HWND owner);
+// owner is the progress page. Returns whether a restart was asked for and
+// accepted by Windows.
+bool RunFinishStage(HWND owner);
 
 }  // namespace ui

@@ -19,8 +19,11 @@ bool IsInstallerEntryName(const char* name);
 int32_t CountInstallerEntries(const archive::PackageArchive& package);
 
 // Runs the container when the job's script holds "[InstallContainer]";
-// true when it did (the wizard must then not follow).
-bool RunContainerIfPresent();
+// true when it did (the wizard must then not follow), with the run's exit
+// code in *exit_code: the first failing code among the embedded installers
+// (1603 for one that would not start), else 3010 when one of them asked for
+// a restart, and 1602 when the dialog was cancelled before the end.
+bool RunContainerIfPresent(int* exit_code);
 
 // Whether the container's dialog ended while its thread was still running
 // an embedded installer; the install job must then stay until the end of the

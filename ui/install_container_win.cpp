@@ -2,12 +2,16 @@
 // embedded installer, one after another, each waited for.
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "app/app_instance.h"
 #include "app/install_job.h"
 #include "app/resource_ids.h"
 #include "script/install_actions.h"
 #include "script/run_program.h"
 #include "script/setup_script.h"
+#include "support/exit_codes.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "support/worker_thread.h"
@@ -25,6 +29,22 @@ LONG g_shown_total = -1;
 support::WorkerThread* g_container_thread = nullptr;
 // Set when the dialog has ended: no further installer may start after that.
 volatile bool g_container_closed = false;
+// What the container's run comes to, from its installers' exit codes.
+std::atomic<int> g_container_exit_code{support::kExitSuccess};
+
+// The first failure among the embedded installers decides; a restart that
+// one of them still needs counts only where nothing failed.
+void NoteInstallerExit(bool started, uint32_t code) {
+    int result = started ? static_cast<int>(code) : support::kExitFailed;
+    int so_far = g_container_exit_code;
+    if (result == support::kExitSuccess ||
+        (so_far != support::kExitSuccess && so_far != support::kExitRestartRequired)) {
+        return;
+    }
+    if (result != support::kExitRestartRequired || so_far == support::kExitSuccess) {
+        g_container_exit_code = result;
+    }
+}
 
 void ShowContainerMessages() {
     if (script::IsSilentInstall()) {
@@ -60,7 +80,9 @@ void RunEmbeddedInstallers(archive::PackageArchive& package) {
         InterlockedIncrement(&g_container_current);
         // Embedded installers get no arguments: "<Silent>" is the
         // container's own and is not passed on.
-        script::LaunchFile(program, "", true);
+        uint32_t code = support::kExitFailed;
+        bool started = script::LaunchFile(program, "", true, &code);
+        NoteInstallerExit(started, code);
     }
 }
 
@@ -112,7 +134,7 @@ INT_PTR CALLBACK ContainerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 
 }  // namespace
 
-bool RunContainerIfPresent() {
+bool RunContainerIfPresent(int* exit_code) {
     char script_path[MAX_PATH];
     JobFilePath("setup.dat", script_path);
     if (!script::ScriptHasHead(script_path, script::kInstallContainerHead)) {
@@ -120,6 +142,14 @@ bool RunContainerIfPresent() {
     }
     DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_CONTAINER), nullptr, &ContainerProc, 0);
     g_container_closed = true;
+    // Closed while an installer still ran, or before the last one: the user
+    // cancelled the rest.
+    bool cancelled = g_container_thread != nullptr && !g_container_thread->IsFinished();
+    int result = g_container_exit_code;
+    *exit_code =
+        cancelled && (result == support::kExitSuccess || result == support::kExitRestartRequired)
+            ? support::kExitCancelled
+            : result;
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include "script/shortcut.h"
 #include "support/folders.h"
 #include "support/message_box.h"
+#include "support/path_text.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "ui/licence_page.h"
@@ -57,7 +58,8 @@ void RefreshLocation(HWND page) {
     }
 }
 
-void ScanScript() {
+// Returns whether a [LocateInstall] shortcut gave the folder.
+bool ScanScript() {
     char script_path[MAX_PATH];
     JobFilePath("setup.dat", script_path);
     g_install_to_template[0] = '\0';
@@ -67,9 +69,40 @@ void ScanScript() {
         bytes = script::CopyFileBytes(script_path, app::CurrentJob->Archive());
     }
     g_required_kilobytes = static_cast<int64_t>(bytes / 1024);
-    if (!location_found) {
-        uninstall::ReadPreviousInstallFolder();
+    return location_found;
+}
+
+// The project name names the uninstall record's files in the system folder
+// and its key under the Uninstall key; one that leads elsewhere would have
+// this elevated program write there. Told before anything is changed, and
+// not at all under "<Silent>", where nothing is changed either.
+bool RefuseUnfitProjectName() {
+    if (uninstall::ProjectNameFitsRecord(app::ProjectName)) {
+        return false;
     }
+    if (!script::IsSilentInstall()) {
+        char text[support::kMaxPath + 200];
+        support::FormatText(text, sizeof text,
+                            "The project name \"%s\" holds \\, /, : or .., so its uninstall "
+                            "record would not be in the system folder. Nothing was installed.",
+                            app::ProjectName);
+        support::ShowMessage(text, "Installer", MB_ICONERROR);
+    }
+    return true;
+}
+
+// Only a path that names one place wherever the program stands: a relative
+// one would be completed with the current drive and folder, which the
+// uninstaller could not find again.
+bool LocationIsAbsolute() {
+    if (support::IsAbsolutePath(app::DestinationFolder)) {
+        return true;
+    }
+    support::ShowMessage(
+        "Please set a full install location, with its drive (C:\\Program Files\\App) or "
+        "network share (\\\\server\\share\\App).",
+        "Installer", MB_ICONINFORMATION);
+    return false;
 }
 
 void ShowPictures(HWND page) {
@@ -89,7 +122,6 @@ BOOL OnInitDialog(HWND page) {
     char licence[MAX_PATH];
     JobFilePath("setup.lic", licence);
     SetDlgItemTextA(page, IDOK, support::PathExists(licence) ? "Next >>" : "Install >>");
-    ScanScript();
     SetPageTitle(page, "", " Installation");
     RefreshLocation(page);
     ShowPictures(page);
@@ -127,6 +159,9 @@ void OnInstall(HWND page) {
     if (app::DestinationFolder[0] == '\0') {
         support::ShowMessage("Please set a valid install location.", "Installer",
                              MB_ICONINFORMATION);
+        return;
+    }
+    if (!LocationIsAbsolute()) {
         return;
     }
     char button[32];
@@ -187,6 +222,15 @@ INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*l
 }
 
 bool RunMainPage() {
+    // The script is read before the page exists, so that a package that
+    // must be refused is refused before anything is shown or changed.
+    bool location_found = ScanScript();
+    if (RefuseUnfitProjectName()) {
+        return false;
+    }
+    if (!location_found) {
+        uninstall::ReadPreviousInstallFolder();
+    }
     return DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr,
                            &MainPageProc, 0) == kInstall;
 }

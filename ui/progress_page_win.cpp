@@ -9,9 +9,12 @@
 #include "app/resource_ids.h"
 #include "script/install_actions.h"
 #include "script/optional_items.h"
+#include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/progress_state.h"
 #include "support/text.h"
+#include "support/text_format.h"
+#include "support/win32_values.h"
 #include "support/worker_thread.h"
 #include "ui/finish_stage.h"
 #include "ui/page_common.h"
@@ -24,6 +27,7 @@ namespace ui {
 namespace {
 
 bool g_install_finished = false;
+bool g_restart_started = false;
 char g_status_line[1100];
 const RECT kStatusBand = {10, 77, 412, 90};
 
@@ -53,7 +57,7 @@ void OnWorkerDone(HWND page) {
     MessageBeep(0);
     FlashWindow(page, FALSE);
     if (HasAnythingToOffer()) {
-        RunFinishStage(page);
+        g_restart_started = RunFinishStage(page);
         PostMessageA(page, WM_COMMAND, IDCANCEL, 0);
     }
     if (script::IsSilentInstall()) {
@@ -124,22 +128,46 @@ INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-void RunProgressStage() {
+namespace {
+
+// A cancel keeps the files installed so far; the record written before the
+// first of them lets the person remove them like any installed program.
+void ReportCancelled() {
+    char text[support::kMaxPath + 200];
+    if (uninstall::UninstallRecordWritten()) {
+        support::FormatText(text, sizeof text,
+                            "Installation was cancelled and is incomplete.\n\n%s was only partly "
+                            "installed. It can be removed from the list of installed programs.",
+                            app::ProjectName);
+    } else {
+        support::CopyText(text, "Installation was cancelled and is incomplete.");
+    }
+    support::ShowMessage(text, "Installer", MB_ICONINFORMATION);
+}
+
+}  // namespace
+
+int RunProgressStage() {
     g_status_line[0] = '\0';
+    g_restart_started = false;
     // The worker is abandoned: the stage follows it through WorkerDone.
     new support::WorkerThread(&script::InstallWorkerBody, nullptr);
     DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS_PAGE), nullptr,
                     &ProgressPageProc, 0);
-    if (app::StopRequested) {
-        support::ShowMessage("Installation was cancelled and is incomplete.", "Installer",
-                             MB_ICONINFORMATION);
-    } else {
-        uninstall::WriteUninstallRecord();
-    }
+    bool cancelled = app::StopRequested;
     app::StopRequested = true;
     while (!app::WorkerDone) {
         Sleep(100);
     }
+    if (cancelled) {
+        ReportCancelled();
+        return support::kExitCancelled;
+    }
+    if (app::InstallFailed) {
+        return support::kExitFailed;
+    }
+    return app::RebootNeeded && !g_restart_started ? support::kExitRestartRequired
+                                                   : support::kExitSuccess;
 }
 
 }  // namespace ui

@@ -5,7 +5,9 @@
 
 namespace ui {
 
-void RunProgressStage();
+// Returns the install's exit code: cancelled, failed, restart still needed,
+// or success.
+int RunProgressStage();
 
 // The status line a progress update shows (the action text, or with
 // "Installing" and files to count "Action: %s, File %d of %d") and the

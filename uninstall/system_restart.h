@@ -10,8 +10,9 @@ namespace uninstall {
 // Enables the shutdown privilege where the system grants it, asks Windows to
 // end with flags (EWX_REBOOT from every caller) and posts a quit message to
 // the calling thread, which ends a modal dialog's loop there. Nothing is
-// reported: where the request fails the caller simply carries on.
-void RestartSystem(UINT flags);
+// shown: where the request fails the caller simply carries on. Returns
+// whether Windows accepted the request.
+bool RestartSystem(UINT flags);
 
 // The call that ends Windows, replaceable so that tests can check what would
 // be asked without ending the test session. Returns the previous one;

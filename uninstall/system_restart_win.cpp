@@ -37,12 +37,13 @@ SystemExitFunction SetSystemExit(SystemExitFunction exit_function) {
     return previous;
 }
 
-void RestartSystem(UINT flags) {
-    // None of these results is checked: where the privilege cannot be had,
-    // the request itself still goes to Windows, which then refuses it.
+bool RestartSystem(UINT flags) {
+    // The privilege's result is not checked: where it cannot be had, the
+    // request itself still goes to Windows, which then refuses it.
     EnableShutdownPrivilege();
-    g_system_exit(flags, 0);
+    bool accepted = g_system_exit(flags, 0) != 0;
     PostQuitMessage(0);
+    return accepted;
 }
 
 }  // namespace uninstall

@@ -23,11 +23,30 @@ namespace {
 using script::kValueLineLimit;
 using script::SetupScript;
 
+// "<Destination>" stands for the folder the registry names. Where that is
+// missing or not absolute, the record's own line after "[Install To]" says
+// where the files went. With neither, the token stays as written, so every
+// path that depends on it fails ReadExpandedPath and is left alone: an empty
+// folder would turn "<Destination>\bin\x.dll" into "\bin\x.dll", a file
+// at the root of whatever drive is current.
+void ResolveInstallFolder(const char* record_path, script::PlaceholderValues* values) {
+    int row = PlaceholderRow("<Destination>");
+    char* folder = values->text[row];
+    if (values->present[row] && support::IsAbsolutePath(folder)) {
+        return;
+    }
+    values->present[row] =
+        RecordedInstallFolder(record_path, folder) && support::IsAbsolutePath(folder);
+    if (!values->present[row]) {
+        folder[0] = '\0';
+    }
+}
+
 struct RunState {
-    RunState(const char* record_path, UninstallEffects& run_effects)
-        : effects(run_effects), shared(record_path, run_effects, &values) {
-        // Read once: nothing they depend on changes while the record is undone.
-        script::ReadPlaceholderValues(&values);
+    RunState(const char* record_path, const script::PlaceholderValues& run_values,
+             UninstallEffects& run_effects)
+        : effects(run_effects), values(run_values), shared(record_path, run_effects, &values) {
+        ResolveInstallFolder(record_path, &values);
     }
 
     UninstallEffects& effects;
@@ -75,6 +94,12 @@ void HandleUninstallAction(SetupScript& record, RunState& run) {
     record.ReadValue(parameters, kValueLineLimit);
     script::ExpandWithValues(path, sizeof path, &run.values);
     script::ExpandWithValues(parameters, sizeof parameters, &run.values);
+    // Without a known install folder the token stays: the program would be
+    // looked for, or told to work, somewhere the installation never was.
+    if (std::strstr(path, "<Destination>") != nullptr ||
+        std::strstr(parameters, "<Destination>") != nullptr) {
+        return;
+    }
     run.effects.RunUninstallAction(path, parameters);
 }
 
@@ -91,6 +116,41 @@ void ReadRecord(SetupScript& record, RunState& run) {
     }
 }
 
+// The highest folder that emptied folders above path may be removed up to:
+// the install folder itself, or the group folder that a shortcut (or file)
+// made directly below one of the shell folders. Anything higher was there
+// before the installation (C:\Program Files, the start menu, a drive's
+// root), and a path in neither place removes no folder at all.
+bool RemovalTop(const RunState& run, const char* path, char* top) {
+    int install = PlaceholderRow("<Destination>");
+    if (run.values.present[install] && support::IsAtOrBelowFolder(path, run.values.text[install])) {
+        support::CopyText(top, support::kMaxPath, run.values.text[install]);
+        return true;
+    }
+    static const char* const kShellTokens[] = {"<Start Programs>", "<Startup>", "<DeskTop>"};
+    for (const char* token : kShellTokens) {
+        int row = PlaceholderRow(token);
+        const char* shell = run.values.text[row];
+        if (!run.values.present[row] || !support::IsAbsolutePath(shell) ||
+            !support::IsAtOrBelowFolder(path, shell)) {
+            continue;
+        }
+        size_t length = std::strlen(shell);
+        while (length > 0 && shell[length - 1] == '\\') {
+            --length;
+        }
+        // path is the shell folder itself, or directly in it: no group folder.
+        const char* group_end =
+            path[length] == '\0' ? nullptr : std::strchr(path + length + 1, '\\');
+        if (group_end == nullptr) {
+            return false;
+        }
+        support::CopyText(top, static_cast<size_t>(group_end - path) + 1, path);
+        return true;
+    }
+    return false;
+}
+
 void RemoveOne(RunState& run, const char* path) {
     UninstallEffects& effects = run.effects;
     if (effects.PathExists(path) && !effects.DeleteFileAt(path)) {
@@ -101,10 +161,11 @@ void RemoveOne(RunState& run, const char* path) {
     }
     effects.RemoveAppPathsEntry(path);
     const char* last_backslash = std::strrchr(path, '\\');
-    if (last_backslash != nullptr) {
+    char top[support::kMaxPath];
+    if (last_backslash != nullptr && RemovalTop(run, path, top)) {
         char folder[support::kMaxPath];
         support::CopyText(folder, static_cast<size_t>(last_backslash - path) + 1, path);
-        RemoveEmptyFolders(folder, effects);
+        RemoveEmptyFolders(folder, top, effects);
     }
     ++run.done;
     support::ProgressGuard guard;
@@ -127,11 +188,11 @@ void UndoInstallation(const char* record_path, RunState& run) {
 
 }  // namespace
 
-void RemoveEmptyFolders(const char* folder, UninstallEffects& effects) {
+void RemoveEmptyFolders(const char* folder, const char* top, UninstallEffects& effects) {
     char path[support::kMaxPath];
     support::CopyText(path, folder);
     // "C:" or "C:\" is a drive (or its current folder), never ours to remove.
-    while (std::strlen(path) >= 4) {
+    while (std::strlen(path) >= 4 && support::IsAtOrBelowFolder(path, top)) {
         effects.RemoveFolder(path);
         char* last_backslash = std::strrchr(path, '\\');
         if (last_backslash == nullptr) {
@@ -142,9 +203,9 @@ void RemoveEmptyFolders(const char* folder, UninstallEffects& effects) {
 }
 
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
-                        UninstallEffects& effects) {
+                        const script::PlaceholderValues& values, UninstallEffects& effects) {
     {
-        RunState run(record_path, effects);
+        RunState run(record_path, values, effects);
         UndoInstallation(record_path, run);
     }
     effects.DeleteFileAt(record_path);
@@ -154,6 +215,14 @@ void RunUninstallRecord(const char* record_path, const char* bitmap_path, const 
         effects.DeleteUninstallKey(project_name);
     }
     app::WorkerDone = true;
+}
+
+void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
+                        UninstallEffects& effects) {
+    // Read once: nothing they depend on changes while the record is undone.
+    script::PlaceholderValues values;
+    script::ReadPlaceholderValues(&values);
+    RunUninstallRecord(record_path, bitmap_path, project_name, values, effects);
 }
 
 }  // namespace uninstall

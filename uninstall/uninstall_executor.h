@@ -10,6 +10,7 @@
 // fakes.
 #pragma once
 
+#include "script/folder_placeholders.h"
 #include "support/win32_values.h"
 
 namespace uninstall {
@@ -55,9 +56,14 @@ class UninstallEffects {
 // DestinationFolder must be set first.
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
                         UninstallEffects& effects);
+// The same with the placeholder values given (tests name shell folders that
+// the portable build does not have).
+void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
+                        const script::PlaceholderValues& values, UninstallEffects& effects);
 
-// Removes folder and then its parents while they are empty, stopping before
-// a path shorter than 4 characters, so that a drive root is never tried.
-void RemoveEmptyFolders(const char* folder, UninstallEffects& effects);
+// Removes folder and then its parents while they are empty and lie at or
+// below top (top itself included), never trying a path shorter than 4
+// characters, so that a drive root is never tried.
+void RemoveEmptyFolders(const char* folder, const char* top, UninstallEffects& effects);
 
 }  // namespace uninstall

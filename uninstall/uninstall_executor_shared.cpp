@@ -14,17 +14,17 @@ namespace {
 using script::kLongLineLimit;
 using script::kValueLineLimit;
 
-int DestinationRow() {
+}  // namespace
+
+int PlaceholderRow(const char* token) {
     for (int row = 0; row < script::kPlaceholderCount; ++row) {
-        if (std::strcmp(script::kPlaceholderTokens[row], "<Destination>") == 0) {
+        if (std::strcmp(script::kPlaceholderTokens[row], token) == 0) {
             return row;
         }
     }
     return -1;
 }
 
-// The folder after the record's last "[Install To]", as the record writer
-// put it there. False when there is none, or it does not fit a path.
 bool RecordedInstallFolder(const char* record_path, char* folder) {
     script::SetupScript record(record_path);
     bool found = false;
@@ -38,8 +38,6 @@ bool RecordedInstallFolder(const char* record_path, char* folder) {
     return found;
 }
 
-}  // namespace
-
 bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* values, char* path) {
     char line[kValueLineLimit + 1];
     script.ReadValue(line, kValueLineLimit);
@@ -47,7 +45,7 @@ bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* va
         return false;
     }
     script::ExpandWithValues(path, support::kMaxPath, values);
-    return std::strchr(path, '<') == nullptr;
+    return std::strchr(path, '<') == nullptr && support::IsAbsolutePath(path);
 }
 
 SharedFiles::SharedFiles(const char* record_path, UninstallEffects& effects,
@@ -80,7 +78,7 @@ void SharedFiles::ReadOtherRecords() {
 
 void SharedFiles::ReadOtherRecord(const char* path) {
     script::PlaceholderValues values = *values_;
-    int destination = DestinationRow();
+    int destination = PlaceholderRow("<Destination>");
     if (destination >= 0 && RecordedInstallFolder(path, values.text[destination])) {
         values.present[destination] = true;
     } else {

@@ -11,6 +11,7 @@
 #include "support/text.h"
 #include "support/text_format.h"
 #include "ui/common_controls.h"
+#include "uninstall/system_folders.h"
 #include "uninstall/uninstall_command_line.h"
 #include "uninstall/uninstall_executor.h"
 
@@ -30,16 +31,30 @@ void ReadInstallFolder() {
     support::AddTrailingBackslash(app::DestinationFolder, sizeof app::DestinationFolder);
 }
 
+// A record path that cannot be ours, told as the command line's other
+// refusals are (nothing under "<Silent>").
+void Refuse(const UninstallCommand& command, const char* text) {
+    if (!command.silent) {
+        support::ShowMessage(text, "Uninstall", support::kMbIconError);
+    }
+}
+
 }  // namespace
 
 int RunUninstallMode(HINSTANCE instance) {
     static UninstallCommand command;
     UninstallCommandResult parsed = ParseUninstallCommandLine(GetCommandLineA(), &command);
     if (parsed != UninstallCommandResult::kParsed) {
-        if (parsed == UninstallCommandResult::kPathTooLong && !command.silent) {
-            support::ShowMessage("The uninstall record's path is too long. Nothing was removed.",
-                                 "Uninstall", support::kMbIconError);
+        if (parsed == UninstallCommandResult::kPathTooLong) {
+            Refuse(command, "The uninstall record's path is too long. Nothing was removed.");
         }
+        return 0;
+    }
+    // Records are written to the system folder only. The uninstaller runs
+    // elevated, so a record from anywhere else (one that anybody could have
+    // written) would have it delete whatever that record lists.
+    if (!RecordLiesInSystemFolder(command.record_path)) {
+        Refuse(command, "The uninstall record is not in the system folder. Nothing was removed.");
         return 0;
     }
     support::CopyText(app::ProjectName, command.project_name);

@@ -41,6 +41,10 @@ bool WriteLine(support::DiskFile& file, const char* line) {
 
 }  // namespace
 
+bool ProjectNameFitsRecord(const char* name) {
+    return std::strpbrk(name, "\\/:") == nullptr && std::strstr(name, "..") == nullptr;
+}
+
 void RecordPath(char* path) {
     NamedRecordPath("<System>VornakUninstall-%s.dat", path);
 }
@@ -61,15 +65,16 @@ bool CopyScriptIntoRecord(const char* script_path, const char* record_path, cons
         return false;
     }
     char line[kLineLimit + 1];
-    while (script.ReadLine(line, kLineLimit)) {
-        WriteLine(record, line);
-        if (std::strcmp(line, kInstallToHead) == 0) {
+    bool written = true;
+    while (written && script.ReadLine(line, kLineLimit)) {
+        written = WriteLine(record, line);
+        if (written && std::strcmp(line, kInstallToHead) == 0) {
             // The proposed folder gives way to the one actually used.
             script.ReadLine(line, kLineLimit);
-            WriteLine(record, folder);
+            written = WriteLine(record, folder);
         }
     }
-    return true;
+    return record.Close() && written;
 }
 
 void ReadPreviousInstallFolder() {

@@ -9,9 +9,15 @@
 
 namespace uninstall {
 
+// Whether a project name can name the record's files and its Uninstall key:
+// not with a backslash, "/" or ":" or a "..", which would put the record outside
+// the system folder and make nested keys below the Uninstall key.
+bool ProjectNameFitsRecord(const char* name);
+
 // Writes the record the first time it is called in a run; later calls do
-// nothing, even when the first one failed half-way. With no project name
-// nothing is written: the files and the registry key would have no name.
+// nothing, even when the first one failed half-way. With no project name, or
+// one that does not fit a record, nothing is written: the files and the
+// registry key would have no name, or somebody else's.
 void WriteUninstallRecord();
 
 // "<System>VornakUninstall-NAME.dat" for ProjectName, expanded (260 bytes).
@@ -26,8 +32,11 @@ void ReadPreviousInstallFolder();
 
 // Copies the script line by line into the record file, writing folder in
 // place of the line after every "[Install To]". Returns false when either
-// file cannot be opened.
+// file cannot be opened or the record was not written whole.
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder);
+
+// Whether this run has written the record (files, then the registry entry).
+bool UninstallRecordWritten();
 
 // Resets the written-once flag (tests run several installations in one
 // process).

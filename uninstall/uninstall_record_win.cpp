@@ -2,40 +2,85 @@
 // entry in the system's list of installed programs.
 #include <windows.h>
 
+#include <atomic>
+
 #include "app/app_state.h"
 #include "app/install_job.h"
 #include "archive/certificate_table.h"
 #include "script/folder_placeholders.h"
 #include "script/install_size.h"
+#include "support/path_text.h"
+#include "support/message_box.h"
 #include "support/registry_values.h"
 #include "support/temp_path.h"
 #include "support/text.h"
+#include "uninstall/system_folders.h"
 #include "uninstall/uninstall_record.h"
 #include "support/text_format.h"
+#include "support/win32_values.h"
 
 namespace uninstall {
 
 namespace {
 
-bool g_record_written = false;
+// Asked for once per run; complete only when the registry entry is written.
+std::atomic<bool> g_record_asked{false};
+std::atomic<bool> g_record_complete{false};
 
 const char kUninstallKeyPattern[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 
-void CopyUninstallerStub(char* stub_path) {
-    support::TempPath stub("Ins");
-    app::CurrentJob->Archive().CopyStub(stub.Path());
-    // A signed installer's stub still names the certificate table that
-    // followed the whole installer; the copy has none.
-    archive::ClearSignatureFields(stub.Path());
+// A new file beside path, renamed over it once write() has filled it: it
+// never passes through the user's temporary folder, and an interrupted write
+// leaves the previous file whole. Returns whether the file is in place.
+template <typename Write>
+bool WriteBesideAndRename(const char* path, Write write) {
+    char folder[support::kMaxPath];
+    support::FolderPart(path, folder);
+    support::AddTrailingBackslash(folder);
+    support::TempPath partial(support::kPartialFilePrefix, folder);
+    if (partial.Path()[0] == '\0' || !write(partial.Path()) ||
+        !MoveFileExA(partial.Path(), path, MOVEFILE_REPLACE_EXISTING)) {
+        return false;
+    }
+    partial.Keep();
+    return true;
+}
+
+bool CopyUninstallerStub(char* stub_path) {
     support::CopyText(stub_path, support::kMaxPath, "<System>VornakUninstall.exe");
     script::ExpandFolderPlaceholders(stub_path);
-    CopyFileA(stub.Path(), stub_path, FALSE);
+    return WriteBesideAndRename(stub_path, [](const char* partial) {
+        if (!app::CurrentJob->Archive().CopyStub(partial)) {
+            return false;
+        }
+        // A signed installer's stub still names the certificate table that
+        // followed the whole installer; the copy has none.
+        archive::ClearSignatureFields(partial);
+        return true;
+    });
+}
+
+void ReportRecordNotWritten() {
+    app::InstallFailed = true;
+    char text[support::kMaxPath + 96];
+    support::FormatText(text, sizeof text,
+                        "The uninstall information of '%s' could not be written: it cannot be "
+                        "removed from the list of installed programs.",
+                        app::ProjectName);
+    support::ShowMessage(text, "Installer", support::kMbIconError);
 }
 
 // The entry in the list of installed programs. Beyond the three values the
 // uninstaller reads back, the values that Windows' list and deployment tools
 // use: a quiet command line, an icon, a size, and no Modify/Repair buttons.
-void WriteUninstallEntry(const char* stub_path, const char* record_path) {
+// The command lines and the icon name the stub and record as every
+// process finds them: a 64-bit program (the list of programs on 64-bit
+// Windows) looking in system32 would not see what this 32-bit one wrote.
+void WriteUninstallEntry(const char* installer_stub_path, const char* installer_record_path) {
+    char stub_path[support::kMaxPath];
+    char record_path[support::kMaxPath];
+    SystemPathForEveryProcess(installer_stub_path, stub_path, sizeof stub_path);
+    SystemPathForEveryProcess(installer_record_path, record_path, sizeof record_path);
     char key[support::kMaxPath + 64];
     support::FormatText(key, sizeof key, kUninstallKeyPattern, app::ProjectName);
     char command[1000];
@@ -64,28 +109,42 @@ void WriteUninstallEntry(const char* stub_path, const char* record_path) {
 }  // namespace
 
 void ForgetRecordWritten() {
-    g_record_written = false;
+    g_record_asked = false;
+    g_record_complete = false;
+}
+
+bool UninstallRecordWritten() {
+    return g_record_complete;
 }
 
 void WriteUninstallRecord() {
-    if (g_record_written) {
+    if (g_record_asked) {
         return;
     }
-    g_record_written = true;
-    if (app::ProjectName[0] == '\0' || app::CurrentJob == nullptr) {
+    g_record_asked = true;
+    if (app::ProjectName[0] == '\0' || !ProjectNameFitsRecord(app::ProjectName) ||
+        app::CurrentJob == nullptr) {
         return;
     }
-    char stub_path[support::kMaxPath];
-    CopyUninstallerStub(stub_path);
-
     char job_folder[support::kMaxPath];
     app::CurrentJob->FolderPath(job_folder);
     char script_path[support::kMaxPath];
     support::CopyText(script_path, job_folder);
     support::AppendText(script_path, "setup.dat");
+    char stub_path[support::kMaxPath];
     char record_path[support::kMaxPath];
     RecordPath(record_path);
-    CopyScriptIntoRecord(script_path, record_path, app::DestinationFolder);
+    // An entry in the list of installed programs that starts no uninstaller,
+    // or one without its record, would remove nothing: the entry is written
+    // only once both are in place.
+    bool in_place = CopyUninstallerStub(stub_path) &&
+                    WriteBesideAndRename(record_path, [&script_path](const char* partial) {
+                        return CopyScriptIntoRecord(script_path, partial, app::DestinationFolder);
+                    });
+    if (!in_place) {
+        ReportRecordNotWritten();
+        return;
+    }
 
     char banner_path[support::kMaxPath];
     support::CopyText(banner_path, job_folder);
@@ -95,6 +154,7 @@ void WriteUninstallRecord() {
     CopyFileA(banner_path, record_banner, FALSE);
 
     WriteUninstallEntry(stub_path, record_path);
+    g_record_complete = true;
 }
 
 }  // namespace uninstall

@@ -1,6 +1,6 @@
 // The install worker's loop, with every action replaced by a recording fake:
-// file order, progress, optional items, the record before the first
-// program, stop and abort, and the closing steps.
+// file order, progress, optional items, the record before the first file,
+// stop and abort, and the closing steps.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,7 +18,7 @@ using testing_support::WriteAll;
 namespace {
 
 class RecordingActions : public script::InstallActions {
-public:
+  public:
     std::vector<std::string> calls;
     std::vector<std::string> progress;  // action text and counter at each call
     int abort_on_copy = 0;              // 1-based; 0 never
@@ -55,7 +55,7 @@ public:
         calls.push_back("register dlls");
     }
 
-private:
+  private:
     void Snapshot() {
         support::ProgressGuard guard;
         progress.push_back(std::string(support::ProgressState.action_text) + " " +
@@ -73,10 +73,11 @@ std::string Script(std::initializer_list<const char*> lines) {
 }
 
 class InstallWorkerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app::StopRequested = false;
         app::WorkerDone = false;
+        app::InstallFailed = false;
         script::ReleaseOptionalItems();
     }
     void TearDown() override { script::ReleaseOptionalItems(); }
@@ -90,16 +91,51 @@ protected:
 };
 
 const std::string kSample = Script({
-    "[Action]", "Installing Tool", "",
-    "[CopyFile]", "tool.exe", "<Destination>\\tool.exe", "",
-    "[Registry]", "HKCU", "Software\\Tool", "DWORD", "Runs", "3", "",
-    "[CreateIcon]", "<Destination>\\tool.exe", "<Start Programs>\\Tool\\Tool.lnk", "-x", "", "",
-    "[RunFile]", "<Destination>\\readme.txt", "", "Optional - Show read-me", "",
-    "[CopyFile]", "b.dll", "<System>\\b.dll", "",
-    "[RunAndWaitFile]", "<Destination>\\tool.exe", "--first", "", "",
-    "[CreateIcon]", "<Destination>\\tool.exe", "<DeskTop>\\Tool.lnk", "", "Optional - Desktop icon",
-    "[Message]", "Done.\\nThanks.", "Information",
-    "[UninstallAction]", "<Destination>\\tool.exe", "--bye",
+    "[Action]",
+    "Installing Tool",
+    "",
+    "[CopyFile]",
+    "tool.exe",
+    "<Destination>\\tool.exe",
+    "",
+    "[Registry]",
+    "HKCU",
+    "Software\\Tool",
+    "DWORD",
+    "Runs",
+    "3",
+    "",
+    "[CreateIcon]",
+    "<Destination>\\tool.exe",
+    "<Start Programs>\\Tool\\Tool.lnk",
+    "-x",
+    "",
+    "",
+    "[RunFile]",
+    "<Destination>\\readme.txt",
+    "",
+    "Optional - Show read-me",
+    "",
+    "[CopyFile]",
+    "b.dll",
+    "<System>\\b.dll",
+    "",
+    "[RunAndWaitFile]",
+    "<Destination>\\tool.exe",
+    "--first",
+    "",
+    "",
+    "[CreateIcon]",
+    "<Destination>\\tool.exe",
+    "<DeskTop>\\Tool.lnk",
+    "",
+    "Optional - Desktop icon",
+    "[Message]",
+    "Done.\\nThanks.",
+    "Information",
+    "[UninstallAction]",
+    "<Destination>\\tool.exe",
+    "--bye",
 });
 
 }  // namespace
@@ -107,16 +143,16 @@ const std::string kSample = Script({
 TEST_F(InstallWorkerTest, CarriesOutSectionsInFileOrder) {
     Run(kSample);
     EXPECT_EQ((std::vector<std::string>{
+                  "record",
                   "install tool.exe -> <Destination>\\tool.exe",
                   "app path <Destination>\\tool.exe",
                   "registry HKCU Software\\Tool DWORD Runs 3",
                   "shortcut <Start Programs>\\Tool\\Tool.lnk -> <Destination>\\tool.exe -x",
-                  "record",
                   "install b.dll -> <System>\\b.dll",
                   "app path <System>\\b.dll",
-                  "record",
                   "run and wait <Destination>\\tool.exe --first",
                   "message Done.\\nThanks. Information",
+                  "record",
                   "register dlls",
               }),
               actions_.calls);
@@ -148,9 +184,10 @@ TEST_F(InstallWorkerTest, SilentSkipsMessagesOnly) {
     }
 }
 
-TEST_F(InstallWorkerTest, NoRecordBeforeProgramsWithoutFiles) {
+TEST_F(InstallWorkerTest, ScriptWithoutFilesGetsItsRecordOnceItHasRunWhole) {
     Run(Script({"[RunFile]", "a.exe", "", "", "[RunFile]", "b.exe", "", "Optional - B"}));
-    EXPECT_EQ((std::vector<std::string>{"run a.exe ", "register dlls"}), actions_.calls);
+    EXPECT_EQ((std::vector<std::string>{"run a.exe ", "record", "register dlls"}), actions_.calls);
+    EXPECT_FALSE(app::InstallFailed);
 }
 
 TEST_F(InstallWorkerTest, AbortStopsTheScriptButNotTheClosingSteps) {
@@ -158,11 +195,13 @@ TEST_F(InstallWorkerTest, AbortStopsTheScriptButNotTheClosingSteps) {
     Run(Script({"[CopyFile]", "1", "t1", "[CopyFile]", "2", "t2", "[CopyFile]", "3", "t3",
                 "[RunFile]", "x.exe", "", "Optional - X", "[CopyFile]", "4", "t4", "[CopyFile]",
                 "5", "t5"}));
-    EXPECT_EQ((std::vector<std::string>{"install 1 -> t1", "app path t1", "install 2 -> t2",
-                                        "app path t2", "install 3 -> t3", "register dlls"}),
-              actions_.calls);
+    EXPECT_EQ(
+        (std::vector<std::string>{"record", "install 1 -> t1", "app path t1", "install 2 -> t2",
+                                  "app path t2", "install 3 -> t3", "register dlls"}),
+        actions_.calls);
     EXPECT_EQ(0, script::OptionalRuns.Count());
     EXPECT_FALSE(app::StopRequested);
+    EXPECT_TRUE(app::InstallFailed);
     // The counter counts every [CopyFile] in the script, also those never run.
     EXPECT_EQ("Registering Dlls 3/5", actions_.progress.back());
 }
@@ -171,7 +210,7 @@ TEST_F(InstallWorkerTest, StopTakesEffectAfterTheCurrentSection) {
     actions_.stop_on_launch = true;
     Run(Script({"[CopyFile]", "1", "t1", "[RunAndWaitFile]", "setup2.exe", "", "", "[CopyFile]",
                 "2", "t2"}));
-    EXPECT_EQ((std::vector<std::string>{"install 1 -> t1", "app path t1", "record",
+    EXPECT_EQ((std::vector<std::string>{"record", "install 1 -> t1", "app path t1",
                                         "run and wait setup2.exe ", "register dlls"}),
               actions_.calls);
     EXPECT_TRUE(app::WorkerDone);
@@ -185,5 +224,5 @@ TEST_F(InstallWorkerTest, MissingScriptRunsOnlyTheClosingSteps) {
 
 TEST_F(InstallWorkerTest, LfOnlyScriptHasNoHeads) {
     Run("[CopyFile]\nx\ny\n[RunFile]\na.exe\n\n\n");
-    EXPECT_EQ((std::vector<std::string>{"register dlls"}), actions_.calls);
+    EXPECT_EQ((std::vector<std::string>{"record", "register dlls"}), actions_.calls);
 }

@@ -69,6 +69,27 @@ TEST(PathText, ResultsAreCutToTheBuffer) {
     EXPECT_EQ(259u, std::string(out).size());
 }
 
+TEST(PathText, OnlyDrivePathsAndSharesAreAbsolute) {
+    for (const char* path : {"C:\\", "c:\\Apps\\Demo", "Z:\\x.dll", "\\\\server\\share",
+                             "\\\\server\\share\\App\\x.dll"}) {
+        EXPECT_TRUE(support::IsAbsolutePath(path)) << path;
+    }
+    // What the current drive or folder would complete, and device paths.
+    for (const char* path : {"", "Apps\\Demo", "\\bin\\x.dll", "C:x.dll", "C:", ":\\x", "1:\\x",
+                             "\\\\", "\\\\server", "\\\\server\\", "\\\\\\share\\x",
+                             "\\\\.\\PhysicalDrive0", "\\\\?\\C:\\x", ".\\x", "..\\x"}) {
+        EXPECT_FALSE(support::IsAbsolutePath(path)) << path;
+    }
+}
+
+TEST(PathText, AtOrBelowComparesWholeComponents) {
+    EXPECT_TRUE(support::IsAtOrBelowFolder("C:\\Apps\\Demo", "c:\\apps\\demo\\"));
+    EXPECT_TRUE(support::IsAtOrBelowFolder("C:\\Apps\\Demo\\bin\\x.dll", "C:\\Apps\\Demo"));
+    EXPECT_FALSE(support::IsAtOrBelowFolder("C:\\Apps\\Demo2\\x.dll", "C:\\Apps\\Demo"));
+    EXPECT_FALSE(support::IsAtOrBelowFolder("C:\\Apps", "C:\\Apps\\Demo"));
+    EXPECT_FALSE(support::IsAtOrBelowFolder("C:\\Apps", ""));
+}
+
 TEST(Folders, CreateFolderPathMakesEveryLevel) {
     Scratch scratch;
     std::string deep = scratch.PathOf("a\\b\\c");

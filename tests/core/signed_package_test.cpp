@@ -159,7 +159,7 @@ TEST_F(SignedPackage, NothingIsAddedToASignedFile) {
     WriteAll(package, signed_bytes);
     MessageCapture capture;
     char name[260];
-    archive::PackFile(Path("setup.dat").c_str(), package.c_str(), name);
+    EXPECT_FALSE(archive::PackFile(Path("setup.dat").c_str(), package.c_str(), name));
     {
         PackageArchive archive(package.c_str(), true);
         const uint8_t data[] = {'B', 'Z', 'h', '9'};
@@ -173,7 +173,7 @@ TEST_F(SignedPackage, NothingIsAddedToASignedFile) {
     // A signed program that is no package yet takes nothing either.
     std::string signed_stub = testing_support::SignLikeATool(testing_support::PeStub(4000), 512);
     WriteAll(Path("stub.exe"), signed_stub);
-    archive::PackFile(Path("setup.dat").c_str(), Path("stub.exe").c_str(), name);
+    EXPECT_FALSE(archive::PackFile(Path("setup.dat").c_str(), Path("stub.exe").c_str(), name));
     EXPECT_EQ(signed_stub, ReadAll(Path("stub.exe")));
     EXPECT_EQ(3u, capture.Messages().size());
 }

@@ -1,10 +1,12 @@
 // The uninstaller's command line: the record path after the marker, the
 // project name and banner derived from it, "<Silent>", and record paths too
-// long for the path buffers, which are refused whole.
+// long for the path buffers, which are refused whole; and where a record may
+// lie, and how its path is spelt for programs that see another system folder.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "uninstall/system_folder_paths.h"
 #include "uninstall/uninstall_command_line.h"
 
 using uninstall::ParseUninstallCommandLine;
@@ -91,4 +93,39 @@ TEST(UninstallCommandLine, BannerPathTooLongIsRefused) {
     ASSERT_EQ(259u, record.size());
     Parse("<uninstall>" + record, UninstallCommandResult::kPathTooLong);
     Parse("<uninstall>C:\\" + std::string(253, 'f') + "\\-A", UninstallCommandResult::kPathTooLong);
+}
+
+TEST(UninstallSystemFolder, RecordsLieDirectlyInTheFolderInEitherCase) {
+    const char* folder = "C:\\Windows\\system32";
+    EXPECT_TRUE(uninstall::LiesDirectlyIn("C:\\Windows\\system32\\VornakUninstall-A.dat", folder));
+    EXPECT_TRUE(uninstall::LiesDirectlyIn("c:\\WINDOWS\\SYSTEM32\\VornakUninstall-A.dat",
+                                          "C:\\Windows\\system32\\"));
+    for (const char* path :
+         {"C:\\Windows\\system32\\sub\\VornakUninstall-A.dat",
+          "C:\\Windows\\system32\\..\\..\\Users\\VornakUninstall-A.dat",
+          "C:\\Windows\\system32x\\VornakUninstall-A.dat", "C:\\Windows\\system32\\",
+          "C:\\Windows\\system32", "\"C:\\Windows\\system32\\VornakUninstall-A.dat\"",
+          "VornakUninstall-A.dat", "C:\\Temp\\VornakUninstall-A.dat"}) {
+        EXPECT_FALSE(uninstall::LiesDirectlyIn(path, folder)) << path;
+    }
+    EXPECT_FALSE(uninstall::LiesDirectlyIn("\\VornakUninstall-A.dat", ""));
+}
+
+TEST(UninstallSystemFolder, PathsInTheFolderAreRespelt) {
+    char out[260];
+    EXPECT_TRUE(uninstall::RespellFolder("C:\\windows\\system32\\VornakUninstall.exe",
+                                         "C:\\Windows\\System32", "C:\\windows\\syswow64\\", out,
+                                         sizeof out));
+    EXPECT_STREQ("C:\\windows\\syswow64\\VornakUninstall.exe", out);
+    // Elsewhere, with no other spelling, or when it would not fit: unchanged.
+    EXPECT_FALSE(uninstall::RespellFolder("C:\\Apps\\x.exe", "C:\\Windows\\System32",
+                                          "C:\\windows\\syswow64", out, sizeof out));
+    EXPECT_STREQ("C:\\Apps\\x.exe", out);
+    EXPECT_FALSE(uninstall::RespellFolder("C:\\Windows\\System32\\x.exe", "C:\\Windows\\System32",
+                                          "", out, sizeof out));
+    EXPECT_STREQ("C:\\Windows\\System32\\x.exe", out);
+    std::string long_path = "C:\\S\\" + std::string(250, 'n');
+    EXPECT_FALSE(uninstall::RespellFolder(long_path.c_str(), "C:\\S", "C:\\Windows\\SysWOW64", out,
+                                          sizeof out));
+    EXPECT_EQ(long_path, out);
 }

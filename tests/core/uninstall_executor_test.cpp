@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "script/folder_placeholders.h"
 #include "support/progress_state.h"
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
 #include "tests/support_lib/scratch.h"
 #include "uninstall/uninstall_executor.h"
+#include "uninstall/uninstall_executor_shared.h"
 
 using testing_support::Scratch;
 using testing_support::WriteAll;
@@ -88,8 +90,15 @@ class UninstallExecutorTest : public ::testing::Test {
     void WriteRecord(const std::string& text, const char* project = "Demo") {
         ASSERT_TRUE(WriteAll(RecordPath(project), text));
     }
+    // The start menu's programs folder is C:\Menu, so that shortcuts have a
+    // shell folder to be made in on every platform.
     void Run(const char* project = "Demo") {
-        uninstall::RunUninstallRecord(RecordPath().c_str(), BitmapPath().c_str(), project,
+        script::PlaceholderValues values;
+        script::ReadPlaceholderValues(&values);
+        int row = uninstall::PlaceholderRow("<Start Programs>");
+        support::CopyText(values.text[row], "C:\\Menu");
+        values.present[row] = true;
+        uninstall::RunUninstallRecord(RecordPath().c_str(), BitmapPath().c_str(), project, values,
                                       effects_);
     }
     // The calls that follow the last removal: the record, its banner, the key.
@@ -128,7 +137,7 @@ TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
                        "",
                        "[CreateIcon]",
                        "<Destination>\\tool.exe",
-                       "C:\\Menu\\Demo\\Demo.lnk",
+                       "<Start Programs>\\Demo\\Demo.lnk",
                        "-x",
                        "",
                        "",
@@ -147,6 +156,8 @@ TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
     effects_.existing = {"C:\\Apps\\Demo\\tool.exe", "C:\\Apps\\Demo\\bin\\reg.dll",
                          "C:\\Menu\\Demo\\Demo.lnk", "C:\\Apps\\Demo\\readme.txt"};
     Run();
+    // Emptied folders go up to the install folder and the shortcut's group
+    // folder, and no further: C:\Apps and C:\Menu were there before.
     std::vector<std::string> expected = {
         "unregister C:\\Apps\\Demo\\tool.exe",
         "unregister C:\\Apps\\Demo\\bin\\reg.dll",
@@ -155,20 +166,16 @@ TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
         "delete C:\\Apps\\Demo\\tool.exe",
         "app paths C:\\Apps\\Demo\\tool.exe",
         "rmdir C:\\Apps\\Demo",
-        "rmdir C:\\Apps",
         "delete C:\\Apps\\Demo\\bin\\reg.dll",
         "app paths C:\\Apps\\Demo\\bin\\reg.dll",
         "rmdir C:\\Apps\\Demo\\bin",
         "rmdir C:\\Apps\\Demo",
-        "rmdir C:\\Apps",
         "delete C:\\Menu\\Demo\\Demo.lnk",
         "app paths C:\\Menu\\Demo\\Demo.lnk",
         "rmdir C:\\Menu\\Demo",
-        "rmdir C:\\Menu",
         "delete C:\\Apps\\Demo\\readme.txt",
         "app paths C:\\Apps\\Demo\\readme.txt",
         "rmdir C:\\Apps\\Demo",
-        "rmdir C:\\Apps",
     };
     for (const std::string& call : Closing()) {
         expected.push_back(call);
@@ -243,14 +250,11 @@ TEST_F(UninstallExecutorTest, FilesInUseAreLeftForTheRestart) {
         "delete C:\\A\\busy.exe",
         "at restart C:\\A\\busy.exe",
         "app paths C:\\A\\busy.exe",
-        "rmdir C:\\A",
         // A file that is not there is neither deleted nor scheduled, but its
-        // App Paths key and folder still go.
+        // App Paths key still goes. C:\A is not the install folder: it stays.
         "app paths C:\\A\\gone.exe",
-        "rmdir C:\\A",
         "delete C:\\A\\free.txt",
         "app paths C:\\A\\free.txt",
-        "rmdir C:\\A",
     };
     for (const std::string& call : Closing()) {
         expected.push_back(call);
@@ -301,17 +305,88 @@ TEST_F(UninstallExecutorTest, PathsNoInstallationCanHaveMadeAreNotActedOn) {
     EXPECT_EQ(Closing(), effects_.calls);
 }
 
-TEST(RemoveEmptyFolders, ClimbsToTheDriveAndStopsThere) {
+TEST_F(UninstallExecutorTest, WithoutAFolderInTheRegistryTheRecordSaysWhereFilesWent) {
+    for (const char* registry_folder : {"", "Apps\\Demo\\"}) {
+        testing_support::DestinationFolderSwap destination(registry_folder);
+        effects_.calls.clear();
+        WriteRecord(Lines(
+            {"[Install To]", "C:\\Apps\\Demo", "[CopyFile]", "x", "<Destination>\\bin\\x.dll"}));
+        Run();
+        std::vector<std::string> expected = {"unregister C:\\Apps\\Demo\\bin\\x.dll",
+                                             "app paths C:\\Apps\\Demo\\bin\\x.dll",
+                                             "rmdir C:\\Apps\\Demo\\bin", "rmdir C:\\Apps\\Demo"};
+        for (const std::string& call : Closing()) {
+            expected.push_back(call);
+        }
+        EXPECT_EQ(expected, effects_.calls) << "registry folder: " << registry_folder;
+    }
+}
+
+TEST_F(UninstallExecutorTest, OnlyAbsolutePathsAreActedOn) {
+    // No install folder anywhere (none in the registry, a relative or a
+    // drive-relative one in the record): nothing that depends on it is
+    // unregistered, deleted, run or made a folder removal, and neither is a
+    // path that the current drive or folder would complete.
+    for (const char* recorded : {"", "Apps\\Demo", "\\Apps\\Demo"}) {
+        testing_support::DestinationFolderSwap destination("");
+        effects_.calls.clear();
+        WriteRecord(Lines({"[Install To]",
+                           recorded,
+                           "[CopyFile]",
+                           "a",
+                           "<Destination>\\bin\\x.dll",
+                           "[CopyFile]",
+                           "b",
+                           "bin\\y.dll",
+                           "[CopyFile]",
+                           "c",
+                           "\\z.dll",
+                           "[CopyFile]",
+                           "d",
+                           "C:z.dll",
+                           "[CopyFile]",
+                           "e",
+                           "\\\\.\\C:\\dev.dll",
+                           "[CopyFile]",
+                           "f",
+                           "C:\\Shared\\kept.dll",
+                           "[CreateIcon]",
+                           "t",
+                           "<Destination>\\x.lnk",
+                           "",
+                           "[UninstallAction]",
+                           "<Destination>\\undo.exe",
+                           "",
+                           "[UninstallAction]",
+                           "C:\\u.exe",
+                           "<Destination>"}));
+        effects_.existing = {"C:\\Shared\\kept.dll"};
+        Run();
+        // The one absolute path; outside the install folder, it removes no folder.
+        std::vector<std::string> expected = {"unregister C:\\Shared\\kept.dll",
+                                             "delete C:\\Shared\\kept.dll",
+                                             "app paths C:\\Shared\\kept.dll"};
+        for (const std::string& call : Closing()) {
+            expected.push_back(call);
+        }
+        EXPECT_EQ(expected, effects_.calls) << "recorded folder: " << recorded;
+    }
+}
+
+TEST(RemoveEmptyFolders, ClimbsNoHigherThanTheTopFolder) {
     RecordingEffects effects;
-    uninstall::RemoveEmptyFolders("C:\\Program Files\\App\\Images", effects);
+    uninstall::RemoveEmptyFolders("C:\\Program Files\\App\\Images", "C:\\Program Files\\App\\",
+                                  effects);
     EXPECT_EQ((std::vector<std::string>{"rmdir C:\\Program Files\\App\\Images",
-                                        "rmdir C:\\Program Files\\App", "rmdir C:\\Program Files"}),
+                                        "rmdir C:\\Program Files\\App"}),
               effects.calls);
     effects.calls.clear();
-    uninstall::RemoveEmptyFolders("C:\\A", effects);
+    // A top that is a drive root still never has the root tried.
+    uninstall::RemoveEmptyFolders("C:\\A", "C:\\", effects);
     EXPECT_EQ((std::vector<std::string>{"rmdir C:\\A"}), effects.calls);
     effects.calls.clear();
-    uninstall::RemoveEmptyFolders("C:", effects);
-    uninstall::RemoveEmptyFolders("", effects);
+    uninstall::RemoveEmptyFolders("C:\\Other\\X", "C:\\Program Files\\App", effects);
+    uninstall::RemoveEmptyFolders("C:\\Program Files", "C:\\Program Files\\App", effects);
+    uninstall::RemoveEmptyFolders("C:\\Apps\\X", "", effects);
     EXPECT_TRUE(effects.calls.empty());
 }

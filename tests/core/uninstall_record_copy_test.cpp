@@ -46,3 +46,12 @@ TEST(UninstallRecordCopy, MissingScriptWritesNothing) {
                                                  scratch.PathOf("record.dat").c_str(), "F"));
     EXPECT_FALSE(testing_support::FileExists(scratch.PathOf("record.dat")));
 }
+
+TEST(UninstallRecordName, NamesThatLeaveTheSystemFolderDoNotFit) {
+    for (const char* name : {"Demo", "My App 2.0", "a.b", "", "Tool."}) {
+        EXPECT_TRUE(uninstall::ProjectNameFitsRecord(name)) << name;
+    }
+    for (const char* name : {"..", "..\\..\\Users\\Evil", "a\\b", "a/b", "C:x", "Demo..2"}) {
+        EXPECT_FALSE(uninstall::ProjectNameFitsRecord(name)) << name;
+    }
+}

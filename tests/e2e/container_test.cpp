@@ -16,7 +16,7 @@ using e2e::RunningProgram;
 namespace {
 
 class ContainerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         package_ = scratch_.PathOf("container.exe");
         jobs_before_ = e2e::JobFolders().size();
@@ -25,6 +25,7 @@ protected:
     }
     void TearDown() override {
         SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
+        SetEnvironmentVariableA("VORNAK_RECORD_EXIT_CODE", nullptr);
     }
     std::string Recorder() const {
         return testing_support::ReadAll(e2e::FixturePath("command_recorder.exe"));
@@ -38,8 +39,8 @@ protected:
         return count;
     }
     std::string ContainerScript(const char* message_kind = "Information") const {
-        return e2e::Script({"[InstallContainer]", "", "[Message]", "Three installers follow.",
-                            message_kind});
+        return e2e::Script(
+            {"[InstallContainer]", "", "[Message]", "Three installers follow.", message_kind});
     }
 
     testing_support::Scratch scratch_;
@@ -62,12 +63,14 @@ TEST_F(ContainerTest, RunsEachInstallerInTurnAndClosesByItself) {
     Click(box, IDOK);
     HWND dialog = container.WaitForPage("Installer", IDC_CONTAINER_COUNTER);
     ASSERT_NE(nullptr, dialog);
-    for (const char* counter : {"Running Install 1 of 3", "Running Install 2 of 3",
-                                "Running Install 3 of 3"}) {
-        EXPECT_TRUE(e2e::WaitUntil([&] { return ControlText(dialog, IDC_CONTAINER_COUNTER) == counter; }))
-            << counter;
+    for (const char* counter :
+         {"Running Install 1 of 3", "Running Install 2 of 3", "Running Install 3 of 3"}) {
+        EXPECT_TRUE(e2e::WaitUntil([&] {
+            return ControlText(dialog, IDC_CONTAINER_COUNTER) == counter;
+        })) << counter;
     }
     ASSERT_TRUE(container.WaitForExit(20000));
+    EXPECT_EQ(0u, container.ExitCode());
     std::string runs = Runs();
     EXPECT_EQ(3u, Count(runs, "exited"));
     // One at a time: every start is followed by its own end before the next.
@@ -95,6 +98,7 @@ TEST_F(ContainerTest, CancelStartsNoFurtherInstaller) {
         [&] { return ControlText(dialog, IDC_CONTAINER_COUNTER) == "Running Install 2 of 3"; }));
     Click(dialog, IDCANCEL);
     ASSERT_TRUE(container.WaitForExit(20000));
+    EXPECT_EQ(1602u, container.ExitCode()) << "cancelled";
     // The second goes on to its end; the third never starts.
     Sleep(4000);
     std::string runs = Runs();
@@ -102,13 +106,18 @@ TEST_F(ContainerTest, CancelStartsNoFurtherInstaller) {
     EXPECT_EQ(2u, Count(runs, "command="));
 }
 
-TEST_F(ContainerTest, SilentShowsNoMessageAndStillRunsTheInstallers) {
+// A failing installer does not stop the others, and its code is the
+// container's: deployment tools see the failure.
+TEST_F(ContainerTest, SilentShowsNoMessageAndPassesOnAFailure) {
     SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
-    ASSERT_TRUE(e2e::BuildPackage(package_, {{"setup.dat", ContainerScript()},
-                                             {"one.exe", Recorder()}}));
+    SetEnvironmentVariableA("VORNAK_RECORD_EXIT_CODE", "1603");
+    ASSERT_TRUE(e2e::BuildPackage(
+        package_,
+        {{"setup.dat", ContainerScript()}, {"one.exe", Recorder()}, {"two.exe", Recorder()}}));
     RunningProgram container("\"" + package_ + "\" <Silent>");
     ASSERT_TRUE(container.WaitForExit(20000));
-    EXPECT_EQ(1u, Count(Runs(), "exited"));
+    EXPECT_EQ(1603u, container.ExitCode());
+    EXPECT_EQ(2u, Count(Runs(), "exited"));
     // Embedded installers get no arguments of their own.
     EXPECT_EQ(std::string::npos, Runs().find("<Silent>"));
 }
@@ -128,9 +137,9 @@ TEST_F(ContainerTest, ANestedVornakInstallerInstallsThroughItsOwnWizard) {
     std::string inner = scratch_.PathOf("inner.exe");
     std::string folder = "C:\\VornakE2E\\Nested Product";
     ASSERT_TRUE(e2e::BuildPackage(
-        inner, {{"setup.dat", e2e::Script({"[Project Name]", "Nested Product", "[Install To]",
-                                           folder.c_str(), "[CopyFile]", "payload.txt",
-                                           "<Destination>\\payload.txt"})},
+        inner, {{"setup.dat",
+                 e2e::Script({"[Project Name]", "Nested Product", "[Install To]", folder.c_str(),
+                              "[CopyFile]", "payload.txt", "<Destination>\\payload.txt"})},
                 {"payload.txt", "nested payload"}}));
     ASSERT_TRUE(e2e::BuildPackage(package_, {{"setup.dat", e2e::Script({"[InstallContainer]"})},
                                              {"inner.exe", testing_support::ReadAll(inner)}}));

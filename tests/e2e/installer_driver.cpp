@@ -60,6 +60,14 @@ bool RunningProgram::WaitForExit(DWORD milliseconds) {
            WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
 
+DWORD RunningProgram::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_.hProcess != nullptr) {
+        GetExitCodeProcess(process_.hProcess, &code);
+    }
+    return code;
+}
+
 namespace {
 
 struct DialogSearch {
@@ -99,8 +107,7 @@ HWND RunningProgram::WaitForDialog(const std::string& caption, DWORD millisecond
 HWND RunningProgram::WaitForPage(const std::string& caption, int control_id,
                                  DWORD milliseconds) const {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialog(caption, control_id)) != nullptr; },
-              milliseconds);
+    WaitUntil([&] { return (found = FindDialog(caption, control_id)) != nullptr; }, milliseconds);
     return found;
 }
 
@@ -138,6 +145,16 @@ std::string SystemFolder() {
     char folder[MAX_PATH] = "";
     GetSystemDirectoryA(folder, MAX_PATH);
     return std::string(folder) + "\\";
+}
+
+std::string RegisteredSystemFolder() {
+    BOOL wow64 = FALSE;
+    char folder[MAX_PATH] = "";
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+        GetSystemWow64DirectoryA(folder, MAX_PATH) != 0) {
+        return std::string(folder) + "\\";
+    }
+    return SystemFolder();
 }
 
 std::string TempFolderPath() {
@@ -199,8 +216,7 @@ bool WaitsForRestart(const std::string& path) {
     }
     // Pairs of "\??\path" strings, each ending in a NUL; the second of a pair is
     // empty for a deletion, so the walk goes by the size, not to an empty one.
-    for (const char* entry = data.data(); entry < data.data() + size;
-         entry += strlen(entry) + 1) {
+    for (const char* entry = data.data(); entry < data.data() + size; entry += strlen(entry) + 1) {
         if (lstrcmpiA(entry, ("\\??\\" + path).c_str()) == 0) {
             return true;
         }

@@ -25,7 +25,7 @@ std::string Script(std::initializer_list<const char*> lines);
 
 // A started installer (or uninstaller) process.
 class RunningProgram {
-public:
+  public:
     explicit RunningProgram(const std::string& command_line);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
@@ -34,6 +34,8 @@ public:
     bool Started() const { return process_.hProcess != nullptr; }
     // Waits for the process to end; false on time-out.
     bool WaitForExit(DWORD milliseconds);
+    // The exit code of an ended process (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const;
     DWORD ProcessId() const { return process_.dwProcessId; }
     // A top-level dialog of this process whose caption is caption, waited for
     // up to milliseconds; null when none appears.
@@ -41,8 +43,7 @@ public:
     // Whether such a dialog is there now; with control_id, only one that has
     // that control (pages of one installer share their captions).
     HWND FindDialog(const std::string& caption, int control_id = 0) const;
-    HWND WaitForPage(const std::string& caption, int control_id,
-                     DWORD milliseconds = 20000) const;
+    HWND WaitForPage(const std::string& caption, int control_id, DWORD milliseconds = 20000) const;
     // A message box of this process with that caption (its text is the
     // static control 0xFFFF), not a dialog that happens to share the caption.
     HWND WaitForMessageBox(const std::string& caption, DWORD milliseconds = 20000) const {
@@ -50,7 +51,7 @@ public:
     }
     static constexpr int kMessageBoxText = 0xFFFF;
 
-private:
+  private:
     PROCESS_INFORMATION process_ = {};
 };
 
@@ -76,6 +77,10 @@ bool WaitUntil(Fn fn, DWORD milliseconds = 20000) {
 std::string StubPath();
 std::string FixturePath(const char* name);
 std::string SystemFolder();
+// The system folder as the registry's uninstall command lines name it: on
+// 64-bit Windows, where this 32-bit program sees SysWOW64 as system32, the
+// SysWOW64 folder, which every program finds under that name.
+std::string RegisteredSystemFolder();
 std::string TempFolderPath();
 std::string ReadRegistryText(HKEY root, const std::string& key, const std::string& name);
 bool FileExists(const std::string& path);

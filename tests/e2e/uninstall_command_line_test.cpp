@@ -1,5 +1,6 @@
 // A record path too long for the path buffers starts nothing: cut to fit it
-// would name another project's record, which must stay as it is.
+// would name another project's record, which must stay as it is. Nor does a
+// record anywhere but in the system folder, where only installers write.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -51,4 +52,25 @@ TEST_F(UninstallCommandLine, TooLongRecordPathIsRefusedQuietlyWhenSilent) {
     RunningProgram uninstaller(Command("<Silent><uninstall>"));
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
     ExpectUntouched();
+}
+
+TEST(UninstallRecordPlace, ARecordOutsideTheSystemFolderIsRefused) {
+    testing_support::Scratch scratch;
+    std::string victim = scratch.PathOf("victim.txt");
+    std::string record = scratch.PathOf("VornakUninstall-E2E Outside.dat");
+    ASSERT_TRUE(testing_support::WriteAll(victim, "keep"));
+    ASSERT_TRUE(testing_support::WriteAll(record, "[CopyFile]\r\nx\r\n" + victim + "\r\n"));
+    for (const char* markers : {"<uninstall>", "<Silent><uninstall>"}) {
+        RunningProgram uninstaller("\"" + e2e::StubPath() + "\" " + markers + record);
+        if (markers[1] == 'u') {
+            HWND box = uninstaller.WaitForMessageBox("Uninstall");
+            ASSERT_NE(nullptr, box);
+            EXPECT_EQ("The uninstall record is not in the system folder. Nothing was removed.",
+                      e2e::MessageBoxText(box));
+            e2e::Click(box, IDOK);
+        }
+        ASSERT_TRUE(uninstaller.WaitForExit(20000)) << markers;
+        EXPECT_TRUE(e2e::FileExists(victim)) << markers;
+        EXPECT_TRUE(e2e::FileExists(record)) << markers;
+    }
 }

@@ -151,9 +151,10 @@ TEST_F(UninstallRoundTrip, YesRemovesWhatTheInstallationMade) {
     project_->InstallSilently();
     ExpectInstalled();
     std::string command = project_->UninstallCommand();
-    EXPECT_EQ(
-        "\"" + e2e::SystemFolder() + "VornakUninstall.exe\" <uninstall>" + project_->RecordPath(),
-        command);
+    std::string system = e2e::RegisteredSystemFolder();
+    EXPECT_EQ("\"" + system + "VornakUninstall.exe\" <uninstall>" + system + "VornakUninstall-" +
+                  project_->Name() + ".dat",
+              command);
 
     RunningProgram uninstaller(command);
     ASSERT_TRUE(uninstaller.Started());

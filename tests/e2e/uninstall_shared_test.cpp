@@ -51,7 +51,9 @@ TEST(UninstallShared, AFileOfTwoProjectsGoesWithTheLastOfThem) {
 
     UninstallQuietly(second);
     EXPECT_FALSE(FileExists(common));
-    EXPECT_FALSE(FolderExists(kSharedFolder));
     EXPECT_FALSE(FolderExists(second.Folder()));
+    // Neither install folder nor shortcut group: nothing says the
+    // installation made it, so it stays, empty or not.
+    EXPECT_TRUE(FolderExists(kSharedFolder));
     e2e::RemoveTree(kSharedFolder);
 }

@@ -175,15 +175,19 @@ TEST_F(WizardTest, CancelOnTheMainPageInstallsNothing) {
     ASSERT_NE(nullptr, page);
     Click(page, IDCANCEL);
     ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_EQ(1602u, installer.ExitCode());
     EXPECT_FALSE(e2e::FileExists(folder_ + "\\readme.txt"));
     EXPECT_FALSE(e2e::FileExists(RecordPath()));
 }
 
+// A cancel keeps what was installed, and the record written before the first
+// file makes it removable like any installed program.
 TEST_F(WizardTest, CancelDuringTheInstallation) {
     SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "3000");
     std::string recorder = e2e::FixturePath("command_recorder.exe");
-    Build(e2e::Script({"[RunAndWaitFile]", recorder.c_str(), "first", "", ""}) + CopyReadme(),
-          false, {{"readme.txt", "read me"}});
+    Build(CopyReadme() + e2e::Script({"[RunAndWaitFile]", recorder.c_str(), "first", "", "",
+                                      "[CopyFile]", "later.txt", "<Destination>\\later.txt"}),
+          false, {{"readme.txt", "read me"}, {"later.txt", "never installed"}});
     RunningProgram installer(Command());
     HWND page = installer.WaitForPage(MainCaption(), IDC_LOCATION);
     ASSERT_NE(nullptr, page);
@@ -206,14 +210,25 @@ TEST_F(WizardTest, CancelDuringTheInstallation) {
     ASSERT_NE(nullptr, question);
     Click(question, IDYES);
     HWND cancelled = nullptr;
+    const std::string expected = "Installation was cancelled and is incomplete.\n\n" + project_ +
+                                 " was only partly installed. It can be removed from the list of "
+                                 "installed programs.";
     ASSERT_TRUE(e2e::WaitUntil([&] {
         cancelled = installer.FindDialog("Installer", RunningProgram::kMessageBoxText);
-        return cancelled != nullptr &&
-               e2e::MessageBoxText(cancelled) == "Installation was cancelled and is incomplete.";
+        return cancelled != nullptr && e2e::MessageBoxText(cancelled) == expected;
     }));
     Click(cancelled, IDOK);
     ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_EQ(1602u, installer.ExitCode());
     EXPECT_NE(std::string::npos, Runs().find("exited"));
+    EXPECT_TRUE(e2e::FileExists(folder_ + "\\readme.txt"));
+    EXPECT_FALSE(e2e::FileExists(folder_ + "\\later.txt"));
+
+    std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_;
+    RunningProgram uninstaller(
+        e2e::ReadRegistryText(HKEY_LOCAL_MACHINE, key, "QuietUninstallString"));
+    ASSERT_TRUE(uninstaller.WaitForExit(30000));
+    EXPECT_EQ(0u, uninstaller.ExitCode());
     EXPECT_FALSE(e2e::FileExists(folder_ + "\\readme.txt"));
     EXPECT_FALSE(e2e::FileExists(RecordPath()));
 }
@@ -228,6 +243,7 @@ TEST_F(WizardTest, SilentInstallsEverythingWithoutAPerson) {
           true, {{"readme.txt", "read me"}});
     RunningProgram installer(Command("<Silent>"));
     ASSERT_TRUE(installer.WaitForExit(30000));
+    EXPECT_EQ(0u, installer.ExitCode());
     EXPECT_TRUE(e2e::FileExists(folder_ + "\\readme.txt"));
     EXPECT_TRUE(e2e::FileExists(link));
     EXPECT_TRUE(e2e::WaitUntil([&] { return Runs().find("optional") != std::string::npos; }));
@@ -243,6 +259,7 @@ TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
               e2e::MessageBoxText(box));
     Click(box, IDOK);
     ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_EQ(1603u, installer.ExitCode());
 }
 
 TEST_F(WizardTest, ASignedPackageInstallsAndADamagedOneIsReportedAsCorrupted) {
@@ -316,6 +333,7 @@ TEST_F(WizardTest, AFileInUseOffersTheRebootRowAndUntickingItRestartsNothing) {
     SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
     Click(finish, IDOK);
     ASSERT_TRUE(installer.WaitForExit(20000)) << "no restart was asked for";
+    EXPECT_EQ(3010u, installer.ExitCode()) << "the restart is still needed";
     EXPECT_EQ(testing_support::ReadAll(e2e::FixturePath("app_v150.exe")),
               testing_support::ReadAll(target));
     testing_support::WriteAll(target + ".stop", "");
@@ -339,11 +357,17 @@ TEST_F(WizardTest, KeepingTheRebootRowTickedRestartsAndReplacesTheFile) {
         Click(finish, IDOK);  // the Reboot row stays ticked
         ASSERT_TRUE(installer.WaitForExit(30000));
     }
-    // The restart carried out the scheduled replacement.
+    // The restart carried out the scheduled replacement, and the product,
+    // whose script runs no program, has its record all the same.
     EXPECT_TRUE(e2e::WaitUntil([&] {
         return testing_support::ReadAll(target) ==
                testing_support::ReadAll(e2e::FixturePath("app_v200.exe"));
     }));
+    EXPECT_TRUE(e2e::FileExists(RecordPath()));
+    EXPECT_NE("", e2e::ReadRegistryText(
+                      HKEY_LOCAL_MACHINE,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_,
+                      "UninstallString"));
     DeleteFileA((target + ".held").c_str());
     DeleteFileA((target + ".stop").c_str());
 }

@@ -213,6 +213,13 @@ TEST(ScriptLint, ProjectNameAndInstallFolder) {
     ExpectOne(LintText(Join({"[Project Name]", "Demo"})), 0, kWarning, "no [Install To]");
     ExpectOne(LintText(Join({"[Project Name]", "Demo: Pro", "[Install To]", "C:\\Demo"})), 2,
               kError, "cannot hold ':'");
+    // Each of these would take the record out of the system folder.
+    ExpectOne(LintText(Join({"[Project Name]", "..\\Evil", "[Install To]", "C:\\Demo"})), 2, kError,
+              "cannot hold '\\'");
+    ExpectOne(LintText(Join({"[Project Name]", "a/b", "[Install To]", "C:\\Demo"})), 2, kError,
+              "cannot hold '/'");
+    ExpectOne(LintText(Join({"[Project Name]", "Demo..2", "[Install To]", "C:\\Demo"})), 2, kError,
+              "cannot hold '..'");
     // A container needs neither.
     ExpectClean(LintText(Join({"[InstallContainer]"})));
 }

@@ -16,7 +16,7 @@ struct CapturedMessage {
 // While alive, every box goes here instead of the screen. Boxes are answered
 // from the queued replies, then with the default reply (OK).
 class MessageCapture {
-public:
+  public:
     MessageCapture();
     ~MessageCapture();
 
@@ -24,7 +24,7 @@ public:
     const std::vector<CapturedMessage>& Messages() const { return messages_; }
     void Clear() { messages_.clear(); }
 
-private:
+  private:
     static int Present(const char* text, const char* caption, unsigned flags);
 
     std::vector<CapturedMessage> messages_;

@@ -11,13 +11,13 @@
 namespace testing_support {
 
 class Scratch {
-public:
+  public:
     Scratch();
     // Folder path ending in a backslash.
     std::string Folder() const { return folder_->Path(); }
     std::string PathOf(const std::string& name) const { return Folder() + name; }
 
-private:
+  private:
     std::unique_ptr<support::TempFolder> folder_;
 };
 

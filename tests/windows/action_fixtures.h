@@ -15,6 +15,7 @@
 #include "archive/pack_mode.h"
 #include "script/file_install.h"
 #include "support/folders.h"
+#include "support/temp_path.h"
 #include "support/text.h"
 #include "tests/support_lib/scratch.h"
 
@@ -147,11 +148,12 @@ inline std::string TempFolder() {
     return folder;
 }
 
-// How many files in the temporary folder start with "Ins": the temporary
-// copies of file installation and of programs run from the package.
-inline int CountInsFiles() {
+// How many of file installation's partial files are in folder: the new
+// files written beside their targets before the rename.
+inline int CountPartialFiles(const std::string& folder) {
     int count = 0;
-    support::FileFinder finder("Ins*", TempFolder().c_str());
+    support::FileFinder finder((std::string(support::kPartialFilePrefix) + "*").c_str(),
+                               folder.c_str());
     while (finder.Next()) {
         ++count;
     }

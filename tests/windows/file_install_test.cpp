@@ -19,7 +19,7 @@
 #include "tests/windows/action_fixtures.h"
 
 using testing_support::CopyFixture;
-using testing_support::CountInsFiles;
+using testing_support::CountPartialFiles;
 using testing_support::CurrentTestJob;
 using testing_support::FileExists;
 using testing_support::FixturePath;
@@ -87,7 +87,6 @@ TEST_F(FileInstall, VersionRuleDecidesWhetherTheTargetIsReplaced) {
         {"text", "app_plain.exe", true},           // neither has a version
     };
     int index = 0;
-    int temporary_files = CountInsFiles();
     for (const VersionCase& row : cases) {
         SCOPED_TRACE(std::string(row.existing) + " <- " + row.incoming);
         std::string target = scratch_.PathOf("case" + std::to_string(index++) + "\\app.exe");
@@ -104,10 +103,10 @@ TEST_F(FileInstall, VersionRuleDecidesWhetherTheTargetIsReplaced) {
         InstallResult result = Install(row.incoming, target);
         EXPECT_FALSE(result.abort);
         EXPECT_EQ(row.replaced ? ReadAll(FixturePath(row.incoming)) : before, ReadAll(target));
+        EXPECT_EQ(0, CountPartialFiles(target.substr(0, target.rfind('\\'))));
     }
     EXPECT_TRUE(capture_.Messages().empty());
     EXPECT_FALSE(app::RebootNeeded);
-    EXPECT_EQ(temporary_files, CountInsFiles());
 }
 
 // Windows refuses to copy over a read-only file; Wine does not, so there this
@@ -144,8 +143,8 @@ TEST_F(FileInstall, DamagedOrMissingEntryAbortsWithItsMessage) {
     EXPECT_FALSE(FileExists(target));
 }
 
-// A new target is decoded straight into place; when that fails, nothing of
-// it may stay, and the usual way reports once, as for any damaged entry.
+// A stream that will not decode leaves neither the target nor the partial
+// file beside it, and is reported as a damaged entry.
 TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) {
     Scratch scratch;
     MessageCapture capture;
@@ -166,6 +165,7 @@ TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) 
 
     EXPECT_TRUE(result.abort);
     EXPECT_FALSE(FileExists(target));
+    EXPECT_EQ(0, CountPartialFiles(scratch.PathOf("new")));
     ASSERT_EQ(2u, capture.Messages().size());
     EXPECT_EQ(0u, capture.Messages()[0].text.find("Error whilst uncompressing '"));
     EXPECT_EQ(std::string::npos, capture.Messages()[0].text.find(target));
@@ -176,14 +176,13 @@ TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) 
 TEST_F(FileInstall, TargetInUseWithTheSameVersionIsLeftAlone) {
     std::string target = scratch_.PathOf("app.exe");
     ASSERT_TRUE(CopyFixture("app_v150.exe", target));
-    int temporary_files = CountInsFiles();
     HeldFile held(target);
     ASSERT_TRUE(held.Holding());
 
     EXPECT_FALSE(Install("app_v150.exe", target).abort);
     EXPECT_FALSE(app::RebootNeeded);
     EXPECT_TRUE(capture_.Messages().empty());
-    EXPECT_EQ(temporary_files, CountInsFiles());
+    EXPECT_EQ(0, CountPartialFiles(scratch_.Folder()));
 }
 
 // The box of a failed copy, answered by a test: the first answer may first

@@ -52,6 +52,18 @@ std::string SystemFolder() {
     return folder;
 }
 
+// The folder the uninstall entry's command lines name: under WoW64 the one
+// that 64-bit programs (the list of programs) find under that name too.
+std::string RegisteredSystemFolder() {
+    BOOL wow64 = FALSE;
+    char folder[MAX_PATH];
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+        GetSystemWow64DirectoryA(folder, MAX_PATH) != 0) {
+        return folder;
+    }
+    return SystemFolder();
+}
+
 std::string ShortcutArguments(const std::string& link) {
     std::string arguments;
     IShellLinkA* shell_link = nullptr;
@@ -75,7 +87,7 @@ std::string ShortcutArguments(const std::string& link) {
 }
 
 class InstallWorkerSample : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CoInitialize(nullptr);
         folder_ = scratch_.PathOf("Product");
@@ -146,17 +158,48 @@ protected:
 TEST_F(InstallWorkerSample, InstallsEverySection) {
     std::string link = scratch_.PathOf("Start Menu\\Worker Sample\\App.lnk");
     std::string script = Lines({
-        "[Project Name]", kProject, "[Install To]", "<Program Files>\\Proposed", "",
-        "[Action]", "Installing files", "",
-        "[CopyFile]", "app_v200.exe", "<Destination>\\bin\\app_v200.exe",
-        "[CopyFile]", "self_register.dll", "<Destination>\\lib\\deep\\self_register.dll",
-        "[Registry]", "HKCU", "Software\\VornakTests\\WorkerSample", "DWORD", "Count", "-1",
-        "[Registry]", "HKCU", "Software\\VornakTests\\WorkerSample", "STRING", "Home",
+        "[Project Name]",
+        kProject,
+        "[Install To]",
+        "<Program Files>\\Proposed",
+        "",
+        "[Action]",
+        "Installing files",
+        "",
+        "[CopyFile]",
+        "app_v200.exe",
+        "<Destination>\\bin\\app_v200.exe",
+        "[CopyFile]",
+        "self_register.dll",
+        "<Destination>\\lib\\deep\\self_register.dll",
+        "[Registry]",
+        "HKCU",
+        "Software\\VornakTests\\WorkerSample",
+        "DWORD",
+        "Count",
+        "-1",
+        "[Registry]",
+        "HKCU",
+        "Software\\VornakTests\\WorkerSample",
+        "STRING",
+        "Home",
         "<Destination>",
-        "[CreateIcon]", "<Destination>\\bin\\app_v200.exe", link, "--from <Destination>", "",
-        "[RunAndWaitFile]", Fixture("command_recorder.exe"), "--first-run", "",
-        "[RunFile]", "<Destination>\\bin\\app_v200.exe", "", "Optional - Start the app",
-        "[Message]", "Done.\\nThanks.", "Information",
+        "[CreateIcon]",
+        "<Destination>\\bin\\app_v200.exe",
+        link,
+        "--from <Destination>",
+        "",
+        "[RunAndWaitFile]",
+        Fixture("command_recorder.exe"),
+        "--first-run",
+        "",
+        "[RunFile]",
+        "<Destination>\\bin\\app_v200.exe",
+        "",
+        "Optional - Start the app",
+        "[Message]",
+        "Done.\\nThanks.",
+        "Information",
     });
     OpenJob(script, {{"app_v200.exe", Fixture("app_v200.exe")},
                      {"self_register.dll", Fixture("self_register.dll")}});
@@ -184,8 +227,9 @@ TEST_F(InstallWorkerSample, InstallsEverySection) {
     EXPECT_EQ(folder_ + "\\", text);
 
     // App Paths for the program.
-    support::ReadRegistryString(text, sizeof text, "", HKEY_LOCAL_MACHINE,
-                                "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app_v200.exe");
+    support::ReadRegistryString(
+        text, sizeof text, "", HKEY_LOCAL_MACHINE,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app_v200.exe");
     EXPECT_EQ(folder_ + "\\bin\\app_v200.exe", text);
 
     // The shortcut, its folder made, its arguments expanded.
@@ -213,8 +257,9 @@ TEST_F(InstallWorkerSample, InstallsEverySection) {
     EXPECT_EQ(std::string::npos, record.find("Proposed"));
     EXPECT_EQ("BM banner bytes", ReadAll(system + "VornakUninstall-" + kProject + ".bmp"));
     EXPECT_EQ(ReadAll(VORNAK_STUB_PATH), ReadAll(system + "VornakUninstall.exe"));
-    std::string stub = system + "VornakUninstall.exe";
-    std::string record_path = system + "VornakUninstall-" + kProject + ".dat";
+    std::string registered = RegisteredSystemFolder() + "\\";
+    std::string stub = registered + "VornakUninstall.exe";
+    std::string record_path = registered + "VornakUninstall-" + kProject + ".dat";
     auto value = [&](const char* name) {
         support::ReadRegistryString(text, sizeof text, name, HKEY_LOCAL_MACHINE, kUninstallKey);
         return std::string(text);
@@ -234,14 +279,14 @@ TEST_F(InstallWorkerSample, InstallsEverySection) {
 TEST_F(InstallWorkerSample, CancelWaitsForTheProgramThenStops) {
     SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "1500");
     OpenJob(Lines({"[CopyFile]", "self_register.dll", "<Destination>\\self_register.dll",
-                   "[RunAndWaitFile]", Fixture("command_recorder.exe"), "slow", "",
-                   "[CopyFile]", "app_v200.exe", "<Destination>\\app_v200.exe"}),
+                   "[RunAndWaitFile]", Fixture("command_recorder.exe"), "slow", "", "[CopyFile]",
+                   "app_v200.exe", "<Destination>\\app_v200.exe"}),
             {{"self_register.dll", Fixture("self_register.dll")},
              {"app_v200.exe", Fixture("app_v200.exe")}});
     support::WorkerThread worker(&script::InstallWorkerBody, nullptr);
     // Cancel while the program runs.
-    for (int i = 0; i < 200 && ReadAll(scratch_.PathOf("runs.txt")).find("command=") ==
-                                   std::string::npos;
+    for (int i = 0;
+         i < 200 && ReadAll(scratch_.PathOf("runs.txt")).find("command=") == std::string::npos;
          ++i) {
         Sleep(25);
     }
@@ -258,11 +303,26 @@ TEST_F(InstallWorkerSample, CancelWaitsForTheProgramThenStops) {
 TEST_F(InstallWorkerSample, ADamagedEntryAbortsTheRest) {
     WriteAll(scratch_.PathOf("two.txt"), "two");
     WriteAll(scratch_.PathOf("three.txt"), "three");
-    OpenJob(Lines({"[CopyFile]", "self_register.dll", "<Destination>\\one.dll", "[CopyFile]",
-                   "two.txt", "<Destination>\\two.txt", "[CopyFile]", "three.txt",
-                   "<Destination>\\three.txt", "[CreateIcon]", "<Destination>\\two.txt",
-                   "<Destination>\\two.lnk", "", "Optional - Icon", "[CopyFile]", "two.txt",
-                   "<Destination>\\four.txt", "[CopyFile]", "two.txt", "<Destination>\\five.txt"}),
+    OpenJob(Lines({"[CopyFile]",
+                   "self_register.dll",
+                   "<Destination>\\one.dll",
+                   "[CopyFile]",
+                   "two.txt",
+                   "<Destination>\\two.txt",
+                   "[CopyFile]",
+                   "three.txt",
+                   "<Destination>\\three.txt",
+                   "[CreateIcon]",
+                   "<Destination>\\two.txt",
+                   "<Destination>\\two.lnk",
+                   "",
+                   "Optional - Icon",
+                   "[CopyFile]",
+                   "two.txt",
+                   "<Destination>\\four.txt",
+                   "[CopyFile]",
+                   "two.txt",
+                   "<Destination>\\five.txt"}),
             {{"self_register.dll", Fixture("self_register.dll")},
              {"two.txt", scratch_.PathOf("two.txt")},
              {"three.txt", scratch_.PathOf("three.txt")}});

@@ -17,7 +17,7 @@
 #include "tests/windows/action_fixtures.h"
 
 using testing_support::CopyFixture;
-using testing_support::CountInsFiles;
+using testing_support::CountPartialFiles;
 using testing_support::CurrentTestJob;
 using testing_support::FileExists;
 using testing_support::FixturePath;
@@ -103,7 +103,6 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
     app::RebootNeeded = false;
     std::string target = scratch.PathOf("app.exe");
     ASSERT_TRUE(CopyFixture("app_v150.exe", target));
-    int temporary_files = CountInsFiles();
     std::string temporary;
     {
         HeldFile held(target);
@@ -113,16 +112,19 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
         EXPECT_TRUE(app::RebootNeeded);
         EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(target));
 
-        // The old file is deleted first, then the new one moved in.
+        // One move that replaces ("!" before the destination), from a new
+        // file in the target's own folder: the same volume, and the
+        // folder's permissions. No deletion of the target of its own.
         std::vector<std::string> pending = PendingRenames();
-        int deletion = FindPairFrom(pending, NtPath(target));
-        ASSERT_GE(deletion, 0);
-        EXPECT_EQ("", pending[deletion + 1]);
-        int move = FindPairTo(pending, NtPath(target), deletion + 2);
-        ASSERT_GT(move, deletion);
+        EXPECT_LT(FindPairFrom(pending, NtPath(target)), 0);
+        int move = FindPairTo(pending, "!" + NtPath(target));
+        ASSERT_GE(move, 0);
         temporary = pending[move].substr(4);
+        EXPECT_TRUE(SamePath(scratch.PathOf(support::kPartialFilePrefix),
+                             temporary.substr(0, temporary.rfind('\\') + 8)))
+            << temporary;
         EXPECT_TRUE(FileExists(temporary)) << temporary;
-        EXPECT_EQ(temporary_files + 1, CountInsFiles());
+        EXPECT_EQ(1, CountPartialFiles(scratch.Folder()));
     }
     RestartWine();
     EXPECT_EQ(ReadAll(FixturePath("app_v200.exe")), ReadAll(target));
@@ -196,9 +198,9 @@ TEST_F(ConsumerPlatform, ReplacementIsWrittenToWininitRenameSection) {
 }
 
 TEST_F(ConsumerPlatform, EveryDeletionKeepsItsOwnLine) {
-    script::ScheduleReplaceAtRestart("C:\\Temp\\Ins2.tmp", "C:\\Vornak Test\\app.exe");
-    script::ScheduleDeleteAtRestart("C:\\Vornak Test\\one.dll");
-    script::ScheduleDeleteAtRestart("C:\\Vornak Test\\two.dll");
+    EXPECT_TRUE(script::ScheduleReplaceAtRestart("C:\\Temp\\Ins2.tmp", "C:\\Vornak Test\\app.exe"));
+    EXPECT_TRUE(script::ScheduleDeleteAtRestart("C:\\Vornak Test\\one.dll"));
+    EXPECT_TRUE(script::ScheduleDeleteAtRestart("C:\\Vornak Test\\two.dll"));
     EXPECT_NE(std::string::npos,
               ReadAll(ini_).find("[rename]\r\n"
                                  "C:\\Vornak Test\\app.exe=C:\\Temp\\Ins2.tmp\r\n"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/app_state.h"
@@ -18,7 +19,6 @@
 
 using testing_support::AwaitFile;
 using testing_support::CopyFixture;
-using testing_support::CountInsFiles;
 using testing_support::CurrentTestJob;
 using testing_support::DeleteRegistryTree;
 using testing_support::FileExists;
@@ -26,7 +26,6 @@ using testing_support::FixturePath;
 using testing_support::MessageCapture;
 using testing_support::ReadAll;
 using testing_support::Scratch;
-using testing_support::TempFolder;
 
 namespace {
 
@@ -79,25 +78,28 @@ class RunProgram : public ::testing::Test {
     std::string recorder_;
 };
 
-TEST_F(RunProgram, ProgramWithoutArgumentsGetsTheBarePath) {
+TEST_F(RunProgram, ProgramPathIsQuotedEvenWithoutArguments) {
     std::string plain = scratch_.PathOf("recorder.exe");
     CopyFixture("command_recorder.exe", plain);
     SetDelay(300);
     Launch(plain, "", true);
     EXPECT_TRUE(Exited()) << "waited for";
-    EXPECT_EQ(plain, Recorded("command="));
+    EXPECT_EQ("\"" + plain + "\"", Recorded("command="));
     char folder[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, folder);
     EXPECT_EQ(folder, Recorded("folder="));
     EXPECT_TRUE(capture_.Messages().empty());
 }
 
-TEST_F(RunProgram, BarePathWithSpacesStillStarts) {
-    // Windows hands the program the line as given; Wine quotes it on the
-    // way, so only the start itself is compared here.
+TEST_F(RunProgram, PathWithSpacesStartsThatProgramAndNoDecoy) {
+    // "...\with space\recorder.exe" unquoted would first be tried as
+    // "...\with.exe": a decoy there that records itself must not run.
+    std::string decoy = scratch_.PathOf("with.exe");
+    CopyFixture("command_recorder.exe", decoy);
     Launch(recorder_, "", true);
     EXPECT_TRUE(Exited());
     EXPECT_EQ(recorder_, Recorded("program="));
+    EXPECT_EQ("\"" + recorder_ + "\"", Recorded("command="));
     EXPECT_TRUE(capture_.Messages().empty());
 }
 
@@ -112,7 +114,7 @@ TEST_F(RunProgram, UpperCaseExeIsStartedAsAProgram) {
     std::string upper = scratch_.PathOf("RECORD.EXE");
     CopyFixture("command_recorder.exe", upper);
     Launch(upper, "", true);
-    EXPECT_EQ(upper, Recorded("command="));
+    EXPECT_EQ("\"" + upper + "\"", Recorded("command="));
 }
 
 TEST_F(RunProgram, ProgramNotWaitedForRunsOnAfterTheCall) {
@@ -138,8 +140,8 @@ TEST_F(RunProgram, StartFailuresAreReportedWithThePath) {
 }
 
 TEST_F(RunProgram, RunProgramTellsWhetherTheProcessStarted) {
-    EXPECT_FALSE(script::RunProgram(scratch_.PathOf("missing.exe").c_str(), true));
-    EXPECT_TRUE(script::RunProgram(("\"" + recorder_ + "\" a b").c_str(), true));
+    EXPECT_FALSE(script::RunProgram(scratch_.PathOf("missing.exe").c_str(), "", true));
+    EXPECT_TRUE(script::RunProgram(recorder_.c_str(), "a b", true));
     EXPECT_TRUE(Exited());
     EXPECT_EQ("\"" + recorder_ + "\" a b", Recorded("command="));
 }
@@ -192,31 +194,38 @@ TEST_F(RunProgram, DocumentIsOpenedByTheShellAndNeverWaitedFor) {
     EXPECT_TRUE(capture_.Messages().empty());
 }
 
-TEST_F(RunProgram, TempInstallEntryRunsFromATemporaryCopyThatIsDeleted) {
-    CurrentTestJob job({FixturePath("command_recorder.exe")});
-    int temporary_files = CountInsFiles();
-    SetDelay(200);
-    Launch("<TempInstall>\\command_recorder.exe", "", true);
-
-    ASSERT_TRUE(Exited());
-    std::string program = Recorded("program=");
-    EXPECT_EQ(0, lstrcmpiA(TempFolder().c_str(), program.substr(0, TempFolder().size()).c_str()))
-        << program;
-    EXPECT_EQ(".exe", program.substr(program.size() - 4));
-    EXPECT_EQ("Ins", program.substr(TempFolder().size(), 3));
-    EXPECT_FALSE(FileExists(program));
-    EXPECT_EQ(temporary_files, CountInsFiles());
+// Programs run from the package are unpacked inside the job folder, which is
+// the installer's alone, under the entry's own name, extension or none, and
+// are gone with their folder afterwards.
+TEST_F(RunProgram, TempInstallEntryRunsFromTheJobFolderUnderItsOwnName) {
+    std::string bare = scratch_.PathOf("recorder");
+    CopyFixture("command_recorder.exe", bare);
+    CurrentTestJob job({FixturePath("command_recorder.exe"), bare});
+    char job_folder[MAX_PATH];
+    app::CurrentJob->FolderPath(job_folder);
+    for (std::string entry : {"command_recorder.exe", "recorder"}) {
+        SCOPED_TRACE(entry);
+        DeleteFileA(Log().c_str());
+        Launch("<TempInstall>\\" + entry, "", true);
+        ASSERT_TRUE(Exited());
+        std::string program = Recorded("program=");
+        std::string folder = program.substr(0, program.rfind('\\') + 1);
+        EXPECT_EQ(0, lstrcmpiA(job_folder, program.substr(0, std::strlen(job_folder)).c_str()))
+            << program;
+        EXPECT_EQ(entry, program.substr(folder.size()));
+        EXPECT_FALSE(FileExists(program));
+        EXPECT_FALSE(FileExists(folder.substr(0, folder.size() - 1)));
+    }
     EXPECT_TRUE(capture_.Messages().empty());
 }
 
 TEST_F(RunProgram, TempInstallEntryMissingFromThePackageRunsNothing) {
     CurrentTestJob job({});
-    int temporary_files = CountInsFiles();
     Launch("<TempInstall>\\absent.exe", "", true);
     ASSERT_EQ(1u, capture_.Messages().size());
     EXPECT_EQ("This installation appears to be corrupted. Error whilst installing 'absent.exe'.",
               capture_.Messages()[0].text);
-    EXPECT_EQ(temporary_files, CountInsFiles());
+    EXPECT_FALSE(Exited());
 }
 
 }  // namespace

@@ -67,8 +67,10 @@ TEST(StubPackMode, BadCommandLinesPackNothing) {
     std::string package = scratch.PathOf("pkg.exe");
     WriteAll(package, "stub");
     WriteAll(scratch.PathOf("a.txt"), "a");
-    EXPECT_EQ(0u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + " <packto>\"" + package));
-    EXPECT_EQ(0u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + "\""));
-    EXPECT_EQ(0u, RunStub(PackArguments(scratch.PathOf("a.txt"), package) + std::string(1000, ' ')));
+    // 1639: the command line was refused.
+    EXPECT_EQ(1639u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + " <packto>\"" + package));
+    EXPECT_EQ(1639u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + "\""));
+    EXPECT_EQ(1639u,
+              RunStub(PackArguments(scratch.PathOf("a.txt"), package) + std::string(1000, ' ')));
     EXPECT_EQ("stub", ReadAll(package));
 }

@@ -104,6 +104,12 @@ void LintWholeScript(const ScriptText& script, FindingList* out) {
     } else if (!name->values.empty()) {
         const ScriptLine& value = script.Lines()[name->values[0]];
         size_t bad = value.text.find_first_of("\\/:*?\"<>|");
+        // ".." alone in a name climbs out of the system folder as surely as
+        // a backslash does; the installer refuses such a name.
+        size_t dots = value.text.find("..");
+        if (bad == std::string::npos && dots != std::string::npos) {
+            bad = dots;
+        }
         if (Trimmed(value.text).empty()) {
             out->Warning(value.number,
                          "an empty project name means no uninstall record; write "
@@ -112,7 +118,7 @@ void LintWholeScript(const ScriptText& script, FindingList* out) {
             out->Error(value.number,
                        "the project name names the uninstall record's file, "
                        "which cannot hold '" +
-                           value.text.substr(bad, 1) + "'; leave it out");
+                           value.text.substr(bad, bad == dots ? 2 : 1) + "'; leave it out");
         }
     }
     if (script.FirstSection(script::kInstallToHead) == nullptr) {
