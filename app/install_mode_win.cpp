@@ -23,7 +23,15 @@ int RunWizardOrContainer() {
     if (ui::RunContainerIfPresent(&exit_code)) {
         return exit_code;
     }
-    return ui::RunMainPage() ? ui::RunProgressStage() : support::kExitCancelled;
+    switch (ui::RunMainPage()) {
+        case ui::MainPageOutcome::kInstall:
+            return ui::RunProgressStage();
+        case ui::MainPageOutcome::kRefused:
+            return support::kExitFailed;
+        case ui::MainPageOutcome::kCancelled:
+            break;
+    }
+    return support::kExitCancelled;
 }
 
 }  // namespace

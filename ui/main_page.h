@@ -9,7 +9,13 @@ namespace ui {
 // 0 to stop.
 INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Shows the main page; true when the user chose to install.
-bool RunMainPage();
+enum class MainPageOutcome {
+    kInstall,    // the user chose to install
+    kCancelled,  // the user cancelled
+    kRefused,    // the package was refused before the page was shown
+};
+
+// Shows the main page, unless the package must be refused.
+MainPageOutcome RunMainPage();
 
 }  // namespace ui

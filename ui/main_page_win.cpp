@@ -221,18 +221,20 @@ INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*l
     return FALSE;
 }
 
-bool RunMainPage() {
+MainPageOutcome RunMainPage() {
     // The script is read before the page exists, so that a package that
     // must be refused is refused before anything is shown or changed.
     bool location_found = ScanScript();
     if (RefuseUnfitProjectName()) {
-        return false;
+        return MainPageOutcome::kRefused;
     }
     if (!location_found) {
         uninstall::ReadPreviousInstallFolder();
     }
     return DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr,
-                           &MainPageProc, 0) == kInstall;
+                           &MainPageProc, 0) == kInstall
+               ? MainPageOutcome::kInstall
+               : MainPageOutcome::kCancelled;
 }
 
 }  // namespace ui

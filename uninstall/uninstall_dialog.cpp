@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/progress_state.h"
 #include "support/text_format.h"
@@ -13,6 +14,7 @@
 namespace uninstall {
 
 bool UninstallStarted = false;
+int UninstallExitCode = support::kExitSuccess;
 
 namespace {
 
@@ -39,6 +41,11 @@ void ShowProgress(UninstallDialogView& view) {
 
 void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool silent) {
     char text[kMessageSize];
+    if (UninstallIncomplete) {
+        UninstallExitCode = support::kExitFailed;
+    } else if (UninstallRestartNeeded) {
+        UninstallExitCode = support::kExitRestartRequired;
+    }
     if (silent) {
         if (UninstallRestartNeeded) {
             support::FormatText(
@@ -56,8 +63,9 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
                             "until your computer is restarted. Restart Now?",
                             project_name);
         if (support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) ==
-            support::kIdYes) {
-            view.RestartSystem();
+                support::kIdYes &&
+            view.RestartSystem() && !UninstallIncomplete) {
+            UninstallExitCode = support::kExitSuccess;
         }
         return;
     }
@@ -77,9 +85,11 @@ int UninstallBarPosition(int file_number, int file_count) {
 void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool silent) {
     if (!UninstallStarted) {
         UninstallStarted = true;
+        UninstallExitCode = support::kExitSuccess;
         if (silent || ConfirmUninstall(project_name)) {
             view.StartWorker();
         } else {
+            UninstallExitCode = support::kExitCancelled;
             view.Close();
         }
     }

@@ -9,6 +9,10 @@ namespace uninstall {
 // Set on the first tick, so that the question is asked once although the
 // timer keeps firing while it is on screen.
 extern bool UninstallStarted;
+// What the run comes to, as the process's exit code: 1602 when the question
+// was answered No, 3010 when files wait for a restart that was not done,
+// else 0. Set from the first tick on.
+extern int UninstallExitCode;
 
 // The dialog as the ticks see it.
 class UninstallDialogView {
@@ -18,7 +22,8 @@ class UninstallDialogView {
     virtual void SetBarPosition(int position) = 0;
     // Ends the dialog (result 0); the current tick still runs to its end.
     virtual void Close() = 0;
-    virtual void RestartSystem() = 0;
+    // Returns whether Windows accepted the restart.
+    virtual bool RestartSystem() = 0;
 };
 
 // One timer tick. silent is "<Silent>" on the command line: no question, and

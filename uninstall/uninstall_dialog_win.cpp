@@ -29,7 +29,7 @@ class DialogView : public UninstallDialogView {
         SendDlgItemMessageA(dialog_, IDC_UNINSTALL_PROGRESS, PBM_SETPOS, position, 0);
     }
     void Close() override { EndDialog(dialog_, 0); }
-    void RestartSystem() override { uninstall::RestartSystem(EWX_REBOOT); }
+    bool RestartSystem() override { return uninstall::RestartSystem(EWX_REBOOT); }
 
   private:
     HWND dialog_;

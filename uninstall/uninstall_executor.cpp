@@ -17,6 +17,7 @@ namespace uninstall {
 char UninstallRecordPath[support::kMaxPath];
 char UninstallBitmapPath[support::kMaxPath];
 volatile bool UninstallRestartNeeded = false;
+std::atomic<bool> UninstallIncomplete{false};
 
 namespace {
 
@@ -155,9 +156,13 @@ void RemoveOne(RunState& run, const char* path) {
     UninstallEffects& effects = run.effects;
     if (effects.PathExists(path) && !effects.DeleteFileAt(path)) {
         // In use, read-only or not ours to delete: Windows takes it away as
-        // it starts next time, and the user is offered the restart.
-        UninstallRestartNeeded = true;
-        effects.ScheduleDeleteAtRestart(path);
+        // it starts next time, and the user is offered the restart, unless
+        // the system would not even record that.
+        if (effects.ScheduleDeleteAtRestart(path)) {
+            UninstallRestartNeeded = true;
+        } else {
+            UninstallIncomplete = true;
+        }
     }
     effects.RemoveAppPathsEntry(path);
     const char* last_backslash = std::strrchr(path, '\\');

@@ -10,6 +10,8 @@
 // fakes.
 #pragma once
 
+#include <atomic>
+
 #include "script/folder_placeholders.h"
 #include "support/win32_values.h"
 
@@ -21,6 +23,9 @@ extern char UninstallBitmapPath[support::kMaxPath];
 // Set by the worker when some file could only be scheduled for deletion at
 // the next restart; read by the dialog only after WorkerDone.
 extern volatile bool UninstallRestartNeeded;
+// Set when a file that could not be deleted could not be scheduled for
+// deletion at the restart either: the uninstall ends as a failure.
+extern std::atomic<bool> UninstallIncomplete;
 
 // The pattern every project's record matches, in the folder of ours.
 constexpr char kRecordPattern[] = "VornakUninstall-*.dat";
@@ -40,10 +45,12 @@ class UninstallEffects {
     virtual bool PathExists(const char* path) = 0;
     // Returns whether the file was deleted.
     virtual bool DeleteFileAt(const char* path) = 0;
-    virtual void ScheduleDeleteAtRestart(const char* path) = 0;
+    // Returns whether the system recorded the deletion.
+    virtual bool ScheduleDeleteAtRestart(const char* path) = 0;
     // Deletes the App Paths key of a program file (".exe" in any case).
     virtual void RemoveAppPathsEntry(const char* path) = 0;
-    // Removes one folder if it is empty; failures are harmless.
+    // Removes one folder if it is empty (partial files an interrupted
+    // install left there do not count); failures are harmless.
     virtual void RemoveFolder(const char* path) = 0;
     // Deletes the project's key under the Uninstall key.
     virtual void DeleteUninstallKey(const char* project_name) = 0;

@@ -32,11 +32,16 @@ class Win32UninstallEffects : public UninstallEffects {
     }
     bool PathExists(const char* path) override { return support::PathExists(path); }
     bool DeleteFileAt(const char* path) override { return DeleteFileA(path) != FALSE; }
-    void ScheduleDeleteAtRestart(const char* path) override {
-        script::ScheduleDeleteAtRestart(path);
+    bool ScheduleDeleteAtRestart(const char* path) override {
+        return script::ScheduleDeleteAtRestart(path);
     }
     void RemoveAppPathsEntry(const char* path) override { uninstall::RemoveAppPathsEntry(path); }
-    void RemoveFolder(const char* path) override { RemoveDirectoryA(path); }
+    void RemoveFolder(const char* path) override {
+        // What an interrupted install left beside its files is ours too: it
+        // must not keep the folder from being removed.
+        support::DeletePartialFiles(path, &script::WaitsForRestart);
+        RemoveDirectoryA(path);
+    }
     void DeleteUninstallKey(const char* project_name) override {
         support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, project_name);
     }

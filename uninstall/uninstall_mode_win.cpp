@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/app_state.h"
+#include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
@@ -48,14 +49,14 @@ int RunUninstallMode(HINSTANCE instance) {
         if (parsed == UninstallCommandResult::kPathTooLong) {
             Refuse(command, "The uninstall record's path is too long. Nothing was removed.");
         }
-        return 0;
+        return support::kExitBadCommandLine;
     }
     // Records are written to the system folder only. The uninstaller runs
     // elevated, so a record from anywhere else (one that anybody could have
     // written) would have it delete whatever that record lists.
     if (!RecordLiesInSystemFolder(command.record_path)) {
         Refuse(command, "The uninstall record is not in the system folder. Nothing was removed.");
-        return 0;
+        return support::kExitBadCommandLine;
     }
     support::CopyText(app::ProjectName, command.project_name);
     support::CopyText(UninstallRecordPath, command.record_path);
@@ -65,7 +66,7 @@ int RunUninstallMode(HINSTANCE instance) {
     ui::InitPageControls();
     RunUninstallDialog(instance);
     CoUninitialize();
-    return 0;
+    return UninstallExitCode;
 }
 
 }  // namespace uninstall

@@ -24,7 +24,11 @@ class RecordingView : public uninstall::UninstallDialogView {
         calls.push_back("bar " + std::to_string(position));
     }
     void Close() override { calls.push_back("close"); }
-    void RestartSystem() override { calls.push_back("restart"); }
+    bool RestartSystem() override {
+        calls.push_back("restart");
+        return restart_accepted;
+    }
+    bool restart_accepted = true;
 };
 
 // Answers the boxes and, like the modal loop of a real box, lets the timer
@@ -114,6 +118,7 @@ TEST_F(UninstallDialogTest, NoRemovesNothingAndSaysNothingMore) {
     Tick();
     Tick();
     EXPECT_EQ((std::vector<std::string>{kAsk, "close"}), view_.calls);
+    EXPECT_EQ(1602, uninstall::UninstallExitCode);
 }
 
 TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {
@@ -129,6 +134,7 @@ TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {
                   "be removed until your computer is restarted. Restart Now?",
                   "restart", "close"}),
               view_.calls);
+    EXPECT_EQ(0, uninstall::UninstallExitCode) << "restarted";
 }
 
 TEST_F(UninstallDialogTest, DecliningTheRestartEndsNormally) {
@@ -139,6 +145,7 @@ TEST_F(UninstallDialogTest, DecliningTheRestartEndsNormally) {
     Tick();
     EXPECT_EQ("close", view_.calls.back());
     EXPECT_NE("restart", view_.calls[view_.calls.size() - 2]);
+    EXPECT_EQ(3010, uninstall::UninstallExitCode);
 }
 
 TEST_F(UninstallDialogTest, SilentAsksNothingAndSaysNothing) {
@@ -146,6 +153,7 @@ TEST_F(UninstallDialogTest, SilentAsksNothingAndSaysNothing) {
     app::WorkerDone = true;
     Tick(true);
     EXPECT_EQ((std::vector<std::string>{"start", "bar 100", "close"}), view_.calls);
+    EXPECT_EQ(0, uninstall::UninstallExitCode);
 }
 
 TEST_F(UninstallDialogTest, SilentReportsARestartWithoutOfferingIt) {
@@ -159,6 +167,7 @@ TEST_F(UninstallDialogTest, SilentReportsARestartWithoutOfferingIt) {
                   "be removed until your computer is restarted.",
                   "close"}),
               view_.calls);
+    EXPECT_EQ(3010, uninstall::UninstallExitCode);
 }
 
 TEST(UninstallBarPosition, PercentOfTheCopiedFiles) {

@@ -45,9 +45,11 @@ class RecordingEffects : public uninstall::UninstallEffects {
         calls.push_back(std::string("delete ") + path);
         return existing.erase(path) != 0;
     }
-    void ScheduleDeleteAtRestart(const char* path) override {
+    bool ScheduleDeleteAtRestart(const char* path) override {
         calls.push_back(std::string("at restart ") + path);
+        return restart_recorded;
     }
+    bool restart_recorded = true;
     void RemoveAppPathsEntry(const char* path) override {
         Snapshot();
         calls.push_back(std::string("app paths ") + path);
@@ -79,6 +81,7 @@ class UninstallExecutorTest : public ::testing::Test {
     void SetUp() override {
         app::WorkerDone = false;
         uninstall::UninstallRestartNeeded = false;
+        uninstall::UninstallIncomplete = false;
         support::ProgressGuard guard;
         support::ProgressState.file_number = -1;
         support::ProgressState.file_count = -1;
@@ -261,6 +264,18 @@ TEST_F(UninstallExecutorTest, FilesInUseAreLeftForTheRestart) {
     }
     EXPECT_EQ(expected, effects_.calls);
     EXPECT_TRUE(uninstall::UninstallRestartNeeded);
+    EXPECT_FALSE(uninstall::UninstallIncomplete);
+}
+
+// A deletion the system would not record offers no restart for it: the
+// uninstall is incomplete, and says so in its exit code.
+TEST_F(UninstallExecutorTest, AnUnrecordedDeletionOffersNoRestart) {
+    WriteRecord(Lines({"[CopyFile]", "a", "C:\\A\\busy.exe"}));
+    effects_.locked = {"C:\\A\\busy.exe"};
+    effects_.restart_recorded = false;
+    Run();
+    EXPECT_FALSE(uninstall::UninstallRestartNeeded);
+    EXPECT_TRUE(uninstall::UninstallIncomplete);
 }
 
 TEST_F(UninstallExecutorTest, MissingRecordStillRemovesRecordFilesAndKey) {

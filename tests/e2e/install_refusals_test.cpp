@@ -72,6 +72,7 @@ TEST(InstallRefusals, AProjectNameThatLeavesTheSystemFolderInstallsNothing) {
             Click(box, IDOK);
         }
         ASSERT_TRUE(installer.WaitForExit(20000)) << markers;
+        EXPECT_EQ(1603u, installer.ExitCode()) << markers;
         EXPECT_FALSE(FileExists(folder + "\\readme.txt")) << markers;
         EXPECT_FALSE(FileExists(escaped_record)) << markers;
     }

@@ -39,7 +39,10 @@ class CheckingEffects : public uninstall::UninstallEffects {
         CheckPath(path);
         return path[0] != '\0' && path[0] != 'C';
     }
-    void ScheduleDeleteAtRestart(const char* path) override { CheckPath(path); }
+    bool ScheduleDeleteAtRestart(const char* path) override {
+        CheckPath(path);
+        return true;
+    }
     void RemoveAppPathsEntry(const char* path) override { CheckPath(path); }
     void RemoveFolder(const char* path) override {
         CheckPath(path);
