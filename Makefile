@@ -50,6 +50,7 @@ test: dist windows64 sanitize
 
 bench: dist windows64
 	@$(BUILD)/host/bench/pack_bench
+	@$(BUILD)/host/bench/directory_bench
 	@bash bench/install_path.sh
 
 clean:

@@ -80,7 +80,7 @@ Outcome CompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t* unc
 }
 
 // Decodes a whole stream into one buffer of expected_size plus the slack and
-// writes what it gives to destination.
+// writes it to destination when it is exactly expected_size bytes long.
 Outcome DecodeInto(const uint8_t* input, uint32_t length, DiskFile& destination,
                    uint32_t expected_size) {
     // The bound is computed in 64 bits: a claimed size near 4 GiB must not
@@ -94,7 +94,10 @@ Outcome DecodeInto(const uint8_t* input, uint32_t length, DiskFile& destination,
     }
     uint32_t out_length = static_cast<uint32_t>(output_size);
     Outcome outcome = Outcome::kWriteFailure;
-    if (DecompressBuffer(input, length, output, &out_length) &&
+    // A stream that decodes to another length than the directory gives is
+    // damaged as surely as one that does not decode: a short file written
+    // as a success would be installed as if it were whole.
+    if (DecompressBuffer(input, length, output, &out_length) && out_length == expected_size &&
         destination.Write(output, out_length)) {
         outcome = Outcome::kSuccess;
     }
@@ -163,12 +166,22 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
 
 bool DecompressFile(const char* source_path, const char* destination_path, bool report,
                     uint32_t expected_size) {
-    if (DiskFile::FileSizeOf(source_path) == 0) {
+    Outcome outcome = Outcome::kReadFailure;
+    // An empty or missing source is the empty content only when the directory
+    // says so; claiming bytes, it goes the usual way and fails there.
+    if (expected_size == 0 && DiskFile::FileSizeOf(source_path) == 0) {
+        // Nothing to decode, but the empty target must exist: one that could
+        // not be made is a failure like any other unopened destination.
         DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
                              false, true);
-        return true;
+        if (destination.IsOpen()) {
+            return true;
+        }
+        if (report) {
+            ReportFailure(false, outcome, source_path, destination_path);
+        }
+        return false;
     }
-    Outcome outcome = Outcome::kReadFailure;
     DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
     if (source.IsOpen()) {
         DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
@@ -188,9 +201,6 @@ bool DecompressData(const uint8_t* data, uint32_t length, const char* destinatio
                     uint32_t expected_size) {
     DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways, false,
                          true);
-    if (length == 0) {
-        return true;
-    }
     Outcome outcome = Outcome::kWriteFailure;
     if (destination.IsOpen()) {
         outcome = expected_size == 0 ? Outcome::kSuccess

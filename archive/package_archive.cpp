@@ -84,6 +84,7 @@ void PackageArchive::ReadDirectory(const ArchiveTrailer& trailer) {
             std::free(entry);
             break;
         }
+        directory_size_ += RecordSize(*entry);
     }
 }
 
@@ -92,6 +93,7 @@ void PackageArchive::ReleaseEntries() {
         std::free(entries_.GetAt(i));
     }
     entries_.Clear();
+    directory_size_ = 0;
 }
 
 bool PackageArchive::FindEntry(const char* name, ArchiveEntry* out) const {
@@ -138,12 +140,8 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     return result;
 }
 
-uint64_t PackageArchive::DirectorySize() const {
-    uint64_t size = 0;
-    for (int32_t i = 0; i < entries_.Count(); ++i) {
-        size += kEntryHeaderSize + std::strlen(EntryAt(i).name) + 1;
-    }
-    return size;
+uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {
+    return kEntryHeaderSize + std::strlen(entry.name) + 1;
 }
 
 // Anything written after a certificate table breaks the signature, and
@@ -169,7 +167,9 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
         ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", name, "254");
         return false;
     }
-    uint64_t new_end = static_cast<uint64_t>(directory_offset_) + size + DirectorySize() +
+    // The directory's size is kept as entries come and go: adding it up here
+    // made building a package of many entries quadratic in their number.
+    uint64_t new_end = static_cast<uint64_t>(directory_offset_) + size + directory_size_ +
                        kEntryHeaderSize + std::strlen(name) + 1 + kTrailerSize;
     if (new_end > kLargestPackage) {
         ShowArchiveError("Cannot add '%s': the package would grow beyond %s.", name, "2 GB");
@@ -193,6 +193,7 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
     entry->uncompressed_size = uncompressed_size;
     entry->data_sum = SumBytes(data, size);
     support::CopyText(entry->name, name);
+    directory_size_ += RecordSize(*entry);
     directory_offset_ += size;
     modified_ = true;
     return true;

@@ -67,7 +67,8 @@ class PackageArchive {
   private:
     void ReadDirectory(const ArchiveTrailer& trailer);
     void WriteDirectoryAndTrailer();
-    uint64_t DirectorySize() const;
+    // The bytes one directory record takes: header, name and NUL.
+    static uint64_t RecordSize(const ArchiveEntry& entry);
     void ReleaseEntries();
     bool RefuseSigned(const char* name) const;
 
@@ -75,6 +76,7 @@ class PackageArchive {
     support::DiskFile* file_ = nullptr;
     bool modified_ = false;
     uint32_t directory_offset_ = 0;
+    uint64_t directory_size_ = 0;  // of the entries in memory, as written at close
     Validation validation_ = Validation::kNotOpen;
     PackageLayout layout_ = {};
     char path_[260] = {};

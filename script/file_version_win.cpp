@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <new>
 
 #include "support/system_libraries.h"
@@ -51,15 +52,16 @@ class VersionBlock {
     VersionBlock(const VersionBlock&) = delete;
     VersionBlock& operator=(const VersionBlock&) = delete;
 
-    // The value at sub_block, or null when it is absent or, unless
-    // empty_allowed, empty.
-    void* Query(const char* sub_block, bool empty_allowed) const {
+    // The value at sub_block, or null when it is absent or shorter than
+    // minimum_length bytes. The block comes from the file being installed:
+    // a value shorter than what is read from it would be read past its end.
+    const void* Query(const char* sub_block, UINT minimum_length) const {
         void* value = nullptr;
         UINT length = 0;
         if (data_ == nullptr || !query_(data_, sub_block, &value, &length)) {
             return nullptr;
         }
-        return (length != 0 || empty_allowed) ? value : nullptr;
+        return length >= minimum_length ? value : nullptr;
     }
 
   private:
@@ -73,7 +75,7 @@ void ReadFileVersion(const char* path, uint32_t* ms, uint32_t* ls) {
     *ms = 0;
     *ls = 0;
     VersionBlock block(path);
-    auto* info = static_cast<const VS_FIXEDFILEINFO*>(block.Query("\\", false));
+    auto* info = static_cast<const VS_FIXEDFILEINFO*>(block.Query("\\", sizeof(VS_FIXEDFILEINFO)));
     if (info != nullptr) {
         *ms = info->dwFileVersionMS;
         *ls = info->dwFileVersionLS;
@@ -82,17 +84,23 @@ void ReadFileVersion(const char* path, uint32_t* ms, uint32_t* ls) {
 
 bool DeclaresSelfRegistration(const char* path) {
     VersionBlock block(path);
-    auto* translation = static_cast<const DWORD*>(block.Query("\\VarFileInfo\\Translation", false));
+    // One translation is a language and a code page, 16 bits each.
+    auto* translation = static_cast<const uint8_t*>(block.Query("\\VarFileInfo\\Translation", 4));
     if (translation == nullptr) {
         return false;
     }
+    // The resource data need not be aligned for a DWORD.
+    uint32_t first = 0;
+    std::memcpy(&first, translation, sizeof first);
     // Language in the low half, code page in the high half; the name of the
     // string table puts the language first.
     char name[64];
     support::FormatText(name, sizeof name, "\\StringFileInfo\\%04hX%04hX\\OLESelfRegister",
-                        static_cast<unsigned short>(*translation & 0xFFFF),
-                        static_cast<unsigned short>(*translation >> 16));
-    return block.Query(name, true) != nullptr;
+                        static_cast<unsigned short>(first & 0xFFFF),
+                        static_cast<unsigned short>(first >> 16));
+    // Only the value's presence counts, and an empty one counts too: its
+    // text is never read, so neither its length nor its NUL matters here.
+    return block.Query(name, 0) != nullptr;
 }
 
 }  // namespace script

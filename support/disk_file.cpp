@@ -42,7 +42,11 @@ uint32_t DiskFile::Read(void* buffer, uint32_t count) {
     if (from_ahead > count) {
         from_ahead = count;
     }
-    std::memcpy(buffer, ahead_ + ahead_next_, from_ahead);
+    // memcpy may not be handed a null buffer even for no bytes, and a caller
+    // reading nothing (an empty entry's data) may well have none.
+    if (from_ahead > 0) {
+        std::memcpy(buffer, ahead_ + ahead_next_, from_ahead);
+    }
     ahead_next_ += from_ahead;
     if (from_ahead == count) {
         return count;

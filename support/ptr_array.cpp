@@ -1,6 +1,7 @@
 // Growable pointer array.
 #include "support/ptr_array.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,16 +11,28 @@ PtrArray::~PtrArray() {
     Clear();
 }
 
+namespace {
+
+// The most slots an array may have: the count is a signed 32-bit value, and
+// the byte size of the storage must not wrap a 32-bit size_t.
+constexpr int64_t kMostSlots = INT32_MAX < SIZE_MAX / sizeof(void*)
+                                   ? INT32_MAX
+                                   : static_cast<int64_t>(SIZE_MAX / sizeof(void*));
+
+}  // namespace
+
 bool PtrArray::Grow() {
-    int32_t new_capacity = capacity_ + growth_step_;
-    auto** storage = static_cast<void**>(std::malloc(sizeof(void*) * new_capacity));
+    if (capacity_ >= kMostSlots) {
+        return false;
+    }
+    int64_t wanted = capacity_ == 0 ? first_capacity_ : static_cast<int64_t>(capacity_) * 2;
+    auto new_capacity = static_cast<int32_t>(wanted < kMostSlots ? wanted : kMostSlots);
+    // realloc keeps the old storage when it fails, so the array stays whole.
+    auto** storage = static_cast<void**>(
+        std::realloc(items_, sizeof(void*) * static_cast<size_t>(new_capacity)));
     if (storage == nullptr) {
         return false;
     }
-    if (count_ > 0) {
-        std::memcpy(storage, items_, sizeof(void*) * count_);
-    }
-    std::free(items_);
     items_ = storage;
     capacity_ = new_capacity;
     return true;

@@ -1,7 +1,8 @@
 // Registry value helpers: write a number, write a string, read a string,
 // delete one key.
 //
-// Each call opens (or creates) its key, does one thing and closes it again.
+// Each call opens its key (the writes create it), does one thing and closes
+// it again.
 // None keeps a handle, shows a message or retries; a null root makes every
 // call fail without effect. Windows-only: callers are Win32 code.
 #pragma once
@@ -18,9 +19,9 @@ void WriteRegistryDword(DWORD number, const char* name, HKEY root, const char* p
 // any missing parent keys.
 void WriteRegistryString(const char* data, const char* name, HKEY root, const char* path);
 
-// Reads the value into buffer (size bytes). Any failure, a missing value or
-// one longer than the buffer leaves the empty text. The key is opened by
-// creating it, so a missing key exists (empty) afterwards.
+// Reads the value into buffer (size bytes). Any failure, a missing key or
+// value, or one longer than the buffer leaves the empty text. A missing key
+// stays missing.
 void ReadRegistryString(char* buffer, DWORD size, const char* name, HKEY root, const char* path);
 
 // Deletes the subkey name (which must have no subkeys of its own) of

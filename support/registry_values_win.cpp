@@ -44,8 +44,11 @@ void ReadRegistryString(char* buffer, DWORD size, const char* name, HKEY root, c
         return;
     }
     buffer[0] = '\0';
-    HKEY key = CreateKey(root, path, "REG_SZ", KEY_QUERY_VALUE);
-    if (key == nullptr) {
+    // Opened, never created: reading "InstallTo" of a project that is not
+    // installed must not leave an empty Uninstall key behind, which the list
+    // of installed programs would then show.
+    HKEY key = nullptr;
+    if (root == nullptr || RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
         return;
     }
     DWORD length = size;

@@ -5,8 +5,7 @@
 
 #include "app/app_instance.h"
 #include "app/resource_ids.h"
-#include "support/disk_file.h"
-#include "support/win32_values.h"
+#include "ui/licence_text.h"
 #include "ui/page_common.h"
 #include "ui/page_painting.h"
 
@@ -17,21 +16,15 @@ namespace {
 // As on the main page: -1 is what a dialog that could not be made returns.
 constexpr INT_PTR kAccept = IDOK;
 
-// The text is shown as stored; a short read shows what arrived.
+// The text is shown as stored; a short read shows what arrived. A licence
+// that cannot be read, or is too large to show, leaves the control empty.
 void LoadLicence(HWND page) {
     char path[MAX_PATH];
     JobFilePath("setup.lic", path);
-    support::DiskFile file(path, support::kGenericRead, support::kOpenExisting, false, true);
-    if (!file.IsOpen()) {
-        return;
-    }
-    uint32_t size = static_cast<uint32_t>(file.Size());
-    auto* text = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
+    char* text = ReadLicenceText(path);
     if (text == nullptr) {
         return;
     }
-    uint32_t got = file.Read(text, size);
-    text[got] = '\0';
     SetDlgItemTextA(page, IDC_LICENCE_TEXT, text);
     std::free(text);
 }

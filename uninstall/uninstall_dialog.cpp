@@ -25,8 +25,10 @@ constexpr size_t kMessageSize = support::kMaxPath + 200;
 bool ConfirmUninstall(const char* project_name) {
     char text[kMessageSize];
     support::FormatText(text, sizeof text, "Uninstall %s?", project_name);
-    return support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) !=
-           support::kIdNo;
+    // A box that could not be shown returns 0: nobody said yes, so nothing
+    // is removed.
+    int answer = support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion);
+    return answer != 0 && answer != support::kIdNo;
 }
 
 void ShowProgress(UninstallDialogView& view) {

@@ -14,6 +14,7 @@
 #include "ui/common_controls.h"
 #include "uninstall/system_folders.h"
 #include "uninstall/uninstall_command_line.h"
+#include "uninstall/uninstall_dialog.h"
 #include "uninstall/uninstall_executor.h"
 
 namespace uninstall {

@@ -11,17 +11,23 @@ namespace {
 int g_items[40];
 }
 
-TEST(PtrArray, GrowsEightAtATimeAndKeepsOrder) {
+TEST(PtrArray, StartsAtEightDoublesAndKeepsOrder) {
     support::PtrArray array;
     EXPECT_EQ(0, array.Capacity());
     for (int i = 0; i < 17; ++i) {
         ASSERT_TRUE(array.Append(&g_items[i]));
+        EXPECT_EQ(i < 8 ? 8 : (i < 16 ? 16 : 32), array.Capacity()) << i;
     }
     EXPECT_EQ(17, array.Count());
-    EXPECT_EQ(24, array.Capacity());
     for (int i = 0; i < 17; ++i) {
         EXPECT_EQ(&g_items[i], array.GetAt(i));
     }
+    // A directory's worth of items: the capacity stays within twice the count.
+    for (int i = 17; i < 100000; ++i) {
+        ASSERT_TRUE(array.Append(&g_items[i % 40]));
+    }
+    EXPECT_EQ(131072, array.Capacity());
+    EXPECT_EQ(&g_items[99999 % 40], array.GetAt(99999));
 }
 
 TEST(PtrArray, InsertAndRemoveShiftItems) {

@@ -21,12 +21,14 @@ TEST(EntryCodec, RoundTripsAndStartsWithBlockSizeNine) {
     std::string original = testing_support::SampleBytes(300000, 7);
     WriteAll(scratch.PathOf("in"), original);
     uint32_t size = 0;
-    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), true, &size));
+    ASSERT_TRUE(
+        CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), true, &size));
     EXPECT_EQ(original.size(), size);
     std::string stream = ReadAll(scratch.PathOf("bz"));
     EXPECT_EQ("BZh9", stream.substr(0, 4));
     EXPECT_LT(stream.size(), original.size());
-    ASSERT_TRUE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), true, size));
+    ASSERT_TRUE(
+        DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), true, size));
     EXPECT_EQ(original, ReadAll(scratch.PathOf("out")));
     EXPECT_TRUE(capture.Messages().empty());
 }
@@ -36,21 +38,29 @@ TEST(EntryCodec, EmptyFiles) {
     MessageCapture capture;
     WriteAll(scratch.PathOf("empty"), "");
     uint32_t size = 99;
-    ASSERT_TRUE(CompressFile(scratch.PathOf("empty").c_str(), scratch.PathOf("bz").c_str(), true, &size));
+    ASSERT_TRUE(
+        CompressFile(scratch.PathOf("empty").c_str(), scratch.PathOf("bz").c_str(), true, &size));
     EXPECT_EQ(0u, size);
     EXPECT_EQ(14u, ReadAll(scratch.PathOf("bz")).size());
 
     // Expected size 0 writes an empty target without decoding anything.
     WriteAll(scratch.PathOf("garbage"), "not bzip2 at all");
-    EXPECT_TRUE(DecompressFile(scratch.PathOf("garbage").c_str(), scratch.PathOf("out").c_str(), true, 0));
+    EXPECT_TRUE(
+        DecompressFile(scratch.PathOf("garbage").c_str(), scratch.PathOf("out").c_str(), true, 0));
     EXPECT_TRUE(testing_support::FileExists(scratch.PathOf("out")));
     EXPECT_EQ("", ReadAll(scratch.PathOf("out")));
 
-    // A missing or empty source decodes to an empty target.
+    // A missing or empty source is an empty target when nothing is claimed...
     WriteAll(scratch.PathOf("out2"), "old content");
-    EXPECT_TRUE(DecompressFile(scratch.PathOf("absent").c_str(), scratch.PathOf("out2").c_str(), true, 50));
+    EXPECT_TRUE(
+        DecompressFile(scratch.PathOf("absent").c_str(), scratch.PathOf("out2").c_str(), true, 0));
     EXPECT_EQ("", ReadAll(scratch.PathOf("out2")));
     EXPECT_TRUE(capture.Messages().empty());
+    // ...and a failure when bytes are: it decodes to none of them.
+    EXPECT_FALSE(
+        DecompressFile(scratch.PathOf("empty").c_str(), scratch.PathOf("out2").c_str(), false, 50));
+    EXPECT_FALSE(DecompressFile(scratch.PathOf("absent").c_str(), scratch.PathOf("out2").c_str(),
+                                false, 50));
 }
 
 TEST(EntryCodec, MissingSourceForCompressionIsAReadFailure) {
@@ -63,8 +73,9 @@ TEST(EntryCodec, MissingSourceForCompressionIsAReadFailure) {
     EXPECT_EQ(0u, size);
     EXPECT_FALSE(testing_support::FileExists(destination));
     ASSERT_EQ(1u, capture.Messages().size());
-    EXPECT_EQ("Error whilst compressing '" + destination + "', unable to read from '" + source + "'",
-              capture.Messages()[0].text);
+    EXPECT_EQ(
+        "Error whilst compressing '" + destination + "', unable to read from '" + source + "'",
+        capture.Messages()[0].text);
     EXPECT_EQ("Install", capture.Messages()[0].caption);
     EXPECT_EQ(0x40010u, capture.Messages()[0].flags);
 
@@ -95,23 +106,51 @@ TEST(EntryCodec, CorruptStreamIsAWriteFailureLeavingAnEmptyTarget) {
     WriteAll(source, "BZh9 this is not a real stream");
     EXPECT_FALSE(DecompressFile(source.c_str(), destination.c_str(), true, 100));
     ASSERT_EQ(1u, capture.Messages().size());
-    EXPECT_EQ("Error whilst uncompressing '" + destination + "', unable to write to '" + destination + "'",
+    EXPECT_EQ("Error whilst uncompressing '" + destination + "', unable to write to '" +
+                  destination + "'",
               capture.Messages()[0].text);
     EXPECT_EQ("Install", capture.Messages()[0].caption);
     EXPECT_TRUE(testing_support::FileExists(destination));
     EXPECT_EQ("", ReadAll(destination));
 }
 
-TEST(EntryCodec, OutputBeyondExpectedPlusSlackFails) {
+TEST(EntryCodec, OnlyTheExpectedLengthDecodes) {
     Scratch scratch;
     MessageCapture capture;
     WriteAll(scratch.PathOf("in"), std::string(20000, 'a'));
     uint32_t size = 0;
-    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), false, &size));
-    // 20000 bytes do not fit in 10000 + 5000; 15000 + 5000 is enough.
-    EXPECT_FALSE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), false, 10000));
-    EXPECT_TRUE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), false, 15000));
-    EXPECT_EQ(20000u, ReadAll(scratch.PathOf("out")).size());
+    ASSERT_TRUE(
+        CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), false, &size));
+    std::string bz = scratch.PathOf("bz");
+    std::string out = scratch.PathOf("out");
+    // Longer than the claim (within the decoder's slack or beyond it) and
+    // shorter than the claim are all damage: the target stays empty.
+    for (uint32_t claim : {10000u, 15000u, 19999u, 20001u, 30000u}) {
+        WriteAll(out, "old content");
+        EXPECT_FALSE(DecompressFile(bz.c_str(), out.c_str(), true, claim)) << claim;
+        EXPECT_EQ("", ReadAll(out)) << claim;
+    }
+    ASSERT_EQ(5u, capture.Messages().size());
+    EXPECT_EQ("Error whilst uncompressing '" + out + "', unable to write to '" + out + "'",
+              capture.Messages()[4].text);
+    EXPECT_TRUE(DecompressFile(bz.c_str(), out.c_str(), false, 20000));
+    EXPECT_EQ(20000u, ReadAll(out).size());
+}
+
+TEST(EntryCodec, AnEmptyTargetThatCannotBeMadeIsAFailure) {
+    Scratch scratch;
+    MessageCapture capture;
+    WriteAll(scratch.PathOf("empty"), "");
+    std::string unwritable = scratch.PathOf("no-such-folder\\out");
+    EXPECT_FALSE(DecompressFile(scratch.PathOf("empty").c_str(), unwritable.c_str(), true, 0));
+    EXPECT_FALSE(archive::DecompressData(nullptr, 0, unwritable.c_str(), true, 0));
+    ASSERT_EQ(2u, capture.Messages().size());
+    EXPECT_EQ("Error whilst uncompressing '" + unwritable + "', unable to read from '" +
+                  scratch.PathOf("empty") + "'",
+              capture.Messages()[0].text);
+    EXPECT_EQ(
+        "Error whilst uncompressing '" + unwritable + "', unable to write to '" + unwritable + "'",
+        capture.Messages()[1].text);
 }
 
 TEST(EntryCodec, ClaimedSizeNearFourGigabytesDoesNotWrap) {
@@ -119,7 +158,8 @@ TEST(EntryCodec, ClaimedSizeNearFourGigabytesDoesNotWrap) {
     MessageCapture capture;
     WriteAll(scratch.PathOf("in"), std::string(100000, 'z'));
     uint32_t size = 0;
-    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), false, &size));
+    ASSERT_TRUE(
+        CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), false, &size));
     // 0xFFFFFFFF + 5000 would wrap to 4999 in 32 bits: a buffer that small
     // must not be what the stream is decoded into.
     EXPECT_FALSE(DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(), true,
@@ -136,7 +176,8 @@ TEST(EntryCodec, DecodingFromMemoryFollowsTheFileRules) {
     std::string original = testing_support::SampleBytes(70000, 3);
     WriteAll(scratch.PathOf("in"), original);
     uint32_t size = 0;
-    ASSERT_TRUE(CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), true, &size));
+    ASSERT_TRUE(
+        CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(), true, &size));
     std::string stream = ReadAll(scratch.PathOf("bz"));
     auto data = reinterpret_cast<const uint8_t*>(stream.data());
     auto length = static_cast<uint32_t>(stream.size());
@@ -144,10 +185,11 @@ TEST(EntryCodec, DecodingFromMemoryFollowsTheFileRules) {
 
     ASSERT_TRUE(archive::DecompressData(data, length, out.c_str(), true, size));
     EXPECT_EQ(original, ReadAll(out));
-    // An expected size of 0 or no data: an empty destination, no decoding.
+    // An expected size of 0: an empty destination, no decoding. No data
+    // where bytes are claimed is damage.
     EXPECT_TRUE(archive::DecompressData(data, length, out.c_str(), true, 0));
     EXPECT_EQ("", ReadAll(out));
-    EXPECT_TRUE(archive::DecompressData(nullptr, 0, out.c_str(), true, 50));
+    EXPECT_FALSE(archive::DecompressData(nullptr, 0, out.c_str(), false, 50));
     EXPECT_TRUE(testing_support::FileExists(out));
     // More than expected + 5000 bytes is refused, quietly when asked.
     EXPECT_FALSE(archive::DecompressData(data, length, out.c_str(), false, 60000));
@@ -161,7 +203,7 @@ TEST(EntryCodec, DecodingFromMemoryFollowsTheFileRules) {
     ASSERT_EQ(2u, capture.Messages().size());
     EXPECT_EQ("Error whilst uncompressing '" + out + "', unable to write to '" + out + "'",
               capture.Messages()[0].text);
-    EXPECT_EQ("Error whilst uncompressing '" + unwritable + "', unable to write to '" +
-                  unwritable + "'",
-              capture.Messages()[1].text);
+    EXPECT_EQ(
+        "Error whilst uncompressing '" + unwritable + "', unable to write to '" + unwritable + "'",
+        capture.Messages()[1].text);
 }

@@ -112,13 +112,18 @@ TEST_F(UninstallDialogTest, AsksOnceThenFollowsTheWorkerToTheEnd) {
     EXPECT_FALSE(app::WorkerDone);
 }
 
-TEST_F(UninstallDialogTest, NoRemovesNothingAndSaysNothingMore) {
-    boxes_.replies = {support::kIdNo};
-    boxes_.ticks_inside = 1;
-    Tick();
-    Tick();
-    EXPECT_EQ((std::vector<std::string>{kAsk, "close"}), view_.calls);
-    EXPECT_EQ(1602, uninstall::UninstallExitCode);
+TEST_F(UninstallDialogTest, NoOrABoxThatFailsRemovesNothingAndSaysNothingMore) {
+    // 0 is what a message box returns when it cannot be shown.
+    for (int reply : {support::kIdNo, 0}) {
+        uninstall::UninstallStarted = false;
+        view_.calls.clear();
+        boxes_.replies = {reply};
+        boxes_.ticks_inside = 1;
+        Tick();
+        Tick();
+        EXPECT_EQ((std::vector<std::string>{kAsk, "close"}), view_.calls) << reply;
+        EXPECT_EQ(1602, uninstall::UninstallExitCode) << reply;
+    }
 }
 
 TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {

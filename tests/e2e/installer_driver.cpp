@@ -60,6 +60,13 @@ bool RunningProgram::WaitForExit(DWORD milliseconds) {
            WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
 
+void RunningProgram::Kill() {
+    if (process_.hProcess != nullptr) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 20000);
+    }
+}
+
 DWORD RunningProgram::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (process_.hProcess != nullptr) {

@@ -36,6 +36,9 @@ class RunningProgram {
     bool WaitForExit(DWORD milliseconds);
     // The exit code of an ended process (STILL_ACTIVE while it runs).
     DWORD ExitCode() const;
+    // Ends the process at once, as a deployment tool or a power cut does,
+    // and waits until it is gone.
+    void Kill();
     DWORD ProcessId() const { return process_.dwProcessId; }
     // A top-level dialog of this process whose caption is caption, waited for
     // up to milliseconds; null when none appears.

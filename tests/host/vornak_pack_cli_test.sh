@@ -57,6 +57,9 @@ check "numbers.txt comes back" cmp numbers.txt back/numbers.txt
 check "the empty file comes back empty" test -f back/empty.txt -a ! -s back/empty.txt
 check "extract by name" status_is 0 "$pack" extract demo.exe SETUP.LIC -d one
 check "writes only that entry" sh -c "[ \"\$(ls one)\" = setup.lic ]"
+check "extract stops at --max-size" status_is 1 "$pack" extract demo.exe -d limited --max-size 1K
+check "and says where" grep -q "extraction stops before 'numbers.txt'" err.txt
+check "after what fitted" test -f limited/setup.dat -a ! -e limited/numbers.txt
 
 printf '# the files\nsetup.dat\nnumbers.txt\r\n\nempty.txt\ndocs/setup.lic\n' >files.list
 check "one thread and a list" status_is 0 "$pack" build -o one.exe --stub stub.exe -j1 --list files.list

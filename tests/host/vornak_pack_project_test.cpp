@@ -1,13 +1,16 @@
 // build --project: which files a project's script names, in which order,
 // found without regard to case; a missing one stops the build with its line;
-// the result is byte for byte what pack mode writes, file by file.
+// the result is byte for byte what pack mode writes, file by file; a link out
+// of the project folder is never followed in silence.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "archive/pack_mode.h"
+#include "support/win32_values.h"
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
@@ -161,4 +164,33 @@ TEST(VornakPackProject, FilesAreFoundWithoutRegardToCaseExactSpellingFirst) {
     EXPECT_STREQ("x.exe", vornak_pack::TempInstallEntry("<TempInstall>\\x.exe"));
     EXPECT_STREQ("x.exe", vornak_pack::TempInstallEntry("<TempInstall>x.exe"));
     EXPECT_EQ(nullptr, vornak_pack::TempInstallEntry("<Destination>\\x.exe"));
+}
+
+TEST(VornakPackProject, ALinkOutOfTheFolderIsNamedAndRefusedWhenStrict) {
+    Project project;
+    mkdir(project.scratch.Path("elsewhere").c_str(), 0777);
+    WriteAll(project.scratch.CorePath("elsewhere\\secret.exe"), "MZ secret");
+    std::string tool = project.scratch.Path("p/tool.exe");
+    unlink(tool.c_str());
+    ASSERT_EQ(0, symlink("../elsewhere/secret.exe", tool.c_str()));
+    // A link that stays in its folder is no one's business.
+    unlink(project.scratch.Path("p/setup.lic").c_str());
+    WriteAll(project.scratch.CorePath("p\\licence.txt"), "licence");
+    ASSERT_EQ(0, symlink("licence.txt", project.scratch.Path("p/setup.lic").c_str()));
+
+    std::vector<PackInput> inputs;
+    MessageCapture capture;
+    ASSERT_TRUE(vornak_pack::GatherProject(project.Request(), &inputs));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_EQ(support::kMbIconWarning, capture.Messages()[0].flags);
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find(tool + " is a symbolic link out"));
+
+    capture.Clear();
+    vornak_pack::ProjectRequest strict = project.Request();
+    strict.lint = false;
+    strict.strict = true;
+    EXPECT_FALSE(vornak_pack::GatherProject(strict, &inputs));
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_EQ(support::kMbIconError, capture.Messages()[0].flags);
+    EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("secret.exe"));
 }

@@ -91,6 +91,11 @@ TEST(VornakPackCommandLine, EachCommandTakesItsOwnOperands) {
     EXPECT_EQ((std::vector<std::string>{"setup.dat", "a.txt"}), command.names);
     ASSERT_TRUE(Parse({"extract", "p.exe"}, &command));
     EXPECT_EQ(".", command.folder);
+    EXPECT_EQ(0u, command.max_size);
+    ASSERT_TRUE(Parse({"extract", "p.exe", "--max-size", "3M"}, &command));
+    EXPECT_EQ(uint64_t{3} << 20, command.max_size);
+    ASSERT_TRUE(Parse({"extract", "p.exe", "--max-size=4096"}, &command));
+    EXPECT_EQ(4096u, command.max_size);
     ASSERT_TRUE(Parse({"append", "-j1", "p.exe", "x", "--", "-y"}, &command));
     EXPECT_EQ(Action::kAppend, command.action);
     EXPECT_EQ("p.exe", command.package);
@@ -124,6 +129,12 @@ TEST(VornakPackCommandLine, RefusesWhatMakesNoSense) {
     EXPECT_EQ("wrong number of arguments", ParseError({"list", "a", "b"}));
     EXPECT_EQ("wrong number of arguments", ParseError({"lint"}));
     EXPECT_NE(std::string::npos, ParseError({"build", "-j0", "-o", "o", "f"}).find("1 to 64"));
+    for (const char* size : {"0", "-1", "5X", "2MB", "K", "99999999999G"}) {
+        EXPECT_NE(std::string::npos,
+                  ParseError({"extract", "p", "--max-size", size}).find("number of bytes"))
+            << size;
+    }
+    EXPECT_EQ("'--max-size' does not go with 'list'", ParseError({"list", "--max-size", "1", "p"}));
 }
 
 TEST(VornakPackNames, EntryNamesMustBeWindowsFileNamesThatFitTheDirectory) {

@@ -63,10 +63,19 @@ TEST(FileVersion, ReadsTheFixedVersionOrZero) {
     ms = ls = 7;
     script::ReadFileVersion(FixturePath("missing.exe").c_str(), &ms, &ls);
     EXPECT_EQ(0u, ms + ls);
+    // Fixed file information shorter than its structure: no version, rather
+    // than whatever bytes follow it.
+    ms = ls = 7;
+    script::ReadFileVersion(FixturePath("app_short_version.exe").c_str(), &ms, &ls);
+    EXPECT_EQ(0u, ms + ls);
 
     EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("self_register.dll").c_str()));
     EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("app_v200.exe").c_str()));
     EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("missing.dll").c_str()));
+    // A translation table of 2 bytes has a language and no code page.
+    EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("app_translation_whole.exe").c_str()));
+    EXPECT_FALSE(
+        script::DeclaresSelfRegistration(FixturePath("app_translation_short.exe").c_str()));
 }
 
 // One row of the version rule: what is at the target beforehand ("" for

@@ -1,6 +1,6 @@
 // Registry value helpers: key chains created on write, the empty text for
-// every failed read, the delete's status code and a missing root, all read
-// back through the Win32 API.
+// every failed read (which never creates a key), the delete's status code and a missing root, all
+// read back through the Win32 API.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -89,12 +89,13 @@ TEST(RegistryValues, ReadOfDataWithoutItsNulStaysInsideTheBuffer) {
     EXPECT_EQ("xyz", ReadThroughHelper(test_key.Path(), "Binary", 10));
 }
 
-TEST(RegistryValues, ReadOfAMissingValueIsEmptyAndCreatesTheKey) {
+TEST(RegistryValues, ReadOfAMissingKeyIsEmptyAndLeavesNoKey) {
     TestRegistryKey test_key;
     std::string missing = test_key.Below("not\\there");
     ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, missing));
     EXPECT_EQ("", ReadThroughHelper(missing, "Anything", 260));
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, missing));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, missing));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, test_key.Below("not")));
 }
 
 TEST(RegistryValues, DeleteRemovesOneSubkeyAndKeepsItsParent) {

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,7 +23,7 @@ struct CommandWord {
 const CommandWord kCommands[] = {
     {"build", Action::kBuild, "oslpfnSj"}, {"append", Action::kAppend, "j"},
     {"list", Action::kList, ""},           {"verify", Action::kVerify, ""},
-    {"extract", Action::kExtract, "d"},    {"lint", Action::kLint, "fS"},
+    {"extract", Action::kExtract, "dm"},   {"lint", Action::kLint, "fS"},
     {"sign", Action::kSign, "ckPwt"},      {"manifest", Action::kManifest, "oWu"},
     {"sbom", Action::kSbom, ""},
 };
@@ -34,13 +35,13 @@ struct Option {
 };
 
 const Option kOptions[] = {
-    {"--output", 'o', true},    {"-o", 'o', true},          {"--stub", 's', true},
-    {"--list", 'l', true},      {"--project", 'p', true},   {"--files", 'f', true},
-    {"--no-lint", 'n', false},  {"--strict", 'S', false},   {"--jobs", 'j', true},
-    {"-j", 'j', true},          {"--directory", 'd', true}, {"-d", 'd', true},
-    {"--cert", 'c', true},      {"--key", 'k', true},       {"--pkcs12", 'P', true},
-    {"--pass-file", 'w', true}, {"--timestamp", 't', true}, {"--winget", 'W', false},
-    {"--url", 'u', true},
+    {"--output", 'o', true},   {"-o", 'o', true},          {"--stub", 's', true},
+    {"--list", 'l', true},     {"--project", 'p', true},   {"--files", 'f', true},
+    {"--no-lint", 'n', false}, {"--strict", 'S', false},   {"--jobs", 'j', true},
+    {"-j", 'j', true},         {"--directory", 'd', true}, {"-d", 'd', true},
+    {"--max-size", 'm', true}, {"--cert", 'c', true},      {"--key", 'k', true},
+    {"--pkcs12", 'P', true},   {"--pass-file", 'w', true}, {"--timestamp", 't', true},
+    {"--winget", 'W', false},  {"--url", 'u', true},
 };
 
 // The option arg spells, or null. value gets the text after '=' in
@@ -74,6 +75,26 @@ bool ParseJobs(const std::string& text, unsigned* jobs, std::string* error) {
     return true;
 }
 
+// A byte count, with K, M or G after it for binary kilo-, mega- and gigabytes.
+bool ParseSize(const std::string& text, uint64_t* size, std::string* error) {
+    static const char kUnits[] = "KMG";
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    int shift = 0;
+    const char* unit = *end != '\0' ? std::strchr(kUnits, *end) : nullptr;
+    if (unit != nullptr) {
+        shift = 10 * static_cast<int>(unit - kUnits + 1);
+        ++end;
+    }
+    if (text.empty() || text[0] == '-' || *end != '\0' || value == 0 ||
+        value > (UINT64_MAX >> shift)) {
+        *error = "--max-size takes a number of bytes, with K, M or G after it for KiB, MiB, GiB";
+        return false;
+    }
+    *size = static_cast<uint64_t>(value) << shift;
+    return true;
+}
+
 bool ApplyOption(char letter, const std::string& value, Command* command, std::string* error) {
     switch (letter) {
         case 'o':
@@ -99,6 +120,8 @@ bool ApplyOption(char letter, const std::string& value, Command* command, std::s
             return true;
         case 'j':
             return ParseJobs(value, &command->jobs, error);
+        case 'm':
+            return ParseSize(value, &command->max_size, error);
         case 'c':
             command->certificate = value;
             return true;
@@ -302,8 +325,10 @@ std::string UsageText() {
            "      the stub size, one line per entry, and whether it is signed\n"
            "  vornak-pack verify PKG\n"
            "      check the package as the installer reads it, then every entry\n"
-           "  vornak-pack extract PKG [NAME...] -d DIR\n"
-           "      write the named entries (all when none is named) into DIR\n"
+           "  vornak-pack extract PKG [NAME...] -d DIR [--max-size SIZE]\n"
+           "      write the named entries (all when none is named) into DIR, no more\n"
+           "      than SIZE bytes in all (default: what the entries hold, and no more\n"
+           "      than DIR has room for)\n"
            "  vornak-pack lint SCRIPT [--files DIR]... [--strict]\n"
            "      find the mistakes in a setup script that the installer passes over\n"
            "      in silence\n"

@@ -6,7 +6,7 @@
 //   vornak-pack append [-j N] PKG FILE...
 //   vornak-pack list PKG
 //   vornak-pack verify PKG
-//   vornak-pack extract PKG [NAME...] -d DIR
+//   vornak-pack extract PKG [NAME...] -d DIR [--max-size SIZE]
 //   vornak-pack lint SCRIPT [--files DIR]... [--strict]
 //   vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 P12) [--pass-file FILE]
 //                    [--timestamp URL]
@@ -14,6 +14,7 @@
 //   vornak-pack sbom PKG
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,7 @@ struct Command {
     bool lint = true;                         // build --project: lint first
     bool strict = false;                      // warnings count as errors
     unsigned jobs = 0;                        // compression threads; 0 for one per processor
+    uint64_t max_size = 0;                    // extract: bytes in all; 0 for the default
     std::string certificate;                  // sign: --cert
     std::string key;                          // sign: --key
     std::string pkcs12;                       // sign: --pkcs12

@@ -109,7 +109,7 @@ bool Build(const Command& command) {
 bool Extract(const Command& command) {
     vornak_pack::ProgressBar progress("extracting");
     return vornak_pack::ExtractPackage(command.package, command.folder, command.names, stdout,
-                                       &progress);
+                                       &progress, command.max_size);
 }
 
 bool Sign(const Command& command) {

@@ -2,15 +2,19 @@
 #include "tools/vornak-pack/package_contents.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
 
 #include "support/text.h"
+#include "tools/vornak-pack/entry_decoding.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/pack_input.h"
 #include "tools/vornak-pack/package_signature.h"
+#include "tools/vornak-pack/printable_text.h"
+#include "tools/vornak-pack/replacing_write.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace vornak_pack {
@@ -32,35 +36,89 @@ bool IsSymbolicLink(const std::string& path) {
     return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-// A name that is not a plain Windows file name (a folder part, "..", a
-// drive) could land outside the folder, so it is never written.
-bool ExtractOne(const std::string& path, const std::string& folder, PackageArchive& package,
-                int32_t index, std::FILE* out) {
-    const char* name = package.EntryAt(index).name;
+// What one extraction reads from and how far it may go.
+struct Extraction {
+    const std::string& path;
+    const std::string& folder;
+    PackageArchive& package;
+    support::DiskFile& file;
+    std::FILE* out;
+    uint64_t limit;
+    std::string limit_reason;
+    uint64_t written = 0;
+};
+
+// Whether a target may be written at all: a name that is not a plain Windows
+// file name (a folder part, "..", a drive) could land outside the folder.
+bool MayWrite(const Extraction& job, const std::string& name, const std::string& target) {
     std::string problem = EntryNameProblem(name);
     if (!problem.empty()) {
-        ReportError(problem + "; it would land outside " + folder + " and is not extracted");
+        ReportError(problem + "; it would land outside " + job.folder + " and is not extracted");
         return false;
     }
-    std::string target = folder + "/" + name;
-    char core_target[support::kMaxPath];
     if (IsSymbolicLink(target)) {
         ReportError(target + " is a symbolic link; '" + name + "' is not extracted through it");
         return false;
     }
-    if (SameFile(target, path)) {
-        ReportError(std::string("'") + name + "' would overwrite the package itself");
+    if (SameFile(target, job.path)) {
+        ReportError("'" + name + "' would overwrite the package itself");
         return false;
     }
-    if (!ToCorePath(target, core_target)) {
-        return false;
-    }
-    if (!package.ExtractEntry(index, core_target)) {
-        ReportError(std::string("'") + name + "' could not be extracted; 'verify' tells why");
-        return false;
-    }
-    std::fprintf(out, "%s\n", target.c_str());
     return true;
+}
+
+// Decodes the entry whole in memory and only then replaces the target, so
+// a damaged entry leaves an existing file as it was.
+bool ExtractOne(Extraction& job, int32_t index) {
+    std::string name = job.package.EntryAt(index).name;
+    std::string target = job.folder + "/" + name;
+    if (!MayWrite(job, name, target)) {
+        return false;
+    }
+    DecodedEntry decoded;
+    std::string damage = DecodeEntry(job.package, job.file, index, &decoded);
+    if (!damage.empty()) {
+        ReportError("'" + name + "' is not extracted: " + damage);
+        return false;
+    }
+    std::string error;
+    if (!ReplaceFile(job.folder, target, decoded.bytes.get(), decoded.length, &error)) {
+        ReportError(error);
+        return false;
+    }
+    job.written += decoded.length;
+    std::fprintf(job.out, "%s\n", Printable(target).c_str());
+    return true;
+}
+
+// The limit on what an extraction writes in all: the sizes the directory
+// gives, but no more than the target's file system has room for. A crafted
+// directory can claim far more than the package holds.
+void ChooseLimit(Extraction* job, uint64_t total, uint64_t given) {
+    job->limit = total;
+    job->limit_reason = "the sizes the directory gives";
+    struct statvfs space;
+    if (statvfs(job->folder.c_str(), &space) == 0) {
+        uint64_t free_bytes = static_cast<uint64_t>(space.f_bavail) * space.f_frsize;
+        if (free_bytes < job->limit) {
+            job->limit = free_bytes;
+            job->limit_reason = "the free space on " + job->folder;
+        }
+    }
+    if (given != 0 && given < job->limit) {
+        job->limit = given;
+        job->limit_reason = "--max-size";
+    }
+}
+
+bool WithinLimit(const Extraction& job, const ArchiveEntry& entry) {
+    if (job.written + entry.uncompressed_size <= job.limit) {
+        return true;
+    }
+    ReportError("extraction stops before '" + std::string(entry.name) + "': its " +
+                std::to_string(entry.uncompressed_size) + " bytes would bring the total past " +
+                std::to_string(job.limit) + " bytes, the limit set by " + job.limit_reason);
+    return false;
 }
 
 bool MakeFolders(const std::string& folder) {
@@ -128,9 +186,11 @@ bool ListPackage(const std::string& path, std::FILE* out) {
     if (package == nullptr) {
         return false;
     }
+    std::vector<std::string> names;
     int width = 4;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
-        int length = static_cast<int>(std::strlen(package->EntryAt(i).name));
+        names.push_back(Printable(package->EntryAt(i).name));
+        int length = static_cast<int>(names.back().size());
         width = length > width ? length : width;
     }
     std::fprintf(out, "stub %" PRIu32 " bytes\n", package->StubLength());
@@ -138,8 +198,9 @@ bool ListPackage(const std::string& path, std::FILE* out) {
                  "uncompressed", "ratio");
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         const ArchiveEntry& entry = package->EntryAt(i);
-        std::fprintf(out, "%-*s %10" PRIu32 " %10" PRIu32 " %12" PRIu32 " %7s\n", width, entry.name,
-                     entry.data_offset, entry.compressed_size, entry.uncompressed_size,
+        std::fprintf(out, "%-*s %10" PRIu32 " %10" PRIu32 " %12" PRIu32 " %7s\n", width,
+                     names[static_cast<size_t>(i)].c_str(), entry.data_offset,
+                     entry.compressed_size, entry.uncompressed_size,
                      RatioText(entry.compressed_size, entry.uncompressed_size).c_str());
     }
     std::fprintf(out, "%s\n", SignatureLine(package->Layout()).c_str());
@@ -147,9 +208,11 @@ bool ListPackage(const std::string& path, std::FILE* out) {
 }
 
 bool ExtractPackage(const std::string& path, const std::string& folder,
-                    const std::vector<std::string>& names, std::FILE* out, ProgressBar* progress) {
+                    const std::vector<std::string>& names, std::FILE* out, ProgressBar* progress,
+                    uint64_t max_size) {
     std::unique_ptr<PackageArchive> package = OpenPackage(path, true);
-    if (package == nullptr) {
+    char core_path[support::kMaxPath];
+    if (package == nullptr || !ToCorePath(path, core_path)) {
         return false;
     }
     bool ok = true;
@@ -162,11 +225,14 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     if (!ok || !MakeFolders(folder)) {
         return false;
     }
+    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
+    Extraction job{path, folder, *package, file, out, 0, "", 0};
     uint64_t total = 0;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         total +=
             IsWanted(package->EntryAt(i).name, names) ? package->EntryAt(i).uncompressed_size : 0;
     }
+    ChooseLimit(&job, total, max_size);
     if (progress != nullptr) {
         progress->SetTotal(total);
     }
@@ -175,7 +241,10 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
         if (!IsWanted(entry.name, names)) {
             continue;
         }
-        ok = ExtractOne(path, folder, *package, i, out) && ok;
+        if (!WithinLimit(job, entry)) {
+            return false;
+        }
+        ok = ExtractOne(job, i) && ok;
         if (progress != nullptr) {
             progress->Advance(entry.uncompressed_size, entry.name);
         }

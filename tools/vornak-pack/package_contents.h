@@ -31,9 +31,13 @@ std::string RatioText(uint32_t compressed, uint32_t uncompressed);
 // Extracts the entries called names (all when empty) into folder, which is
 // created when missing. Entries of the same name are extracted in directory
 // order, so the last one wins, as in the installer. A name that would land
-// outside folder, or on a symbolic link in it, is refused.
+// outside folder, or on a symbolic link in it, is refused. Each entry is
+// decoded whole before it replaces its target, so a damaged one leaves an
+// existing file untouched. Extraction stops before the total written would
+// pass the sum of the entries' sizes, the free space in folder, or max_size
+// when that is not 0, whichever is least.
 bool ExtractPackage(const std::string& path, const std::string& folder,
                     const std::vector<std::string>& names, std::FILE* out,
-                    ProgressBar* progress = nullptr);
+                    ProgressBar* progress = nullptr, uint64_t max_size = 0);
 
 }  // namespace vornak_pack

@@ -5,25 +5,25 @@
 #include <cinttypes>
 #include <cstdint>
 #include <memory>
-#include <new>
+#include <unordered_set>
 #include <vector>
 
-#include "archive/entry_codec.h"
 #include "archive/package_archive.h"
 #include "archive/package_format.h"
 #include "support/disk_file.h"
-#include "support/text.h"
+#include "tools/vornak-pack/data_ranges.h"
+#include "tools/vornak-pack/entry_decoding.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/pack_input.h"
 #include "tools/vornak-pack/package_contents.h"
 #include "tools/vornak-pack/package_signature.h"
+#include "tools/vornak-pack/printable_text.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace vornak_pack {
 
 namespace {
 
-using archive::ArchiveEntry;
 using archive::PackageArchive;
 using archive::Validation;
 
@@ -135,69 +135,34 @@ bool VerifyValidation(const std::string& path, std::FILE* out) {
 }
 
 // Why entry index would not extract as the directory describes it; the empty
-// text when it would. The data is decoded with the installer's own bound.
+// text when it would.
 std::string EntryDamage(const PackageArchive& package, support::DiskFile& file, int32_t index) {
-    const ArchiveEntry& entry = package.EntryAt(index);
-    uint64_t end = static_cast<uint64_t>(entry.data_offset) + entry.compressed_size;
-    if (end > package.DirectoryOffset()) {
-        return "its data runs past the start of the directory";
+    DecodedEntry decoded;
+    return DecodeEntry(package, file, index, &decoded);
+}
+
+// Names folded as the installer compares them, so that a directory of many
+// entries is checked for twins in one pass rather than pair by pair.
+std::string FoldedName(const char* name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    // The decode buffer is sized by the directory's claim, which may be up to
-    // 4 GiB: it is not filled in advance, so only what decodes is touched.
-    uint64_t bound = static_cast<uint64_t>(entry.uncompressed_size) + 5000;
-    if (bound > UINT32_MAX) {
-        return "its size is more than the installer can decode";
-    }
-    std::vector<uint8_t> data;
-    std::unique_ptr<uint8_t[]> decoded(new (std::nothrow) uint8_t[bound]);
-    try {
-        data.resize(entry.compressed_size);
-    } catch (const std::bad_alloc&) {
-        decoded.reset();
-    }
-    if (decoded == nullptr) {
-        return "not enough memory to check it";
-    }
-    file.Seek(static_cast<int32_t>(entry.data_offset));
-    if (file.Read(data.data(), entry.compressed_size) != entry.compressed_size) {
-        return "its data cannot be read";
-    }
-    uint32_t sum = 0;
-    for (uint8_t byte : data) {
-        sum += byte;
-    }
-    if (sum != entry.data_sum) {
-        return "data sum " + Hex(sum) + " where the directory says " + Hex(entry.data_sum);
-    }
-    // An empty data block is what the installer writes out as an empty file.
-    uint32_t length = static_cast<uint32_t>(bound);
-    if (entry.compressed_size == 0) {
-        length = 0;
-    } else if (!archive::DecompressBuffer(data.data(), entry.compressed_size, decoded.get(),
-                                          &length)) {
-        return "its bzip2 stream does not decode within the size the directory gives";
-    }
-    if (length != entry.uncompressed_size) {
-        return "it decodes to " + std::to_string(length) + " bytes where the directory says " +
-               std::to_string(entry.uncompressed_size);
-    }
-    return "";
+    return folded;
 }
 
 void WarnOfNames(const std::string& path, const PackageArchive& package) {
+    std::unordered_set<std::string> seen;
     for (int32_t i = 0; i < package.EntryCount(); ++i) {
         const char* name = package.EntryAt(i).name;
         std::string problem = EntryNameProblem(name);
         if (!problem.empty()) {
             ReportWarning(problem);
         }
-        for (int32_t j = 0; j < i; ++j) {
-            if (support::EqualsIgnoringCase(name, package.EntryAt(j).name)) {
-                ReportWarning(std::string("'") + name +
-                              "' is there twice: the installer extracts the last but counts the "
-                              "size of the first");
-                break;
-            }
+        if (!seen.insert(FoldedName(name)).second) {
+            ReportWarning(std::string("'") + name +
+                          "' is there twice: the installer extracts the last but counts the "
+                          "size of the first");
         }
     }
     if (!package.FindEntry("setup.dat")) {
@@ -218,12 +183,17 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
     }
     support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
     int damaged = 0;
+    std::vector<int32_t> overlaps = OverlappingEntries(*package);
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         std::string damage = EntryDamage(*package, file, i);
         if (damage.empty()) {
-            std::fprintf(out, "ok      %s\n", package->EntryAt(i).name);
+            damage = OverlapProblem(*package, overlaps, i);
+        }
+        if (damage.empty()) {
+            std::fprintf(out, "ok      %s\n", Printable(package->EntryAt(i).name).c_str());
         } else {
-            std::fprintf(out, "FAILED  %s: %s\n", package->EntryAt(i).name, damage.c_str());
+            std::fprintf(out, "FAILED  %s: %s\n", Printable(package->EntryAt(i).name).c_str(),
+                         damage.c_str());
             ++damaged;
         }
     }

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "tools/vornak-pack/printable_text.h"
+
 namespace vornak_pack {
 
 namespace {
@@ -42,8 +44,10 @@ std::string ProgressBar::Line(const char* verb, uint64_t done, uint64_t total,
                        std::string(kBarWidth - filled, '-') + "] ";
     char figure[8];
     std::snprintf(figure, sizeof figure, "%3u%% ", static_cast<unsigned>(percent));
-    std::string shown =
-        name.size() > kNameWidth ? "..." + name.substr(name.size() - kNameWidth + 3) : name;
+    std::string printable = Printable(name);
+    std::string shown = printable.size() > kNameWidth
+                            ? "..." + printable.substr(printable.size() - kNameWidth + 3)
+                            : printable;
     return line + figure + shown;
 }
 

@@ -3,6 +3,7 @@
 
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/project_files.h"
+#include "tools/vornak-pack/project_links.h"
 #include "tools/vornak-pack/script_lint.h"
 #include "tools/vornak-pack/tool_messages.h"
 
@@ -67,7 +68,8 @@ bool GatherProject(const ProjectRequest& request, std::vector<PackInput>* inputs
                     ", or build anyway with --no-lint");
         return false;
     }
-    return ProjectInputs(request.folder, request.extra_folders, script_path, script, inputs);
+    return ProjectInputs(request.folder, request.extra_folders, script_path, script, inputs) &&
+           CheckLinksStayInside(*inputs, request.strict);
 }
 
 }  // namespace vornak_pack

@@ -35,7 +35,8 @@ struct ProjectRequest {
 
 // The files to pack for the project, after the linter has passed its
 // script (findings go to stderr). False, with messages, when it has not or a
-// file is missing.
+// file is missing. A file that is a symbolic link out of its folder is
+// warned of, or with strict refused.
 bool GatherProject(const ProjectRequest& request, std::vector<PackInput>* inputs);
 
 }  // namespace vornak_pack

@@ -6,6 +6,7 @@
 
 #include "support/message_box.h"
 #include "support/win32_values.h"
+#include "tools/vornak-pack/printable_text.h"
 
 namespace vornak_pack {
 
@@ -43,7 +44,7 @@ std::string ConsoleLine(const char* text, const char* caption, unsigned flags) {
     std::string line = "vornak-pack: ";
     if (std::strcmp(caption, kToolCaption) == 0) {
         line += (flags & 0xF0) == support::kMbIconWarning ? "warning: " : "error: ";
-        return line + text;
+        return line + Printable(text);
     }
     // A core message names files by the core's backslash paths, which were
     // Linux paths before the tool handed them over.
@@ -53,7 +54,7 @@ std::string ConsoleLine(const char* text, const char* caption, unsigned flags) {
             c = '/';
         }
     }
-    return line + caption + ": " + converted;
+    return line + Printable(caption) + ": " + Printable(converted);
 }
 
 }  // namespace vornak_pack

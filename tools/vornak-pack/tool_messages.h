@@ -20,7 +20,8 @@ void ReportWarning(const std::string& text);
 // Makes every message, the core's included, a line on stderr.
 void UseConsolePresenter();
 
-// The line the console presenter prints for a message (without newline).
+// The line the console presenter prints for a message (without newline),
+// its control characters escaped: messages quote entry names from packages.
 std::string ConsoleLine(const char* text, const char* caption, unsigned flags);
 
 }  // namespace vornak_pack

@@ -1,0 +1,147 @@
+// Directory benchmark: how the time to load and list a package grows with
+// its number of entries. A package of many tiny entries is written once, then
+// opened (the installer's own directory reader) and listed (vornak-pack
+// list), and the same for a package of a tenth as many entries in the same
+// run. The ratio of the time per entry says how the cost grows: 1 is
+// linear, while a quadratic reader would show about 10.
+//
+//   directory_bench [--entries N] [--repeat N]
+//
+// No assertion on time: it prints, and fails only when a package does not
+// read back with all its entries.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "archive/package_archive.h"
+#include "support/file_system.h"
+#include "support/folders.h"
+#include "tools/vornak-pack/host_path.h"
+#include "tools/vornak-pack/package_contents.h"
+#include "tools/vornak-pack/tool_messages.h"
+
+namespace {
+
+struct Settings {
+    int entries = 200000;
+    int repeat = 3;
+};
+
+bool ParseSettings(int argc, char** argv, Settings* settings) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        int value = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--entries") == 0 && value >= 10) {
+            settings->entries = value;
+        } else if (std::strcmp(argv[i], "--repeat") == 0 && value >= 1) {
+            settings->repeat = value;
+        } else {
+            return false;
+        }
+    }
+    return argc % 2 == 1;
+}
+
+// A package of count entries, each the 14-byte stream of an empty file.
+bool WritePackage(const std::string& path, int count) {
+    char core[260];
+    if (!vornak_pack::ToCorePath(path, core)) {
+        return false;
+    }
+    static const uint8_t kEmptyStream[] = {'B',  'Z',  'h',  '9', 0x17, 0x72, 0x45,
+                                           0x38, 0x50, 0x90, 0,   0,    0,    0};
+    archive::PackageArchive package(core, true);
+    for (int i = 0; i < count; ++i) {
+        std::string name = "entry" + std::to_string(i) + ".txt";
+        if (!package.AppendEntryData(name.c_str(), kEmptyStream, sizeof kEmptyStream, 0)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double BestSeconds(int repeat, const std::function<bool()>& run, bool* ok) {
+    double best = 0;
+    for (int i = 0; i < repeat; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        *ok = run() && *ok;
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = i == 0 || took.count() < best ? took.count() : best;
+    }
+    return best;
+}
+
+struct Timings {
+    double load = 0;
+    double list = 0;
+};
+
+Timings Measure(const Settings& settings, const std::string& path, int count, bool* ok) {
+    char core[260];
+    vornak_pack::ToCorePath(path, core);
+    std::FILE* quiet = std::fopen("/dev/null", "w");
+    Timings timings;
+    timings.load = BestSeconds(
+        settings.repeat, [&] { return archive::PackageArchive(core, false).EntryCount() == count; },
+        ok);
+    timings.list = BestSeconds(
+        settings.repeat, [&] { return vornak_pack::ListPackage(path, quiet); }, ok);
+    std::fclose(quiet);
+    return timings;
+}
+
+void PrintLine(const char* what, int count, double seconds, double reference, int reference_count) {
+    double per_entry = seconds / count;
+    double reference_per_entry = reference / reference_count;
+    std::printf("  %-6s %7d entries %8.3f s   %6.2f us/entry   x%.2f the time per entry of %d\n",
+                what, count, seconds, per_entry * 1e6,
+                reference_per_entry > 0 ? per_entry / reference_per_entry : 0, reference_count);
+}
+
+int Run(const Settings& settings, const std::string& folder) {
+    int small = settings.entries / 10;
+    std::string large_path = folder + "/large.exe";
+    std::string small_path = folder + "/small.exe";
+    if (!WritePackage(large_path, settings.entries) || !WritePackage(small_path, small)) {
+        std::fprintf(stderr, "directory_bench: cannot write the packages in %s\n", folder.c_str());
+        return 1;
+    }
+    bool ok = true;
+    Timings reference = Measure(settings, small_path, small, &ok);
+    Timings large = Measure(settings, large_path, settings.entries, &ok);
+    std::printf("directory_bench: best of %d\n", settings.repeat);
+    PrintLine("load", settings.entries, large.load, reference.load, small);
+    PrintLine("list", settings.entries, large.list, reference.list, small);
+    std::printf("directory_bench: %s\n", ok ? "every entry read back" : "FAILED");
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vornak_pack::UseConsolePresenter();
+    Settings settings;
+    if (!ParseSettings(argc, argv, &settings)) {
+        std::fprintf(stderr, "usage: directory_bench [--entries N] [--repeat N]\n");
+        return 2;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
+                         "/directory_bench." + std::to_string(getpid());
+    if (mkdir(folder.c_str(), 0700) != 0) {
+        std::fprintf(stderr, "directory_bench: cannot create %s\n", folder.c_str());
+        return 1;
+    }
+    int result = Run(settings, folder);
+    char core_folder[260];
+    if (vornak_pack::ToCorePath(folder, core_folder)) {
+        support::DeleteFolderContents(core_folder);
+        support::fs::RemoveFolder(core_folder);
+    }
+    return result;
+}
