@@ -8,47 +8,69 @@ JOBS ?= $(shell nproc)
 BUILD := build
 DIST := dist
 
-.PHONY: all deps windows windows64 host sanitize dist demo test bench clean
+.PHONY: all deps-host deps-windows deps-test windows windows64 host sanitize dist demo-products \
+	demo test bench clean
 
 all: dist
 
-deps:
-	@bash tools/bootstrap.sh
+# Only what runs Windows programs (demo, test, bench) prepares Wine, which
+# needs root; the builds need it only to install missing packages.
+deps-host:
+	@bash tools/bootstrap.sh host
+deps-windows:
+	@bash tools/bootstrap.sh windows
+deps-test:
+	@bash tools/bootstrap.sh test
 
-windows: deps
-	@cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+CONFIGURE_WINDOWS = cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	-DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+CONFIGURE_WINDOWS64 = cmake -S . -B $(BUILD)/windows64 \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+CONFIGURE_HOST = cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The products in dist/: the stub and the native packer.
+INSTALL_DIST = mkdir -p $(DIST) && cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null && \
+	cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/ && \
+	echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
+
+windows: deps-windows
+	@$(CONFIGURE_WINDOWS)
 	@cmake --build $(BUILD)/windows -j$(JOBS)
 
 # The same Windows sources for x86_64: the tests run from this build where
 # the machine cannot run 32-bit code (see cmake/mingw-x86_64.cmake).
-windows64: deps
-	@cmake -S . -B $(BUILD)/windows64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+windows64: deps-windows
+	@$(CONFIGURE_WINDOWS64)
 	@cmake --build $(BUILD)/windows64 -j$(JOBS)
 
-host: deps
-	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+host: deps-host
+	@$(CONFIGURE_HOST)
 	@cmake --build $(BUILD)/host -j$(JOBS)
 
-sanitize: deps
+sanitize: deps-host
 	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DVORNAK_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)/sanitize -j$(JOBS)
 
 dist: windows host
-	@mkdir -p $(DIST)
-	@cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null
-	@if [ -f $(BUILD)/host/tools/vornak-pack/vornak-pack ]; then \
-	  cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/; fi
-	@echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
+	@$(INSTALL_DIST)
 
-demo: dist windows64
+# What the demo needs and nothing more: both stubs, the sample's program and
+# the packer, none of the test trees.
+demo-products: deps-test
+	@$(CONFIGURE_WINDOWS)
+	@cmake --build $(BUILD)/windows -j$(JOBS) --target VornakSetup sampletool
+	@$(CONFIGURE_WINDOWS64)
+	@cmake --build $(BUILD)/windows64 -j$(JOBS) --target VornakSetup sampletool
+	@$(CONFIGURE_HOST)
+	@cmake --build $(BUILD)/host -j$(JOBS) --target vornak-pack
+	@$(INSTALL_DIST)
+
+demo: demo-products
 	@bash tools/demo.sh
 
-test: dist windows64 sanitize
+test: deps-test dist windows64 sanitize
 	@bash tools/run-tests.sh
 
-bench: dist windows64
+bench: deps-test dist windows64
 	@$(BUILD)/host/bench/pack_bench
 	@$(BUILD)/host/bench/directory_bench
 	@bash bench/install_path.sh

@@ -5,9 +5,9 @@ namespace app {
 
 char ProjectName[260];
 char DestinationFolder[260];
-volatile bool StopRequested = false;
-volatile bool WorkerDone = false;
-volatile bool RebootNeeded = false;
+std::atomic<bool> StopRequested{false};
+std::atomic<bool> WorkerDone{false};
+std::atomic<bool> RebootNeeded{false};
 std::atomic<bool> InstallFailed{false};
 
 }  // namespace app

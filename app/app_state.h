@@ -1,7 +1,8 @@
 // Process-wide values shared between the pages, the workers and the modes.
 //
-// The texts are final before the install worker starts. The flags are single
-// bytes with one writer each, polled by their readers without a lock.
+// The texts are final before the install worker starts. The flags are
+// atomic, with one writer each (InstallFailed: any), polled by their readers
+// without a lock.
 #pragma once
 
 #include <atomic>
@@ -18,11 +19,11 @@ extern char DestinationFolder[260];
 // Set by the progress page when the user confirms cancelling, and by the
 // progress stage after the page has closed; the install worker tests it
 // before every script line.
-extern volatile bool StopRequested;
+extern std::atomic<bool> StopRequested;
 // Set by the install or uninstall worker as its very last step.
-extern volatile bool WorkerDone;
+extern std::atomic<bool> WorkerDone;
 // Set by file installation when a replacement was scheduled for the restart.
-extern volatile bool RebootNeeded;
+extern std::atomic<bool> RebootNeeded;
 // Set by whatever gives up part of the install (a damaged entry, a file the
 // user gave up on, a replacement that could not be scheduled, an uninstall
 // record that could not be written): the run ends as a failure however

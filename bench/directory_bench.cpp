@@ -20,6 +20,7 @@
 #include <string>
 
 #include "archive/package_archive.h"
+#include "bench/scratch_folder.h"
 #include "support/file_system.h"
 #include "support/folders.h"
 #include "tools/vornak-pack/host_path.h"
@@ -130,18 +131,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: directory_bench [--entries N] [--repeat N]\n");
         return 2;
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
-                         "/directory_bench." + std::to_string(getpid());
-    if (mkdir(folder.c_str(), 0700) != 0) {
-        std::fprintf(stderr, "directory_bench: cannot create %s\n", folder.c_str());
-        return 1;
-    }
-    int result = Run(settings, folder);
-    char core_folder[260];
-    if (vornak_pack::ToCorePath(folder, core_folder)) {
-        support::DeleteFolderContents(core_folder);
-        support::fs::RemoveFolder(core_folder);
-    }
-    return result;
+    return bench::RunInScratchFolder("directory_bench", [&settings](const std::string& folder) {
+        return Run(settings, folder);
+    });
 }

@@ -31,103 +31,12 @@ rm -rf "$work" && mkdir -p "$work"
 pack=build/host/tools/vornak-pack/vornak-pack
 # The product is the 32-bit build; machines that cannot run 32-bit code
 # measure the x86_64 build of the same sources instead.
-windows_build=build/windows
-if ! in_wine_root wine build/windows/bench/read_line_bench.exe --lines 8 --repeat 1 \
-     --folder build </dev/null >/dev/null 2>&1; then
-  windows_build=build/windows64
-fi
+windows_build=$(windows_build_dir)
 stub=$windows_build/app/VornakSetup.exe
 [ -x "$pack" ] && [ -f "$stub" ] || { echo "build first: make dist windows64" >&2; exit 1; }
 echo "installer: $stub"
 
-now() { date +%s.%N; }
-ratio() { echo "$1 / $2" | bc -l; }
-scaled() { awk "BEGIN { printf \"%d\", $1 * $scale }"; }
-row() { printf '%-50s %14s %14s %8.2f\n' "$1" "$2" "$3" "$4"; }
-
-# Payload files: text-like, binary-like, zeros and random, as real products.
-# write_payload FOLDER NAME COUNT SIZE [KIND] writes the files and NAME.dat, a
-# script that copies each of them into C:\VornakBench\NAME. A single file
-# is text unless KIND says otherwise (3: random bytes).
-write_payload() {
-  python3 - "$@" <<'PY'
-import os, random, sys
-folder, name, count, size = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
-single_kind = int(sys.argv[5]) if len(sys.argv) > 5 else 0
-random.seed(7)
-words = [b"install", b"folder", b"value", b"program", b"window", b"\r\n", b"the", b"file"]
-text = b" ".join(random.choice(words) for _ in range(400_000))
-pattern = bytes((i * 7 + (i >> 9)) & 0xFF for i in range(1 << 20))
-def content(kind, size, number):
-    if kind == 0:
-        # Text: a few MB of words, repeated with a changing line between.
-        out = bytearray()
-        while len(out) < size:
-            out += b"%d\r\n" % number + text
-            number += 1
-        return bytes(out[:size])
-    if kind == 1:
-        return (pattern * (size // len(pattern) + 1))[:size]
-    if kind == 2:
-        return bytes(size)
-    return os.urandom(size)
-os.makedirs(os.path.join(folder, name))
-lines = ["[Project Name]", "Bench " + name, "[Install To]", "C:\\VornakBench\\" + name, ""]
-for i in range(count):
-    file_name = "%s%04d.bin" % (name, i)
-    with open(os.path.join(folder, name, file_name), "wb") as out:
-        out.write(content(i % 4 if count > 1 else single_kind, size, i))
-    lines += ["[CopyFile]", file_name, "<Destination>\\" + file_name, ""]
-with open(os.path.join(folder, name + ".dat"), "wb") as out:
-    out.write(("\r\n".join(lines) + "\r\n").encode())
-PY
-}
-
-# build_package NAME: NAME.exe from NAME.dat (as setup.dat) and NAME's files.
-build_package() {
-  cp "$work/$1.dat" "$work/setup.dat"
-  "$pack" build -o "$work/$1.exe" --stub "$stub" "$work/setup.dat" "$work/$1"/* >/dev/null
-}
-
-# install_package NAME: runs NAME.exe silently and prints "SECONDS PEAK_KB",
-# the wall time and the installer process's peak resident memory, read from
-# /proc while it runs (the high-water mark only grows, so the last reading
-# before the process ends is the peak).
-install_package() {
-  local package="$work/$1.exe" start end pid peak=0 hwm
-  start=$(now)
-  in_wine_root wine "$package" "<Silent>" </dev/null >/dev/null 2>&1 &
-  local runner=$!
-  while kill -0 "$runner" 2>/dev/null; do
-    pid=$(pgrep -f -x "$package <Silent>" | head -1 || true)
-    if [ -n "$pid" ]; then
-      hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
-      [ -n "$hwm" ] && [ "$hwm" -gt "$peak" ] && peak=$hwm
-    fi
-    sleep 0.05
-  done
-  wait "$runner" || true
-  end=$(now)
-  echo "$(echo "$end - $start" | bc -l) $peak"
-}
-
-installed_folder="$WINEPREFIX/drive_c/VornakBench"
-remove_installed() {
-  rm -rf "$installed_folder"
-}
-
-# best_install NAME: install_package REPEAT times on a clean destination;
-# prints the shortest time and the highest peak.
-best_install() {
-  local best="" peak=0 i seconds kb
-  for ((i = 0; i < repeat; i++)); do
-    remove_installed
-    read -r seconds kb < <(install_package "$1")
-    if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc -l)" = 1 ]; then best=$seconds; fi
-    [ "$kb" -gt "$peak" ] && peak=$kb
-  done
-  echo "$best $peak"
-}
+source bench/install_common.sh
 
 bzip2_seconds() {
   local folder="$1" f start end best="" i seconds

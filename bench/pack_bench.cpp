@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "archive/pack_mode.h"
+#include "bench/scratch_folder.h"
 #include "support/file_system.h"
 #include "support/folders.h"
 #include "tools/vornak-pack/command_line.h"
@@ -336,18 +337,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: pack_bench [--quick] [--megabytes N] [--repeat N]\n");
         return 2;
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
-                         "/pack_bench." + std::to_string(getpid());
-    if (mkdir(folder.c_str(), 0700) != 0) {
-        std::fprintf(stderr, "pack_bench: cannot create %s\n", folder.c_str());
-        return 1;
-    }
-    int result = RunBenchmark(settings, folder);
-    char core_folder[260];
-    if (vornak_pack::ToCorePath(folder, core_folder)) {
-        support::DeleteFolderContents(core_folder);
-        support::fs::RemoveFolder(core_folder);
-    }
-    return result;
+    return bench::RunInScratchFolder("pack_bench", [&settings](const std::string& folder) {
+        return RunBenchmark(settings, folder);
+    });
 }

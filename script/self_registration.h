@@ -9,12 +9,17 @@ namespace script {
 void QueueSelfRegistration(const char* path);
 
 // Calls DllRegisterServer of every queued file, in order, then empties the
-// list. Files that do not load or lack the export are skipped silently.
+// list. Files that do not load or lack the export are skipped silently; a
+// registration that fails is reported ("Unable to register '%s'.", no box
+// under "<Silent>") and sets app::InstallFailed.
 void RegisterQueuedDlls();
 
-// Loads the library at path and calls its export of that name, which takes no
-// arguments (DllRegisterServer, DllUnregisterServer); the result is ignored.
-// Returns whether the export was found and called.
-bool CallServerExport(const char* path, const char* export_name);
+enum class ServerExportResult { kNotCalled, kSucceeded, kFailed };
+
+// Loads the library at path (its dependencies found beside it) and calls its
+// export of that name, which takes no arguments (DllRegisterServer,
+// DllUnregisterServer). kNotCalled when the library does not load or lacks
+// the export; otherwise whether the export reported success.
+ServerExportResult CallServerExport(const char* path, const char* export_name);
 
 }  // namespace script

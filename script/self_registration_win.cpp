@@ -3,8 +3,14 @@
 
 #include <windows.h>
 
+#include "app/app_state.h"
 #include "script/file_install.h"
 #include "script/file_version.h"
+#include "script/install_actions.h"
+#include "support/message_box.h"
+#include "support/system_libraries.h"
+#include "support/text_format.h"
+#include "support/win32_values.h"
 
 namespace script {
 
@@ -14,26 +20,46 @@ void QueueSelfRegistration(const char* path) {
     }
 }
 
+namespace {
+
+// A component that did not register is as good as missing: the install is
+// a failure, said in a box unless silent, and always in the exit code.
+void ReportRegistrationFailure(const char* path) {
+    app::InstallFailed = true;
+    if (IsSilentInstall()) {
+        return;
+    }
+    char text[support::kMaxPath + 64];
+    support::FormatText(text, sizeof text, "Unable to register '%s'.", path);
+    support::ShowMessage(text, "Installer", support::kMbIconError);
+}
+
+}  // namespace
+
 void RegisterQueuedDlls() {
     for (int32_t i = 0; i < SelfRegisterList.Count(); ++i) {
-        CallServerExport(SelfRegisterList.At(i), "DllRegisterServer");
+        if (CallServerExport(SelfRegisterList.At(i), "DllRegisterServer") ==
+            ServerExportResult::kFailed) {
+            ReportRegistrationFailure(SelfRegisterList.At(i));
+        }
     }
     SelfRegisterList.ClearAll();
 }
 
-bool CallServerExport(const char* path, const char* export_name) {
-    HMODULE module = LoadLibraryA(path);
+ServerExportResult CallServerExport(const char* path, const char* export_name) {
+    HMODULE module = support::LoadInstalledLibrary(path);
     if (module == nullptr) {
-        return false;
+        return ServerExportResult::kNotCalled;
     }
     using ServerEntry = HRESULT(STDAPICALLTYPE*)();
     auto entry =
         reinterpret_cast<ServerEntry>(reinterpret_cast<void*>(GetProcAddress(module, export_name)));
+    ServerExportResult result = ServerExportResult::kNotCalled;
     if (entry != nullptr) {
-        entry();
+        result = SUCCEEDED(entry()) ? ServerExportResult::kSucceeded : ServerExportResult::kFailed;
     }
     FreeLibrary(module);
-    return entry != nullptr;
+    return result;
 }
 
 }  // namespace script

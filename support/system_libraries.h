@@ -20,6 +20,12 @@ void RestrictDllSearch();
 // the search could not be restricted). Null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* name);
 
+// Loads an installed library by its full path, its own dependencies found
+// beside it and then in the system folder, as its own folder is where a
+// component's installer puts them. The search set at start (system folder
+// only) would not find them there.
+HMODULE LoadInstalledLibrary(const char* path);
+
 // The address of an export of a system DLL, loading the DLL once.
 FARPROC SystemProcedure(const char* library, const char* procedure);
 

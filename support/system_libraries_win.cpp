@@ -43,6 +43,16 @@ HMODULE LoadSystemLibrary(const char* name) {
     return LoadLibraryA(path);
 }
 
+HMODULE LoadInstalledLibrary(const char* path) {
+    if (g_search_restricted) {
+        return LoadLibraryExA(path, nullptr,
+                              LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    }
+    // Systems without the search flags look in the library's folder first
+    // when it is loaded by full path with the altered search order.
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 FARPROC SystemProcedure(const char* library, const char* procedure) {
     HMODULE module = GetModuleHandleA(library);
     if (module == nullptr) {

@@ -24,6 +24,36 @@ bool ProbeFile(const char* path) {
     return true;
 }
 
+// Draws names "<parent><prefix><eight hexadecimal digits><suffix>" until
+// make() creates one (it must fail for a name that exists), and copies that
+// name to out (kMaxPath bytes). False when none was made or none fits.
+bool MakeUniquelyNamed(const char* parent, const char* prefix, const char* suffix, int attempts,
+                       bool (*make)(const char* path), char* out) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        char candidate[kMaxPath];
+        int length = FormatText(candidate, sizeof candidate, "%s%s%04X%04X%s", parent, prefix,
+                                static_cast<unsigned>(RandomBelow(0x10000)),
+                                static_cast<unsigned>(RandomBelow(0x10000)), suffix);
+        if (length < 0 || static_cast<size_t>(length) >= sizeof candidate) {
+            return false;
+        }
+        if (make(candidate)) {
+            CopyText(out, kMaxPath, candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MakeNewFile(const char* path) {
+    fs::NativeHandle handle = fs::OpenFile(path, kGenericWrite, kCreateNew, true);
+    if (handle == nullptr) {
+        return false;
+    }
+    fs::CloseFile(handle);
+    return true;
+}
+
 }  // namespace
 
 TempPath::TempPath(const char* prefix) {
@@ -49,21 +79,7 @@ TempPath::TempPath(const char* prefix) {
 
 TempPath::TempPath(const char* prefix, const char* folder) {
     path_[0] = '\0';
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char candidate[kMaxPath];
-        int length = FormatText(candidate, sizeof candidate, "%s%s%04X%04X.tmp", folder, prefix,
-                                static_cast<unsigned>(RandomBelow(0x10000)),
-                                static_cast<unsigned>(RandomBelow(0x10000)));
-        if (length < 0 || static_cast<size_t>(length) >= sizeof candidate) {
-            return;  // no such name fits a path
-        }
-        fs::NativeHandle handle = fs::OpenFile(candidate, kGenericWrite, kCreateNew, true);
-        if (handle != nullptr) {
-            fs::CloseFile(handle);
-            CopyText(path_, candidate);
-            return;
-        }
-    }
+    MakeUniquelyNamed(folder, prefix, ".tmp", 100, &MakeNewFile, path_);
 }
 
 TempPath::~TempPath() {
@@ -82,16 +98,8 @@ TempFolder::TempFolder(const char* prefix) {
     CreateFolderPath(parent);
     // A name somebody else made first is passed over, never used: the
     // folder must be ours from the moment it exists.
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        char name[kMaxPath];
-        FormatText(name, sizeof name, "%s%s%04X%04X", parent, prefix,
-                   static_cast<unsigned>(RandomBelow(0x10000)),
-                   static_cast<unsigned>(RandomBelow(0x10000)));
-        if (fs::CreatePrivateFolder(name)) {
-            CopyText(folder_, name);
-            AddTrailingBackslash(folder_, sizeof folder_);
-            return;
-        }
+    if (MakeUniquelyNamed(parent, prefix, "", 1000, &fs::CreatePrivateFolder, folder_)) {
+        AddTrailingBackslash(folder_, sizeof folder_);
     }
 }
 

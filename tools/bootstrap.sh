@@ -1,22 +1,35 @@
 #!/bin/bash
-# Installs whatever the build and the tests need and is not on the machine
-# yet: the i686 mingw-w64 toolchain, CMake, GoogleTest, clang for fuzzing,
-# osslsigncode and openssl for the signing tests, libcrypto (SHA-256) and
-# nlohmann-json for vornak-pack's publishing files, the bzip2 sources, and
-# the Debian root that Wine and Xvfb run in (tools/wine-root.sh). Safe to run again; it only acts on what is missing.
+# Installs whatever a build needs and is not on the machine yet. Safe to run
+# again; it only acts on what is missing.
+#   tools/bootstrap.sh host      g++, CMake, GoogleTest, the bzip2 sources,
+#                                libcrypto (SHA-256) and nlohmann-json for
+#                                vornak-pack's publishing files
+#   tools/bootstrap.sh windows   the same, and the mingw-w64 toolchains
+#   tools/bootstrap.sh test      the same, clang for fuzzing, osslsigncode
+#                                and openssl for the signing tests, and the Debian
+#                                root that Wine and Xvfb run in
+#                                (tools/wine-root.sh)
+# Only the last needs root in any case (it mounts and chroots). The others
+# need it only to install missing packages: without root they name the apt
+# command to run instead.
 set -euo pipefail
 
 root_dir="$(cd "$(dirname "$0")/.." && pwd)"
 third_party="${VORNAK_DEPS:-$root_dir/build/deps}"
+level="${1:-test}"
 
-sudo_cmd=()
-if [ "$(id -u)" != 0 ]; then sudo_cmd=(sudo); fi
-
-packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          cmake make googletest g++ clang libclang-rt-14-dev bzip2 dpkg-dev
-          debootstrap util-linux patch python3 osslsigncode openssl libssl-dev
-          nlohmann-json3-dev)
+packages=(g++ cmake make googletest bzip2 dpkg-dev patch python3 libssl-dev nlohmann-json3-dev)
+case "$level" in
+  host) ;;
+  windows) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+                      g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                      binutils-mingw-w64-x86-64) ;;
+  test) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+                   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev debootstrap util-linux
+                   osslsigncode openssl) ;;
+  *) echo "usage: tools/bootstrap.sh host|windows|test" >&2; exit 2 ;;
+esac
 
 need_install=()
 for p in "${packages[@]}"; do
@@ -26,10 +39,15 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#need_install[@]} -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "bootstrap: missing ${need_install[*]}; install them with:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y --no-install-recommends ${need_install[*]}" >&2
+    exit 1
+  fi
   echo "bootstrap: installing ${need_install[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need_install[@]}" >/dev/null
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need_install[@]}" >/dev/null
 fi
 
 # bzip2 sources from Debian's source package, unpacked once with Debian's
@@ -59,5 +77,11 @@ if [ ! -f "$bz_src/bzlib.c" ]; then
   fi
   rm -rf "$bz_src" && mv "$bz_src.tmp" "$bz_src"
 fi
-"${sudo_cmd[@]}" bash "$root_dir/tools/wine-root.sh"
-echo "bootstrap: ready"
+if [ "$level" = test ]; then
+  if [ "$(id -u)" != 0 ]; then
+    sudo bash "$root_dir/tools/wine-root.sh"
+  else
+    bash "$root_dir/tools/wine-root.sh"
+  fi
+fi
+echo "bootstrap: ready ($level)"

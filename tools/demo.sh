@@ -34,8 +34,7 @@ installer=dist/SampleTool-setup.exe
 # and the 32-bit view of HKLM\Software.
 program_files="Program Files (x86)"
 registry_view=(/reg:32)
-if ! in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_list_tests \
-     </dev/null >/dev/null 2>&1; then
+if ! runs_32bit_windows_code; then
   # This kernel cannot run 32-bit code: the same package on the x86_64 build
   # of the stub shows what the installer does.
   installer="$work/SampleTool-setup-x64.exe"

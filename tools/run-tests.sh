@@ -24,8 +24,7 @@ run_suite host build/host
 run_suite "host (sanitizers)" build/sanitize
 # 32-bit Windows programs run only where the kernel can execute 32-bit
 # code; elsewhere the same tests run from the x86_64 build.
-if in_wine_root wine build/windows/tests/windows/windows_tests.exe --gtest_list_tests \
-     </dev/null >/dev/null 2>&1; then
+if runs_32bit_windows_code; then
   run_suite "windows (i686)" build/windows
 else
   echo "=== windows (i686): this machine cannot run 32-bit code; the stub image is checked only"

@@ -60,3 +60,21 @@ wine_prefix_ready() {
     fi
   fi
 }
+
+# Whether this machine runs 32-bit Windows code at all (some kernels have
+# 32-bit execution switched off). The i686 stub is asked to pack with a
+# command line it refuses: where it runs, it ends at once with 1639, which a
+# Linux exit status shows as 1639 mod 256 = 103; where it cannot run, the
+# loader crashes instead.
+runs_32bit_windows_code() {
+  local status=0
+  in_wine_root wine "$vornak_root_dir/build/windows/app/VornakSetup.exe" "<packthis>" \
+    </dev/null >/dev/null 2>&1 || status=$?
+  [ "$status" = 103 ]
+}
+
+# The Windows build whose programs run here: the i686 product where 32-bit
+# code runs, else the x86_64 build of the same sources.
+windows_build_dir() {
+  if runs_32bit_windows_code; then echo build/windows; else echo build/windows64; fi
+}

@@ -11,7 +11,15 @@
 set -euo pipefail
 
 wine_root="${VORNAK_WINE_ROOT:-/var/cache/vornak/wine-root}"
-mirror="http://deb.debian.org/debian"
+# The machine's own Debian mirror, as its apt configuration names it (the
+# deb822 sources of Debian 12, or a classic sources.list).
+mirror="$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+  awk '/^URIs:/ && $2 !~ /security/ { print $2; exit }')"
+if [ -z "$mirror" ]; then
+  mirror="$(awk '$1 == "deb" && $2 !~ /security/ { print $2; exit }' /etc/apt/sources.list \
+    2>/dev/null || true)"
+fi
+[ -n "$mirror" ] || { echo "wine-root: no Debian mirror in the apt configuration" >&2; exit 1; }
 
 if [ -f "$wine_root/.vornak-ready" ]; then
   exit 0

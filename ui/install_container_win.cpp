@@ -28,7 +28,7 @@ LONG g_shown_current = -1;
 LONG g_shown_total = -1;
 support::WorkerThread* g_container_thread = nullptr;
 // Set when the dialog has ended: no further installer may start after that.
-volatile bool g_container_closed = false;
+std::atomic<bool> g_container_closed{false};
 // What the container's run comes to, from its installers' exit codes.
 std::atomic<int> g_container_exit_code{support::kExitSuccess};
 

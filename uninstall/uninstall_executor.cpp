@@ -16,7 +16,7 @@ namespace uninstall {
 
 char UninstallRecordPath[support::kMaxPath];
 char UninstallBitmapPath[support::kMaxPath];
-volatile bool UninstallRestartNeeded = false;
+std::atomic<bool> UninstallRestartNeeded{false};
 std::atomic<bool> UninstallIncomplete{false};
 
 namespace {

@@ -22,7 +22,7 @@ extern char UninstallRecordPath[support::kMaxPath];
 extern char UninstallBitmapPath[support::kMaxPath];
 // Set by the worker when some file could only be scheduled for deletion at
 // the next restart; read by the dialog only after WorkerDone.
-extern volatile bool UninstallRestartNeeded;
+extern std::atomic<bool> UninstallRestartNeeded;
 // Set when a file that could not be deleted could not be scheduled for
 // deletion at the restart either: the uninstall ends as a failure.
 extern std::atomic<bool> UninstallIncomplete;

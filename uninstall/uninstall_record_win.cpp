@@ -8,6 +8,7 @@
 #include "app/install_job.h"
 #include "archive/certificate_table.h"
 #include "script/folder_placeholders.h"
+#include "script/install_actions.h"
 #include "script/install_size.h"
 #include "support/path_text.h"
 #include "support/message_box.h"
@@ -62,6 +63,9 @@ bool CopyUninstallerStub(char* stub_path) {
 
 void ReportRecordNotWritten() {
     app::InstallFailed = true;
+    if (script::IsSilentInstall()) {
+        return;  // the exit code says it
+    }
     char text[support::kMaxPath + 96];
     support::FormatText(text, sizeof text,
                         "The uninstall information of '%s' could not be written: it cannot be "

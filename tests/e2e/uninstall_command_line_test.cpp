@@ -45,12 +45,14 @@ TEST_F(UninstallCommandLine, TooLongRecordPathIsRefusedWithAMessage) {
               e2e::MessageBoxText(box));
     e2e::Click(box, IDOK);
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    EXPECT_EQ(1639u, uninstaller.ExitCode());
     ExpectUntouched();
 }
 
 TEST_F(UninstallCommandLine, TooLongRecordPathIsRefusedQuietlyWhenSilent) {
     RunningProgram uninstaller(Command("<Silent><uninstall>"));
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    EXPECT_EQ(1639u, uninstaller.ExitCode());
     ExpectUntouched();
 }
 
@@ -70,6 +72,7 @@ TEST(UninstallRecordPlace, ARecordOutsideTheSystemFolderIsRefused) {
             e2e::Click(box, IDOK);
         }
         ASSERT_TRUE(uninstaller.WaitForExit(20000)) << markers;
+        EXPECT_EQ(1639u, uninstaller.ExitCode()) << markers;
         EXPECT_TRUE(e2e::FileExists(victim)) << markers;
         EXPECT_TRUE(e2e::FileExists(record)) << markers;
     }

@@ -46,6 +46,7 @@ TEST(UninstallInUse, FileInUseGoesWhenWindowsRestarts) {
     EXPECT_NE(std::string::npos, pending.find(e2e::Lower("\\??\\" + data) + '\0' + '\0'));
     e2e::Click(box, IDNO);
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    EXPECT_EQ(3010u, uninstaller.ExitCode()) << "the restart is still needed";
 
     EXPECT_TRUE(FileExists(data));
     EXPECT_FALSE(FileExists(project.Folder() + "\\readme.txt"));

@@ -53,6 +53,7 @@ void InstalledProject::Build(const std::string& body, const std::vector<PackageF
 void InstalledProject::InstallSilently() {
     RunningProgram installer(InstallCommand() + " <Silent>");
     ASSERT_TRUE(installer.WaitForExit(30000));
+    EXPECT_EQ(0u, installer.ExitCode());
     ASSERT_TRUE(FileExists(RecordPath()));
 }
 

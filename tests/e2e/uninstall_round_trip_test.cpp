@@ -168,6 +168,7 @@ TEST_F(UninstallRoundTrip, YesRemovesWhatTheInstallationMade) {
     EXPECT_EQ(100, SendDlgItemMessageA(dialog, IDC_UNINSTALL_PROGRESS, PBM_GETPOS, 0, 0));
     Click(done, IDOK);
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    EXPECT_EQ(0u, uninstaller.ExitCode());
     ExpectUninstalled();
 }
 
@@ -180,6 +181,7 @@ TEST_F(UninstallRoundTrip, NoRemovesNothing) {
     Click(question, IDNO);
     // No further box: the uninstaller ends by itself.
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    EXPECT_EQ(1602u, uninstaller.ExitCode());
     ExpectInstalled();
     EXPECT_FALSE(FileExists(Runs()));
 }
@@ -191,6 +193,7 @@ TEST_F(UninstallRoundTrip, QuietUninstallNeedsNobody) {
     EXPECT_NE(std::string::npos, quiet.find("<Silent><uninstall>")) << quiet;
     RunningProgram uninstaller(quiet);
     ASSERT_TRUE(uninstaller.WaitForExit(30000));
+    EXPECT_EQ(0u, uninstaller.ExitCode());
     ExpectUninstalled();
 }
 
@@ -204,6 +207,7 @@ TEST_F(UninstallRoundTrip, LostRecordStillTakesTheEntryAway) {
     EXPECT_EQ(project_->Name() + " has now been uninstalled.", e2e::MessageBoxText(done));
     Click(done, IDOK);
     ASSERT_TRUE(uninstaller.WaitForExit(20000));
+    EXPECT_EQ(0u, uninstaller.ExitCode()) << "a missing record is cleaned up as before";
     EXPECT_FALSE(FileExists(project_->BannerPath()));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, project_->UninstallKey()));
     // Without the record nothing says what was installed: it all stays.

@@ -250,6 +250,22 @@ TEST_F(WizardTest, SilentInstallsEverythingWithoutAPerson) {
     EXPECT_TRUE(e2e::FileExists(RecordPath()));
 }
 
+// Without its record an entry in the list of programs would remove nothing:
+// no entry is written, and the install ends as a failure.
+TEST_F(WizardTest, ARecordThatCannotBeWrittenLeavesNoEntryAndFails) {
+    Build(CopyReadme(), false, {{"readme.txt", "read me"}});
+    ASSERT_TRUE(CreateDirectoryA(RecordPath().c_str(), nullptr)) << "a folder in its place";
+    RunningProgram installer(Command("<Silent>"));
+    ASSERT_TRUE(installer.WaitForExit(30000));
+    RemoveDirectoryA(RecordPath().c_str());
+    EXPECT_EQ(1603u, installer.ExitCode());
+    EXPECT_EQ("<missing key>",
+              e2e::ReadRegistryText(
+                  HKEY_LOCAL_MACHINE,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_,
+                  "UninstallString"));
+}
+
 TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
     ASSERT_TRUE(CopyFileA(e2e::StubPath().c_str(), package_.c_str(), FALSE));
     RunningProgram installer(Command());
@@ -364,10 +380,12 @@ TEST_F(WizardTest, KeepingTheRebootRowTickedRestartsAndReplacesTheFile) {
                testing_support::ReadAll(e2e::FixturePath("app_v200.exe"));
     }));
     EXPECT_TRUE(e2e::FileExists(RecordPath()));
-    EXPECT_NE("", e2e::ReadRegistryText(
-                      HKEY_LOCAL_MACHINE,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_,
-                      "UninstallString"));
+    EXPECT_NE(std::string::npos,
+              e2e::ReadRegistryText(
+                  HKEY_LOCAL_MACHINE,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_,
+                  "UninstallString")
+                  .find("<uninstall>"));
     DeleteFileA((target + ".held").c_str());
     DeleteFileA((target + ".stop").c_str());
 }
