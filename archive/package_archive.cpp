@@ -41,10 +41,11 @@ uint32_t SumBytes(const uint8_t* data, uint32_t size) {
 
 PackageArchive::PackageArchive(const char* path, bool writable) {
     uint32_t access = support::kGenericRead | (writable ? support::kGenericWrite : 0);
+    support::CopyText(path_, sizeof path_, path);
     file_ = new DiskFile(path, access, support::kOpenAlways, true, true);
     directory_offset_ = static_cast<uint32_t>(file_->Size());
     ArchiveTrailer trailer;
-    validation_ = ValidatePackage(*file_, &trailer);
+    validation_ = ValidatePackage(*file_, &trailer, &layout_);
     if (validation_ == Validation::kValid) {
         ReadDirectory(trailer);
     }
@@ -143,8 +144,25 @@ uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {
     return kEntryHeaderSize + std::strlen(entry.name) + 1;
 }
 
+// Anything written after a certificate table breaks the signature, and
+// anything written in front of it would be outside what was signed: a
+// signed file is finished.
+bool PackageArchive::RefuseSigned(const char* name) const {
+    if (!layout_.is_signed) {
+        return false;
+    }
+    ShowArchiveError(
+        "Cannot add '%s': '%s' is signed, and nothing can be added to a signed file. "
+        "Add every file first, then sign.",
+        name, path_);
+    return true;
+}
+
 bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
                                      uint32_t uncompressed_size) {
+    if (RefuseSigned(name)) {
+        return false;
+    }
     if (std::strlen(name) > kMaxEntryNameLength) {
         ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", name, "254");
         return false;
@@ -183,6 +201,9 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
 
 bool PackageArchive::AddFile(const char* source, char* name_buffer) {
     support::FileNamePart(source, name_buffer);
+    if (RefuseSigned(source)) {
+        return false;
+    }
     if (std::strlen(name_buffer) > kMaxEntryNameLength) {
         ShowArchiveError("Cannot add '%s': entry names are limited to %s characters.", source,
                          "254");

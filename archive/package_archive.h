@@ -39,8 +39,9 @@ class PackageArchive {
     // whether the entry was added.
     bool AddFile(const char* source, char* name_buffer);
     // Appends an entry whose data is already a bzip2 stream. Returns false,
-    // with a message, when the name is too long, the package would outgrow
-    // its 32-bit offsets, or the data cannot be written.
+    // with a message, when the package is signed, the name is too long, the
+    // package would outgrow its 32-bit offsets, or the data cannot be
+    // written.
     bool AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
                          uint32_t uncompressed_size);
     // The name of entry index, or the empty text past the last entry.
@@ -55,6 +56,10 @@ class PackageArchive {
     }
     uint32_t DirectoryOffset() const { return directory_offset_; }
     Validation ValidationResult() const { return validation_; }
+    // Where the archive was looked for, and whether the file is signed; a
+    // signed file takes no new entries.
+    const PackageLayout& Layout() const { return layout_; }
+    bool IsSigned() const { return layout_.is_signed; }
     bool IsOpen() const { return file_ != nullptr && file_->IsOpen(); }
     // The length of the stub: the file size lowered to the first data offset.
     uint32_t StubLength() const;
@@ -65,6 +70,7 @@ class PackageArchive {
     // The bytes one directory record takes: header, name and NUL.
     static uint64_t RecordSize(const ArchiveEntry& entry);
     void ReleaseEntries();
+    bool RefuseSigned(const char* name) const;
 
     support::PtrArray entries_;
     support::DiskFile* file_ = nullptr;
@@ -72,6 +78,8 @@ class PackageArchive {
     uint32_t directory_offset_ = 0;
     uint64_t directory_size_ = 0;  // of the entries in memory, as written at close
     Validation validation_ = Validation::kNotOpen;
+    PackageLayout layout_ = {};
+    char path_[260] = {};
 };
 
 }  // namespace archive

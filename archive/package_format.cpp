@@ -71,10 +71,25 @@ uint32_t AddChecksumChunk(uint32_t sum, const uint8_t* bytes, uint32_t length) {
     return sum;
 }
 
-uint32_t ComputeFileChecksum(support::DiskFile& file) {
+namespace {
+
+// Zeroes the bytes of a chunk read at position that fall into the field of
+// length bytes at field_offset.
+void MaskField(uint8_t* chunk, uint64_t position, uint32_t length, uint64_t field_offset,
+               uint32_t field_length) {
+    uint64_t start = field_offset > position ? field_offset : position;
+    uint64_t end = field_offset + field_length;
+    uint64_t chunk_end = position + length;
+    for (uint64_t at = start; at < end && at < chunk_end; ++at) {
+        chunk[at - position] = 0;
+    }
+}
+
+// The sum of the first covered bytes of the file; with masked given, its
+// CheckSum and Security entry count as zeros.
+uint32_t SumCoveredBytes(support::DiskFile& file, uint64_t covered, const SignatureFields* masked) {
     constexpr uint64_t kChunk = 65536;
-    uint64_t size = file.Size();
-    uint64_t remaining = size >= kTrailerSize ? size - kTrailerSize : 0;
+    uint64_t remaining = covered;
     file.Seek(0);
     uint64_t buffer_size = remaining < kChunk ? remaining : kChunk;
     auto* buffer = static_cast<uint8_t*>(std::malloc(buffer_size ? buffer_size : 1));
@@ -83,14 +98,20 @@ uint32_t ComputeFileChecksum(support::DiskFile& file) {
     }
     uint32_t sum = 0;
     bool read_failed = false;
+    uint64_t position = 0;
     while (remaining > 0) {
         uint32_t want = static_cast<uint32_t>(remaining < kChunk ? remaining : kChunk);
         if (file.Read(buffer, want) != want) {
             read_failed = true;
             break;
         }
+        if (masked != nullptr) {
+            MaskField(buffer, position, want, masked->checksum_offset, kCheckSumFieldSize);
+            MaskField(buffer, position, want, masked->security_offset, kSecurityEntrySize);
+        }
         sum = AddChecksumChunk(sum, buffer, want);
         remaining -= want;
+        position += want;
     }
     std::free(buffer);
     if (read_failed) {
@@ -99,18 +120,70 @@ uint32_t ComputeFileChecksum(support::DiskFile& file) {
     return sum == 0 ? 1 : sum;
 }
 
-Validation ValidatePackage(support::DiskFile& file, ArchiveTrailer* trailer) {
+// The signer's padding is zeros and a trailer always ends in the second
+// magic's top byte, 0x0E: so the one place a trailer can end is after the
+// last non-zero byte of the (at most 7) bytes in front of the table.
+uint32_t CountPadding(support::DiskFile& file, uint32_t table_offset) {
+    uint32_t span = table_offset < kMostSignaturePadding ? table_offset : kMostSignaturePadding;
+    uint8_t bytes[kMostSignaturePadding];
+    file.Seek(static_cast<int32_t>(table_offset - span));
+    if (file.Read(bytes, span) != span) {
+        return 0;
+    }
+    uint32_t padding = 0;
+    while (padding < span && bytes[span - 1 - padding] == 0) {
+        ++padding;
+    }
+    return padding;
+}
+
+}  // namespace
+
+uint32_t ComputeFileChecksum(support::DiskFile& file) {
+    uint64_t size = file.Size();
+    return SumCoveredBytes(file, size >= kTrailerSize ? size - kTrailerSize : 0, nullptr);
+}
+
+uint32_t ComputeFileChecksum(support::DiskFile& file, const PackageLayout& layout) {
+    uint64_t end = layout.archive_end;
+    return SumCoveredBytes(file, end >= kTrailerSize ? end - kTrailerSize : 0,
+                           layout.is_signed ? &layout.signature : nullptr);
+}
+
+void FindPackageLayout(support::DiskFile& file, PackageLayout* layout) {
+    std::memset(layout, 0, sizeof *layout);
+    layout->archive_end = file.Size();
+    SignatureFields fields;
+    // A Security entry that leads anywhere but the end of the file is no
+    // signature of this file: it is read as an unsigned one.
+    if (!ReadSignatureFields(file, &fields) ||
+        !CarriesCertificateTable(fields, layout->archive_end) ||
+        fields.table_offset > 0x7FFFFFFFu) {
+        return;
+    }
+    layout->is_signed = true;
+    layout->signature = fields;
+    layout->padding = CountPadding(file, fields.table_offset);
+    layout->archive_end = fields.table_offset - layout->padding;
+}
+
+Validation ValidatePackage(support::DiskFile& file, ArchiveTrailer* trailer,
+                           PackageLayout* layout) {
     std::memset(trailer, 0, sizeof *trailer);
+    PackageLayout found;
+    PackageLayout& where = layout != nullptr ? *layout : found;
+    std::memset(&where, 0, sizeof where);
     if (!file.IsOpen()) {
         return Validation::kNotOpen;
     }
-    uint64_t size = file.Size();
+    FindPackageLayout(file, &where);
+    uint64_t end = where.archive_end;
     // Offsets are 32-bit: a trailer beyond 4 GiB cannot be addressed by Seek.
-    if (size < kTrailerSize || size - kTrailerSize > 0x7FFFFFFFu) {
+    if (end < kTrailerSize || end - kTrailerSize > 0x7FFFFFFFu) {
         return Validation::kTooShort;
     }
     uint8_t bytes[kTrailerSize];
-    file.Seek(static_cast<int32_t>(size - kTrailerSize));
+    file.Seek(static_cast<int32_t>(end - kTrailerSize));
     if (file.Read(bytes, kTrailerSize) != kTrailerSize) {
         return Validation::kTooShort;
     }
@@ -124,7 +197,7 @@ Validation ValidatePackage(support::DiskFile& file, ArchiveTrailer* trailer) {
     if (trailer->trailer_checksum != ComputeTrailerChecksum(bytes)) {
         return Validation::kBadTrailerChecksum;
     }
-    if (trailer->file_checksum != ComputeFileChecksum(file)) {
+    if (trailer->file_checksum != ComputeFileChecksum(file, where)) {
         return Validation::kBadFileChecksum;
     }
     return Validation::kValid;

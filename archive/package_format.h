@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "archive/certificate_table.h"
 #include "support/disk_file.h"
 
 namespace archive {
@@ -64,12 +65,31 @@ uint32_t AddChecksumChunk(uint32_t sum, const uint8_t* bytes, uint32_t length);
 // 1 when the work buffer cannot be had, and never 0 otherwise.
 uint32_t ComputeFileChecksum(support::DiskFile& file);
 
+// Where the archive lies in a file. An unsigned package's trailer ends at
+// the end of the file. A signed one's ends where its certificate table
+// begins, less the signer's zero padding; its checksum then reads the two
+// header fields the signer rewrote as zeros.
+struct PackageLayout {
+    uint64_t archive_end;
+    bool is_signed;             // the file carries a certificate table at its end
+    uint32_t padding;           // zero bytes between the archive and the table
+    SignatureFields signature;  // valid when is_signed
+};
+
+// The layout by which the file is judged: signed when it carries a
+// certificate table, and as today otherwise.
+void FindPackageLayout(support::DiskFile& file, PackageLayout* layout);
+
+// The file checksum of the bytes before the layout's trailer, with the
+// signature fields read as zeros in a signed file.
+uint32_t ComputeFileChecksum(support::DiskFile& file, const PackageLayout& layout);
+
 // The reader's tests, in the order they are applied; the first that fails
 // names the result.
 enum class Validation {
     kValid,
     kNotOpen,
-    kTooShort,          // fewer than 24 bytes at file size - 24
+    kTooShort,  // fewer than 24 bytes at file size - 24
     kBadFirstMagic,
     kBadSecondMagic,
     kBadTrailerChecksum,
@@ -77,8 +97,9 @@ enum class Validation {
 };
 
 // Runs the reader's validation on an open file; fills trailer whenever 24
-// bytes could be read.
-Validation ValidatePackage(support::DiskFile& file, ArchiveTrailer* trailer);
+// bytes could be read, and layout, when given, with where they were read.
+Validation ValidatePackage(support::DiskFile& file, ArchiveTrailer* trailer,
+                           PackageLayout* layout = nullptr);
 
 const char* DescribeValidation(Validation result);
 

@@ -1,9 +1,12 @@
 #!/bin/bash
 # Installs whatever a build needs and is not on the machine yet. Safe to run
 # again; it only acts on what is missing.
-#   tools/bootstrap.sh host      g++, CMake, GoogleTest, the bzip2 sources
+#   tools/bootstrap.sh host      g++, CMake, GoogleTest, the bzip2 sources,
+#                                libcrypto (SHA-256) and nlohmann-json for
+#                                vornak-pack's publishing files
 #   tools/bootstrap.sh windows   the same, and the mingw-w64 toolchains
-#   tools/bootstrap.sh test      the same, clang for fuzzing, and the Debian
+#   tools/bootstrap.sh test      the same, clang for fuzzing, osslsigncode
+#                                and openssl for the signing tests, and the Debian
 #                                root that Wine and Xvfb run in
 #                                (tools/wine-root.sh)
 # Only the last needs root in any case (it mounts and chroots). The others
@@ -15,7 +18,7 @@ root_dir="$(cd "$(dirname "$0")/.." && pwd)"
 third_party="${VORNAK_DEPS:-$root_dir/build/deps}"
 level="${1:-test}"
 
-packages=(g++ cmake make googletest bzip2 dpkg-dev patch python3)
+packages=(g++ cmake make googletest bzip2 dpkg-dev patch python3 libssl-dev nlohmann-json3-dev)
 case "$level" in
   host) ;;
   windows) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
@@ -23,7 +26,8 @@ case "$level" in
                       binutils-mingw-w64-x86-64) ;;
   test) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
                    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-                   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev debootstrap util-linux) ;;
+                   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev debootstrap util-linux
+                   osslsigncode openssl) ;;
   *) echo "usage: tools/bootstrap.sh host|windows|test" >&2; exit 2 ;;
 esac
 

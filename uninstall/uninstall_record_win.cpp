@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/install_job.h"
+#include "archive/certificate_table.h"
 #include "script/folder_placeholders.h"
 #include "script/install_actions.h"
 #include "script/install_size.h"
@@ -52,7 +53,13 @@ bool CopyUninstallerStub(char* stub_path) {
     support::CopyText(stub_path, support::kMaxPath, "<System>VornakUninstall.exe");
     script::ExpandFolderPlaceholders(stub_path);
     return WriteBesideAndRename(stub_path, [](const char* partial) {
-        return app::CurrentJob->Archive().CopyStub(partial);
+        if (!app::CurrentJob->Archive().CopyStub(partial)) {
+            return false;
+        }
+        // A signed installer's stub still names the certificate table that
+        // followed the whole installer; the copy has none.
+        archive::ClearSignatureFields(partial);
+        return true;
     });
 }
 

@@ -10,6 +10,7 @@
 #include "app/resource_ids.h"
 #include "tests/e2e/installer_driver.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/signed_image.h"
 
 using e2e::Click;
 using e2e::ControlText;
@@ -276,6 +277,29 @@ TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
     Click(box, IDOK);
     ASSERT_TRUE(installer.WaitForExit(20000));
     EXPECT_EQ(1603u, installer.ExitCode());
+}
+
+TEST_F(WizardTest, ASignedPackageInstallsAndADamagedOneIsReportedAsCorrupted) {
+    Build(CopyReadme(), false, {{"readme.txt", "read me"}});
+    std::string signed_bytes =
+        testing_support::SignLikeATool(testing_support::ReadAll(package_), 2048);
+    std::string damaged = signed_bytes;
+    damaged[testing_support::ReadAll(e2e::StubPath()).size() + 10] ^= 0x01;  // entry data
+    testing_support::WriteAll(package_, damaged);
+    {
+        RunningProgram installer(Command());
+        HWND box = installer.WaitForMessageBox("Installer");
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("This installation is corrupted please obtain a new install.",
+                  e2e::MessageBoxText(box));
+        Click(box, IDOK);
+        ASSERT_TRUE(installer.WaitForExit(20000));
+    }
+    testing_support::WriteAll(package_, signed_bytes);
+    RunningProgram installer(Command("<Silent>"));
+    ASSERT_TRUE(installer.WaitForExit(30000));
+    EXPECT_TRUE(e2e::FileExists(folder_ + "\\readme.txt"));
+    EXPECT_TRUE(e2e::FileExists(RecordPath()));
 }
 
 TEST_F(WizardTest, FinishPageCarriesOutOnlyTheTickedRows) {

@@ -337,7 +337,7 @@ TEST(VornakPackInspect, VerifyNamesTheFirstReaderStepThatFails) {
                                              "checksum\nok      file checksum\n"));
 }
 
-TEST(VornakPackInspect, ListGivesTheStubThenOneLinePerEntry) {
+TEST(VornakPackInspect, ListGivesTheStubThenOneLinePerEntryThenTheSignature) {
     Sample sample;
     BuildSummary summary;
     ASSERT_TRUE(BuildPackage(sample.Request("p.exe", 1), &summary));
@@ -350,8 +350,9 @@ TEST(VornakPackInspect, ListGivesTheStubThenOneLinePerEntry) {
         lines.push_back(line);
     }
     std::fclose(out);
-    ASSERT_EQ(6u, lines.size());
+    ASSERT_EQ(7u, lines.size());
     EXPECT_EQ("stub 3002 bytes\n", lines[0]);
+    EXPECT_EQ("unsigned\n", lines[6]);
     archive::PackageArchive package(sample.scratch.CorePath("p.exe").c_str(), false);
     const archive::ArchiveEntry& setup = package.EntryAt(0);
     char expected[200];

@@ -48,6 +48,7 @@ check "build reports the package" grep -q "^demo.exe: .* 4 entries, stub 4000 by
 check "no progress bar when stderr is no terminal" test ! -s err.txt
 check "list" status_is 0 "$pack" list demo.exe
 check "list starts with the stub" grep -q "^stub 4000 bytes$" out.txt
+check "and ends saying it is unsigned" sh -c "tail -1 out.txt | grep -qx unsigned"
 check "list gives name, offset, sizes and ratio" grep -Eq "^setup.lic +[0-9]+ +[0-9]+ +9 +[0-9.]+%$" out.txt
 check "verify" status_is 0 "$pack" verify demo.exe
 check "verify passes every step" grep -q "4 entries, all hold" out.txt
@@ -107,9 +108,9 @@ check "lint: the sample project is clean" status_is 0 "$pack" lint "$examples/Sa
   --files "$examples/SampleTool/files" --files program --strict
 check "the sample project builds" status_is 0 "$pack" build --project "$examples/SampleTool" -o sample.exe \
   --stub stub.exe --files "$examples/SampleTool/files" --files program
-check "with its files in the order of the script" sh -c "'$pack' list sample.exe | awk 'NR>2 {print \$1}' | tr '\n' ' ' | grep -qx 'setup.dat setup.lic SampleTool.EXE readme.txt settings.ini '"
+check "with its files in the order of the script" sh -c "'$pack' list sample.exe | head -n -1 | awk 'NR>2 {print \$1}' | tr '\n' ' ' | grep -qx 'setup.dat setup.lic SampleTool.EXE readme.txt settings.ini '"
 check "the minimal example builds" status_is 0 "$pack" build --project "$examples/Minimal" -o minimal.exe --stub stub.exe
-check "with its one file" sh -c "'$pack' list minimal.exe | awk 'NR>2 {print \$1}' | tr '\n' ' ' | grep -qx 'setup.dat hello.txt '"
+check "with its one file" sh -c "'$pack' list minimal.exe | head -n -1 | awk 'NR>2 {print \$1}' | tr '\n' ' ' | grep -qx 'setup.dat hello.txt '"
 
 mkdir broken
 printf '[Project Name]\r\nBroken\r\n\r\n[install to]\r\nC:\\Broken\r\n\r\n[CopyFile]\r\nmissing.exe\r\nC:\\Broken\\x.exe\r\n' >broken/setup.dat

@@ -3,10 +3,12 @@
 # and an import table of DLLs that Windows always loads from the system
 # folder (no MinGW runtime DLL that would have to ship, and nothing a DLL
 # planted beside the installer could stand in for; common controls and
-# version information are loaded at run time).
+# version information are loaded at run time). The CheckSum is 0, so that a
+# signed installer still reads as a package, and there is no build timestamp,
+# so that two builds of the same sources give the same bytes.
 set -u
 stub="$1"
-headers=$(i686-w64-mingw32-objdump -p "$stub") || { echo "cannot read $stub"; exit 1; }
+headers=$(TZ=UTC i686-w64-mingw32-objdump -p "$stub") || { echo "cannot read $stub"; exit 1; }
 fail=0
 grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$stub")" \
   || { echo "not a PE32 i386 image"; fail=1; }
@@ -16,6 +18,10 @@ grep -Eq '^Magic[[:space:]]+010b' <<<"$headers" || { echo "not PE32 (optional he
 # The whole-file buffers of a large entry need more than 2 GB of address
 # space, which 64-bit Windows gives a 32-bit program only when it asks.
 grep -q 'large address aware' <<<"$headers" || { echo "not large-address-aware"; fail=1; }
+grep -Eq '^CheckSum[[:space:]]+0+$' <<<"$headers" \
+  || { echo "CheckSum is not 0: $(sed -n 's/^CheckSum[[:space:]]*//p' <<<"$headers")"; fail=1; }
+grep -Eq '^Time/Date[[:space:]]+Thu Jan  1 00:00:00 1970$' <<<"$headers" \
+  || { echo "has a build timestamp: $(sed -n 's/^Time\/Date[[:space:]]*//p' <<<"$headers")"; fail=1; }
 allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|msvcrt|shlwapi)\.dll$'
 while read -r dll; do
   lower=$(tr 'A-Z' 'a-z' <<<"$dll")

@@ -24,6 +24,8 @@ const CommandWord kCommands[] = {
     {"build", Action::kBuild, "oslpfnSj"}, {"append", Action::kAppend, "j"},
     {"list", Action::kList, ""},           {"verify", Action::kVerify, ""},
     {"extract", Action::kExtract, "dm"},   {"lint", Action::kLint, "fS"},
+    {"sign", Action::kSign, "ckPwt"},      {"manifest", Action::kManifest, "oWu"},
+    {"sbom", Action::kSbom, ""},
 };
 
 struct Option {
@@ -37,7 +39,9 @@ const Option kOptions[] = {
     {"--list", 'l', true},     {"--project", 'p', true},   {"--files", 'f', true},
     {"--no-lint", 'n', false}, {"--strict", 'S', false},   {"--jobs", 'j', true},
     {"-j", 'j', true},         {"--directory", 'd', true}, {"-d", 'd', true},
-    {"--max-size", 'm', true},
+    {"--max-size", 'm', true}, {"--cert", 'c', true},      {"--key", 'k', true},
+    {"--pkcs12", 'P', true},   {"--pass-file", 'w', true}, {"--timestamp", 't', true},
+    {"--winget", 'W', false},  {"--url", 'u', true},
 };
 
 // The option arg spells, or null. value gets the text after '=' in
@@ -118,6 +122,27 @@ bool ApplyOption(char letter, const std::string& value, Command* command, std::s
             return ParseJobs(value, &command->jobs, error);
         case 'm':
             return ParseSize(value, &command->max_size, error);
+        case 'c':
+            command->certificate = value;
+            return true;
+        case 'k':
+            command->key = value;
+            return true;
+        case 'P':
+            command->pkcs12 = value;
+            return true;
+        case 'w':
+            command->password_file = value;
+            return true;
+        case 't':
+            command->timestamp_url = value;
+            return true;
+        case 'W':
+            command->winget = true;
+            return true;
+        case 'u':
+            command->download_url = value;
+            return true;
         default:
             command->folder = value;
             return true;
@@ -150,12 +175,39 @@ bool CheckBuild(const std::vector<std::string>& operands, Command* command, std:
     return true;
 }
 
+// A signer needs a certificate with its key, or a PKCS#12 file holding both.
+bool CheckSign(Command* command, std::string* error) {
+    bool pem = !command->certificate.empty() || !command->key.empty();
+    if (pem == !command->pkcs12.empty() ||
+        (pem && (command->certificate.empty() || command->key.empty()))) {
+        *error = "sign needs --cert CERT and --key KEY, or --pkcs12 FILE";
+        return false;
+    }
+    return true;
+}
+
+// manifest --winget ID VERSION PUBLISHER -o DIR PKG
+bool CheckManifest(const std::vector<std::string>& operands, Command* command, std::string* error) {
+    if (!command->winget || command->output.empty() || operands.size() != 4) {
+        *error = "manifest needs --winget ID VERSION PUBLISHER -o DIR PKG";
+        return false;
+    }
+    command->manifest_id = operands[0];
+    command->manifest_version = operands[1];
+    command->publisher = operands[2];
+    command->package = operands[3];
+    return true;
+}
+
 // Gives the operands their meaning for the command.
 bool AssignOperands(const std::vector<std::string>& operands, Command* command,
                     std::string* error) {
     Action action = command->action;
     if (action == Action::kBuild) {
         return CheckBuild(operands, command, error);
+    }
+    if (action == Action::kManifest) {
+        return CheckManifest(operands, command, error);
     }
     size_t at_least = action == Action::kAppend ? 2 : 1;
     bool takes_more = action == Action::kAppend || action == Action::kExtract;
@@ -168,6 +220,9 @@ bool AssignOperands(const std::vector<std::string>& operands, Command* command,
         return true;
     }
     command->package = operands[0];
+    if (action == Action::kSign) {
+        return CheckSign(command, error);
+    }
     for (size_t i = 1; i < operands.size(); ++i) {
         if (action == Action::kAppend) {
             command->sources.push_back({operands[i], false});
@@ -267,7 +322,7 @@ std::string UsageText() {
            "  vornak-pack append [-j N] PKG FILE...\n"
            "      add each FILE to the package PKG, as the installer's pack mode does\n"
            "  vornak-pack list PKG\n"
-           "      the stub size and one line per entry\n"
+           "      the stub size, one line per entry, and whether it is signed\n"
            "  vornak-pack verify PKG\n"
            "      check the package as the installer reads it, then every entry\n"
            "  vornak-pack extract PKG [NAME...] -d DIR [--max-size SIZE]\n"
@@ -277,6 +332,15 @@ std::string UsageText() {
            "  vornak-pack lint SCRIPT [--files DIR]... [--strict]\n"
            "      find the mistakes in a setup script that the installer passes over\n"
            "      in silence\n"
+           "  vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 FILE)\n"
+           "                   [--pass-file FILE] [--timestamp URL]\n"
+           "      sign the finished installer PKG in place with osslsigncode: sign last,\n"
+           "      nothing can be added to a signed installer\n"
+           "  vornak-pack manifest --winget ID VERSION PUBLISHER -o DIR [--url URL] PKG\n"
+           "      write a winget manifest set for the installer PKG into DIR\n"
+           "  vornak-pack sbom PKG\n"
+           "      print a CycloneDX bill of materials: the stub and every entry with\n"
+           "      its size and SHA-256\n"
            "  vornak-pack --help | --version\n"
            "\n"
            "STUB defaults to the VornakSetup.exe beside vornak-pack. An entry is named\n"

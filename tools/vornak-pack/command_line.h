@@ -8,6 +8,10 @@
 //   vornak-pack verify PKG
 //   vornak-pack extract PKG [NAME...] -d DIR [--max-size SIZE]
 //   vornak-pack lint SCRIPT [--files DIR]... [--strict]
+//   vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 P12) [--pass-file FILE]
+//                    [--timestamp URL]
+//   vornak-pack manifest --winget ID VERSION PUBLISHER -o DIR [--url URL] PKG
+//   vornak-pack sbom PKG
 #pragma once
 
 #include <cstdint>
@@ -16,7 +20,19 @@
 
 namespace vornak_pack {
 
-enum class Action { kHelp, kVersion, kBuild, kAppend, kList, kVerify, kExtract, kLint };
+enum class Action {
+    kHelp,
+    kVersion,
+    kBuild,
+    kAppend,
+    kList,
+    kVerify,
+    kExtract,
+    kLint,
+    kSign,
+    kManifest,
+    kSbom
+};
 
 // A FILE operand, or the LISTFILE of --list that names files line by line;
 // kept in command-line order, which is the order of the entries.
@@ -28,7 +44,7 @@ struct FileSource {
 struct Command {
     Action action = Action::kHelp;
     std::string output;                       // build: -o
-    std::string package;                      // append, list, verify, extract
+    std::string package;                      // append, list, verify, extract, sign
     std::string stub;                         // build: empty for the one beside the tool
     std::string project;                      // build --project: the project folder
     std::string script;                       // lint
@@ -40,6 +56,16 @@ struct Command {
     bool strict = false;                      // warnings count as errors
     unsigned jobs = 0;                        // compression threads; 0 for one per processor
     uint64_t max_size = 0;                    // extract: bytes in all; 0 for the default
+    std::string certificate;                  // sign: --cert
+    std::string key;                          // sign: --key
+    std::string pkcs12;                       // sign: --pkcs12
+    std::string password_file;                // sign: --pass-file
+    std::string timestamp_url;                // sign: --timestamp
+    bool winget = false;                      // manifest: --winget
+    std::string manifest_id;                  // manifest: ID, VERSION, PUBLISHER
+    std::string manifest_version;
+    std::string publisher;
+    std::string download_url;  // manifest: --url
 };
 
 // Reads the arguments after the program name. Returns false with the reason

@@ -14,6 +14,9 @@
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/package_builder.h"
 #include "tools/vornak-pack/package_contents.h"
+#include "tools/vornak-pack/package_signing.h"
+#include "tools/vornak-pack/sbom.h"
+#include "tools/vornak-pack/winget_manifest.h"
 #include "tools/vornak-pack/package_verify.h"
 #include "tools/vornak-pack/progress_bar.h"
 #include "tools/vornak-pack/project_build.h"
@@ -109,6 +112,36 @@ bool Extract(const Command& command) {
                                        &progress, command.max_size);
 }
 
+bool Sign(const Command& command) {
+    vornak_pack::SignRequest request;
+    request.package = command.package;
+    request.certificate = command.certificate;
+    request.key = command.key;
+    request.pkcs12 = command.pkcs12;
+    request.password_file = command.password_file;
+    request.timestamp_url = command.timestamp_url;
+    return vornak_pack::SignPackage(request, stdout);
+}
+
+bool WriteManifest(const Command& command) {
+    vornak_pack::WingetRequest request;
+    request.package = command.package;
+    request.identifier = command.manifest_id;
+    request.version = command.manifest_version;
+    request.publisher = command.publisher;
+    request.folder = command.output;
+    request.url = command.download_url;
+    if (request.url.empty()) {
+        // winget requires a download address; this one makes a forgotten
+        // --url plain to whoever reads or validates the manifest.
+        request.url =
+            "https://REPLACE-WITH-THE-DOWNLOAD-URL/" + vornak_pack::HostFileName(command.package);
+        vornak_pack::ReportWarning(
+            "no --url: the manifest's InstallerUrl is a placeholder to replace");
+    }
+    return vornak_pack::WriteWingetManifests(request, stdout);
+}
+
 bool Run(const Command& command) {
     switch (command.action) {
         case Action::kHelp:
@@ -129,6 +162,12 @@ bool Run(const Command& command) {
         case Action::kLint:
             return vornak_pack::LintScriptFile(command.script, command.search_folders,
                                                command.strict, stdout);
+        case Action::kSign:
+            return Sign(command);
+        case Action::kManifest:
+            return WriteManifest(command);
+        case Action::kSbom:
+            return vornak_pack::WriteSbom(command.package, stdout);
     }
     return false;
 }

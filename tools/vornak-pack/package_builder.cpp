@@ -12,7 +12,9 @@
 #include "archive/package_archive.h"
 #include "support/text.h"
 #include "tools/vornak-pack/host_path.h"
+#include "tools/vornak-pack/package_signature.h"
 #include "tools/vornak-pack/parallel_compressor.h"
+#include "tools/vornak-pack/temp_output.h"
 #include "tools/vornak-pack/tool_messages.h"
 
 namespace vornak_pack {
@@ -48,50 +50,6 @@ bool CheckNames(const std::vector<PackInput>& inputs) {
     return true;
 }
 
-// A file beside the output that becomes the output on Commit, and is
-// removed otherwise.
-class TempOutput {
-  public:
-    ~TempOutput() {
-        if (!path_.empty() && !committed_) {
-            unlink(path_.c_str());
-        }
-    }
-
-    bool Create(const std::string& output) {
-        std::string folder = HostFolderOf(output);
-        std::string pattern = (folder == "/" ? "" : folder) + "/.vornak-pack-XXXXXX";
-        int fd = mkstemp(pattern.data());
-        if (fd < 0) {
-            ReportError("cannot create a file in " + folder + ": " + std::strerror(errno));
-            return false;
-        }
-        close(fd);
-        path_ = pattern;
-        return true;
-    }
-
-    bool Commit(const std::string& output, mode_t mode) {
-        int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        bool ok = fd >= 0 && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-        if (fd >= 0) {
-            close(fd);
-        }
-        if (!ok || rename(path_.c_str(), output.c_str()) != 0) {
-            ReportError("cannot write " + output + ": " + std::strerror(errno));
-            return false;
-        }
-        committed_ = true;
-        return true;
-    }
-
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-    bool committed_ = false;
-};
-
 bool CopyWholeFile(const std::string& source, const std::string& destination) {
     int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
@@ -125,6 +83,12 @@ bool CopyWholeFile(const std::string& source, const std::string& destination) {
 // What the package held before anything is appended: a stub with no
 // entries for a new package, the whole existing package when appending.
 bool CheckStartingPoint(const BuildRequest& request, const archive::PackageArchive& package) {
+    if (package.IsSigned()) {
+        ReportError((request.append ? request.output : request.stub) +
+                    " is signed, and nothing can be added to a signed file; add every file "
+                    "first, then sign");
+        return false;
+    }
     bool is_package = package.ValidationResult() == archive::Validation::kValid;
     if (!request.append) {
         if (is_package) {
@@ -179,12 +143,6 @@ bool ReadBack(const char* core_path, uint32_t expected_entries, BuildSummary* su
     return true;
 }
 
-mode_t NewFileMode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary) {
     struct stat existing;
     mode_t mode = NewFileMode();
@@ -216,6 +174,7 @@ bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary)
     if (!ReadBack(core_path, expected_entries, summary)) {
         return false;
     }
+    WarnIfUnsignable(core_path, request.output);
     struct stat built;
     if (stat(temp->Path().c_str(), &built) == 0) {
         summary->package_size = static_cast<uint64_t>(built.st_size);

@@ -12,6 +12,7 @@
 #include "tools/vornak-pack/entry_decoding.h"
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/pack_input.h"
+#include "tools/vornak-pack/package_signature.h"
 #include "tools/vornak-pack/printable_text.h"
 #include "tools/vornak-pack/replacing_write.h"
 #include "tools/vornak-pack/tool_messages.h"
@@ -202,6 +203,7 @@ bool ListPackage(const std::string& path, std::FILE* out) {
                      entry.compressed_size, entry.uncompressed_size,
                      RatioText(entry.compressed_size, entry.uncompressed_size).c_str());
     }
+    std::fprintf(out, "%s\n", SignatureLine(package->Layout()).c_str());
     return true;
 }
 

@@ -20,8 +20,9 @@ namespace vornak_pack {
 std::unique_ptr<archive::PackageArchive> OpenPackage(const std::string& path, bool require_package);
 
 // Prints the stub size, then one line per entry: name, data offset,
-// compressed size, uncompressed size and ratio. False, with a message, when
-// the file is not a package.
+// compressed size, uncompressed size and ratio, and last whether the
+// installer is signed. False, with a message, when the file is not a
+// package.
 bool ListPackage(const std::string& path, std::FILE* out);
 
 // The ratio column: the compressed size as a share of the uncompressed one.

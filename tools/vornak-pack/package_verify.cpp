@@ -16,6 +16,7 @@
 #include "tools/vornak-pack/host_path.h"
 #include "tools/vornak-pack/pack_input.h"
 #include "tools/vornak-pack/package_contents.h"
+#include "tools/vornak-pack/package_signature.h"
 #include "tools/vornak-pack/printable_text.h"
 #include "tools/vornak-pack/tool_messages.h"
 
@@ -55,8 +56,9 @@ uint64_t DirectoryEnd(support::DiskFile& file, const archive::ArchiveTrailer& tr
 // The file checksum covers everything but the trailer. When the directory
 // does not end where the trailer starts, bytes are missing (or were added);
 // otherwise bytes were changed in place.
-std::string FileChecksumHint(support::DiskFile& file, const archive::ArchiveTrailer& trailer) {
-    uint64_t trailer_start = file.Size() - archive::kTrailerSize;
+std::string FileChecksumHint(support::DiskFile& file, const archive::ArchiveTrailer& trailer,
+                             const archive::PackageLayout& layout) {
+    uint64_t trailer_start = layout.archive_end - archive::kTrailerSize;
     uint64_t end = DirectoryEnd(file, trailer, trailer_start);
     if (trailer.directory_offset > trailer_start || end > trailer_start) {
         return "the directory runs past the trailer: the file looks truncated";
@@ -72,15 +74,20 @@ std::string FileChecksumHint(support::DiskFile& file, const archive::ArchiveTrai
 
 // What the failing step found, in a line.
 std::string ValidationFailure(Validation result, support::DiskFile& file,
-                              const archive::ArchiveTrailer& trailer) {
+                              const archive::ArchiveTrailer& trailer,
+                              const archive::PackageLayout& layout) {
     uint8_t bytes[archive::kTrailerSize];
     archive::EncodeTrailer(trailer, bytes);
     switch (result) {
         case Validation::kTooShort:
-            return "too short: " + std::to_string(file.Size()) +
+            return "too short: " + std::to_string(layout.archive_end) +
                    " bytes cannot hold the 24-byte trailer";
         case Validation::kBadFirstMagic:
         case Validation::kBadSecondMagic:
+            if (layout.is_signed) {
+                return "bad magic: the 24 bytes in front of the certificate table are no package "
+                       "trailer (a signed program that is not a package)";
+            }
             return "bad magic: the last 24 bytes are no package trailer (a file that is not a "
                    "package, or one whose end was cut off)";
         case Validation::kBadTrailerChecksum:
@@ -88,7 +95,8 @@ std::string ValidationFailure(Validation result, support::DiskFile& file,
                    Hex(archive::ComputeTrailerChecksum(bytes));
         case Validation::kBadFileChecksum:
             return "file checksum: stored " + Hex(trailer.file_checksum) + ", computed " +
-                   Hex(archive::ComputeFileChecksum(file)) + "; " + FileChecksumHint(file, trailer);
+                   Hex(archive::ComputeFileChecksum(file, layout)) + "; " +
+                   FileChecksumHint(file, trailer, layout);
         default:
             return archive::DescribeValidation(result);
     }
@@ -102,7 +110,9 @@ bool VerifyValidation(const std::string& path, std::FILE* out) {
     }
     support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
     archive::ArchiveTrailer trailer;
-    Validation result = archive::ValidatePackage(file, &trailer);
+    archive::PackageLayout layout;
+    Validation result = archive::ValidatePackage(file, &trailer, &layout);
+    std::fprintf(out, "%s\n", SignatureLine(layout).c_str());
     static const struct {
         Validation failure;
         const char* step;
@@ -114,7 +124,7 @@ bool VerifyValidation(const std::string& path, std::FILE* out) {
         bool failed = result == step.failure || (step.failure == Validation::kBadSecondMagic &&
                                                  result == Validation::kBadFirstMagic);
         if (failed || result == Validation::kNotOpen) {
-            std::string why = ValidationFailure(result, file, trailer);
+            std::string why = ValidationFailure(result, file, trailer, layout);
             std::fprintf(out, "FAILED  %s\n", why.c_str());
             ReportError(path + ": " + why);
             return false;
@@ -188,6 +198,7 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
         }
     }
     WarnOfNames(path, *package);
+    WarnIfUnsignable(core_path, path);
     if (damaged > 0) {
         ReportError(path + ": " + std::to_string(damaged) + " of " +
                     std::to_string(package->EntryCount()) + " entries are damaged");
