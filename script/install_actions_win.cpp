@@ -19,7 +19,7 @@ namespace script {
 namespace {
 
 class Win32InstallActions : public InstallActions {
-public:
+  public:
     void InstallFile(const char* entry_name, char* target, bool* abort) override {
         char name[kValueLineLimit + 1];
         support::CopyText(name, entry_name);
@@ -27,8 +27,7 @@ public:
     }
     void RegisterAppPath(const char* target) override { script::RegisterAppPath(target); }
     void WriteRegistryItem(RegistryItem* item) override { script::WriteRegistryItem(item); }
-    void CreateShortcut(const char* link_path, const char* target,
-                        const char* arguments) override {
+    void CreateShortcut(const char* link_path, const char* target, const char* arguments) override {
         char link[support::kMaxPath];
         char target_path[support::kMaxPath];
         char argument_text[support::kMaxPath];

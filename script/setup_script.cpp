@@ -70,7 +70,10 @@ const SectionLayout kSectionLayouts[] = {
      ExpandedLine(0) | ExpandedLine(1) | ExpandedLine(2)},
     {kMessageHead, 2, {kLongLineLimit, kValueLineLimit}, 0},
     {kInstallContainerHead, 0, {}, 0},
-    {kUninstallActionHead, 2, {kValueLineLimit, kValueLineLimit}, ExpandedLine(0) | ExpandedLine(1)},
+    {kUninstallActionHead,
+     2,
+     {kValueLineLimit, kValueLineLimit},
+     ExpandedLine(0) | ExpandedLine(1)},
 };
 const int kSectionLayoutCount = sizeof kSectionLayouts / sizeof kSectionLayouts[0];
 

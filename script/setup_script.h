@@ -38,7 +38,9 @@ constexpr uint32_t kValueLineLimit = 260;
 
 // Where a section's value lines may hold folder placeholders: bit i set
 // means value line i is expanded before it is used.
-constexpr unsigned ExpandedLine(int index) { return 1u << index; }
+constexpr unsigned ExpandedLine(int index) {
+    return 1u << index;
+}
 
 // The layout of one section as the install worker and the uninstaller read
 // it: the number of value lines after the head and each line's read limit.

@@ -27,7 +27,7 @@ case "$level" in
   test) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
                    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                    binutils-mingw-w64-x86-64 clang libclang-rt-14-dev debootstrap util-linux
-                   osslsigncode openssl) ;;
+                   osslsigncode openssl clang-format) ;;
   *) echo "usage: tools/bootstrap.sh host|windows|test" >&2; exit 2 ;;
 esac
 

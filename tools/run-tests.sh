@@ -32,6 +32,12 @@ else
     && passed=$((passed + 1)) || failed=$((failed + 1))
 fi
 run_suite "windows (x86_64)" build/windows64
+echo "=== formatting (.clang-format; make format applies it)"
+if git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run --Werror; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 echo "=== fuzzing (each target briefly; tools/fuzz.sh SECONDS for longer runs)"
 if tools/fuzz.sh "${VORNAK_FUZZ_SECONDS:-20}"; then
   passed=$((passed + 1))

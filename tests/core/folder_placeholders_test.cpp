@@ -167,8 +167,8 @@ TEST(FolderPlaceholders, DestinationComesFromTheInstallFolder) {
 // must be what expanding with every value read up front gives, including a
 // token that an earlier value brings into the text.
 TEST(FolderPlaceholders, AskingOnlyForTokensMetGivesTheSameAsReadingEveryValue) {
-    const char* const destinations[] = {"D:\\Apps\\Tool", "D:\\<DeskTop>\\Tool",
-                                        "<System>", "E:\\<Destination>"};
+    const char* const destinations[] = {"D:\\Apps\\Tool", "D:\\<DeskTop>\\Tool", "<System>",
+                                        "E:\\<Destination>"};
     const char* const texts[] = {"<Destination>\\a.gif", "<System>\\<Destination>\\b",
                                  "<DeskTop><Destination><Source>", "plain\\\\path", ""};
     for (const char* destination : destinations) {

@@ -83,7 +83,8 @@ TEST(InstallJob, APlainProgramIsACorruptedInstallation) {
         folder = JobFolder(job);
     }
     ASSERT_EQ(1u, capture.Messages().size());
-    EXPECT_EQ("This installation is corrupted please obtain a new install.", capture.Messages()[0].text);
+    EXPECT_EQ("This installation is corrupted please obtain a new install.",
+              capture.Messages()[0].text);
     EXPECT_EQ("Installer", capture.Messages()[0].caption);
     EXPECT_EQ(0x10u, capture.Messages()[0].flags);
     folder.pop_back();

@@ -70,11 +70,13 @@ TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
         archive.AddFile(scratch.PathOf("small.txt").c_str(), name);
     }
     std::string script = scratch.PathOf("setup.dat");
-    WriteAll(script, "[CopyFile]\r\nBIG.BIN\r\nx\r\n[CopyFile]\r\nsmall.txt\r\ny\r\n"
-                     "[CopyFile]\r\nabsent.txt\r\nz\r\n");
+    WriteAll(script,
+             "[CopyFile]\r\nBIG.BIN\r\nx\r\n[CopyFile]\r\nsmall.txt\r\ny\r\n"
+             "[CopyFile]\r\nabsent.txt\r\nz\r\n");
     archive::PackageArchive archive(package.c_str(), false);
     EXPECT_EQ(10240000u, script::CopyFileBytes(script.c_str(), archive));
-    EXPECT_EQ("10000 KB Disk Space Required", Space(script::CopyFileBytes(script.c_str(), archive) / 1024));
+    EXPECT_EQ("10000 KB Disk Space Required",
+              Space(script::CopyFileBytes(script.c_str(), archive) / 1024));
 }
 
 TEST(MainPageScan, ChangeKeepsTheProductFolderName) {

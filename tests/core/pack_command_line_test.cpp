@@ -46,10 +46,10 @@ TEST(PackCommandLine, RefusesWhatDoesNotFit) {
     EXPECT_TRUE(app::ParsePackCommandLine(
         ("<packthis>\"" + path259 + "\" <packto>\"" + path259 + "\"").c_str(), &command));
     EXPECT_EQ(path259, command.file_path);
-    EXPECT_FALSE(app::ParsePackCommandLine(
-        ("<packthis>\"" + path260 + "\" <packto>\"p\"").c_str(), &command));
-    EXPECT_FALSE(app::ParsePackCommandLine(
-        ("<packthis>\"a\" <packto>\"" + path260 + "\"").c_str(), &command));
+    EXPECT_FALSE(app::ParsePackCommandLine(("<packthis>\"" + path260 + "\" <packto>\"p\"").c_str(),
+                                           &command));
+    EXPECT_FALSE(app::ParsePackCommandLine(("<packthis>\"a\" <packto>\"" + path260 + "\"").c_str(),
+                                           &command));
 
     std::string line999 = "<packthis>\"a\" <packto>\"p\"" + std::string(999 - 25, ' ');
     ASSERT_EQ(999u, line999.size());

@@ -42,7 +42,8 @@ TEST(PackageArchive, PackedFilesComeBackOut) {
     WriteAll(scratch.PathOf("Setup.dat"), "[Project Name]\r\nTool\r\n");
     WriteAll(scratch.PathOf("big.bin"), testing_support::SampleBytes(200000, 3));
     WriteAll(scratch.PathOf("empty.txt"), "");
-    Pack(package, {scratch.PathOf("Setup.dat"), scratch.PathOf("big.bin"), scratch.PathOf("empty.txt")});
+    Pack(package,
+         {scratch.PathOf("Setup.dat"), scratch.PathOf("big.bin"), scratch.PathOf("empty.txt")});
 
     PackageArchive archive(package.c_str(), false);
     ASSERT_EQ(3, archive.EntryCount());

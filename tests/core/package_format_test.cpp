@@ -30,8 +30,8 @@ std::string Le32(uint32_t value) {
 }
 
 std::string EncodeTrailer(uint32_t file_checksum, uint32_t directory_offset, uint32_t count) {
-    ArchiveTrailer trailer = {file_checksum, 0, directory_offset, count, archive::kFirstMagic,
-                              archive::kSecondMagic};
+    ArchiveTrailer trailer = {
+        file_checksum, 0, directory_offset, count, archive::kFirstMagic, archive::kSecondMagic};
     uint8_t bytes[archive::kTrailerSize];
     archive::EncodeTrailer(trailer, bytes);
     trailer.trailer_checksum = archive::ComputeTrailerChecksum(bytes);
@@ -40,15 +40,15 @@ std::string EncodeTrailer(uint32_t file_checksum, uint32_t directory_offset, uin
 }
 
 uint32_t ChecksumOf(const std::string& covered) {
-    uint32_t sum = archive::AddChecksumChunk(
-        0, reinterpret_cast<const uint8_t*>(covered.data()), static_cast<uint32_t>(covered.size()));
+    uint32_t sum = archive::AddChecksumChunk(0, reinterpret_cast<const uint8_t*>(covered.data()),
+                                             static_cast<uint32_t>(covered.size()));
     return sum == 0 ? 1 : sum;
 }
 
 // A package assembled byte by byte: stub, raw "data", directory, trailer.
 // The data is not bzip2; these tests only read the directory.
-std::string HandMadePackage(const std::string& stub, const std::string& directory,
-                            uint32_t count, uint32_t directory_offset) {
+std::string HandMadePackage(const std::string& stub, const std::string& directory, uint32_t count,
+                            uint32_t directory_offset) {
     std::string covered = stub + directory;
     return covered + EncodeTrailer(ChecksumOf(covered), directory_offset, count);
 }
@@ -83,7 +83,8 @@ TEST(PackageFormat, WorkedExampleRecordEncodes) {
 
 TEST(PackageFormat, TrailerChecksumIsSignedByteSum) {
     std::string trailer = EncodeTrailer(0, 0x37A0F, 17);
-    EXPECT_EQ(236u, archive::ReadLittleEndian32(reinterpret_cast<const uint8_t*>(trailer.data()) + 4));
+    EXPECT_EQ(236u,
+              archive::ReadLittleEndian32(reinterpret_cast<const uint8_t*>(trailer.data()) + 4));
 
     // The magics alone: 79 as signed bytes, where an unsigned sum gives 847.
     uint8_t only_magics[archive::kTrailerSize] = {};
@@ -137,7 +138,8 @@ TEST(PackageFormat, StoredZeroFileChecksumNeverValidates) {
     ArchiveTrailer trailer;
     EXPECT_EQ(Validation::kBadFileChecksum, archive::ValidatePackage(file, &trailer));
     WriteAll(path, covered + EncodeTrailer(1, 8, 0));
-    support::DiskFile again(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    support::DiskFile again(path.c_str(), support::kGenericRead, support::kOpenExisting, true,
+                            true);
     EXPECT_EQ(Validation::kValid, archive::ValidatePackage(again, &trailer));
 }
 
@@ -213,8 +215,8 @@ TEST(PackageFormat, DirectoryRecordsAreReadDefensively) {
 
     // Names up to the 255-byte length field, and one with no NUL at all.
     std::string long_name(254, 'n');
-    std::string directory = Record(0, 10, long_name) + Record(0, 10, "", 0) +
-                            Record(0, 10, std::string(255, 'z'), 255);
+    std::string directory =
+        Record(0, 10, long_name) + Record(0, 10, "", 0) + Record(0, 10, std::string(255, 'z'), 255);
     WriteAll(path, HandMadePackage(stub, directory, 3, 10));
     {
         PackageArchive package(path.c_str(), false);

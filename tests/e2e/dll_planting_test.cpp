@@ -38,9 +38,8 @@ TEST(DllPlanting, TheInstallerDoesNotLoadADllFromItsOwnFolder) {
     std::string program = testing_support::ReadAll(e2e::FixturePath("app_v200.exe"));
     ASSERT_TRUE(e2e::BuildPackage(
         package, {{"setup.dat", e2e::Script({"[Install To]", folder.c_str(), "[CopyFile]",
-                                             "app_v200.exe", "<Destination>\\app.exe",
-                                             "[CopyFile]", "app_v200.exe",
-                                             "<Destination>\\app.exe"})},
+                                             "app_v200.exe", "<Destination>\\app.exe", "[CopyFile]",
+                                             "app_v200.exe", "<Destination>\\app.exe"})},
                   {"app_v200.exe", program}}));
     {
         RunningProgram installer("\"" + package + "\" <Silent>");

@@ -36,8 +36,8 @@ void Photograph(const std::string& name, HWND window) {
     snprintf(geometry, sizeof geometry, "%ldx%ld+%ld+%ld", place.right - place.left,
              place.bottom - place.top, place.left, place.top);
     testing_support::WriteAll(folder + "\\" + name + ".ready", geometry);
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(folder + "\\" + name + ".done"); },
-                               30000))
+    ASSERT_TRUE(
+        e2e::WaitUntil([&] { return e2e::FileExists(folder + "\\" + name + ".done"); }, 30000))
         << name;
 }
 
@@ -57,23 +57,39 @@ TEST(Screenshots, DISABLED_WalkTheWizard) {
     std::string licence = testing_support::ReadAll(Environment("VORNAK_SHOT_LICENCE"));
     std::string banner = testing_support::ReadAll(Environment("VORNAK_SHOT_BANNER"));
     ASSERT_TRUE(e2e::BuildPackage(
-        package,
-        {{"setup.dat",
-          e2e::Script({"[Project Name]", "Sample Tool", "[Install To]",
-                       "<Program Files>\\Sample Tool", "[Action]", "Installing Sample Tool",
-                       "[CopyFile]", "readme.txt", "<Destination>\\readme.txt", "[CopyFile]",
-                       "settings.ini", "<Destination>\\settings.ini", "[CopyFile]", "data.bin",
-                       "<Destination>\\data.bin", "[CopyFile]", "notes.txt",
-                       "<Destination>\\notes.txt", "[CreateIcon]", "<Destination>\\readme.txt",
-                       "<DeskTop>\\Sample Tool Read Me.lnk", "",
-                       "Optional - Put a read-me shortcut on the desktop", "[RunFile]",
-                       "<Destination>\\readme.txt", "", "Optional - Show the read-me now"})},
-         {"setup.bmp", banner},
-         {"setup.lic", licence},
-         {"readme.txt", "read me"},
-         {"settings.ini", "[Sample Tool]"},
-         {"data.bin", slow},
-         {"notes.txt", "notes"}}));
+        package, {{"setup.dat", e2e::Script({"[Project Name]",
+                                             "Sample Tool",
+                                             "[Install To]",
+                                             "<Program Files>\\Sample Tool",
+                                             "[Action]",
+                                             "Installing Sample Tool",
+                                             "[CopyFile]",
+                                             "readme.txt",
+                                             "<Destination>\\readme.txt",
+                                             "[CopyFile]",
+                                             "settings.ini",
+                                             "<Destination>\\settings.ini",
+                                             "[CopyFile]",
+                                             "data.bin",
+                                             "<Destination>\\data.bin",
+                                             "[CopyFile]",
+                                             "notes.txt",
+                                             "<Destination>\\notes.txt",
+                                             "[CreateIcon]",
+                                             "<Destination>\\readme.txt",
+                                             "<DeskTop>\\Sample Tool Read Me.lnk",
+                                             "",
+                                             "Optional - Put a read-me shortcut on the desktop",
+                                             "[RunFile]",
+                                             "<Destination>\\readme.txt",
+                                             "",
+                                             "Optional - Show the read-me now"})},
+                  {"setup.bmp", banner},
+                  {"setup.lic", licence},
+                  {"readme.txt", "read me"},
+                  {"settings.ini", "[Sample Tool]"},
+                  {"data.bin", slow},
+                  {"notes.txt", "notes"}}));
     RunningProgram installer("\"" + package + "\"");
     HWND page = installer.WaitForPage("Sample Tool Installation", IDC_LOCATION);
     ASSERT_NE(nullptr, page);

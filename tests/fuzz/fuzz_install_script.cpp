@@ -14,10 +14,8 @@
 namespace {
 
 class NullActions : public script::InstallActions {
-public:
-    void InstallFile(const char*, char* target, bool* abort) override {
-        *abort = target[0] == '!';
-    }
+  public:
+    void InstallFile(const char*, char* target, bool* abort) override { *abort = target[0] == '!'; }
     void RegisterAppPath(const char*) override {}
     void WriteRegistryItem(script::RegistryItem* item) override {
         script::RegistryNumber(item->data);

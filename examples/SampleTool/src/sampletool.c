@@ -25,8 +25,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     (void)show;
     RecordPath(path);
     if (strstr(command_line, "--first-run") != NULL) {
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        HANDLE file =
+            CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
             WriteFile(file, "first run done\r\n", 16, &written, NULL);
