@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 
 #include "app/app_state.h"
@@ -119,14 +118,16 @@ bool MoveIntoPlace(support::TempPath& partial, const char* target, uint64_t old_
 }
 
 // A kill during an earlier install may have left partial files in the
-// target's folder; they go the first time the folder is met, in a row of
-// files for the same folder only once.
+// target's folder; they go the first time this run meets the folder. The
+// folders met are remembered, since scripts often alternate between a few.
 void DeleteLeftoversOnce(const char* folder) {
-    static char last_folder[support::kMaxPath] = "";
-    if (std::strcmp(folder, last_folder) == 0) {
-        return;
+    static support::StringList cleaned_folders;
+    for (int32_t i = 0; i < cleaned_folders.Count(); ++i) {
+        if (support::EqualsIgnoringCase(cleaned_folders.At(i), folder)) {
+            return;
+        }
     }
-    support::CopyText(last_folder, folder);
+    cleaned_folders.AppendCopy(folder);
     support::DeletePartialFiles(folder, &WaitsForRestart);
 }
 

@@ -14,9 +14,9 @@ namespace support {
 
 namespace {
 
-// Creates or truncates the file, leaving it empty.
-bool ProbeFile(const char* path) {
-    fs::NativeHandle handle = fs::OpenFile(path, kGenericWrite, kCreateAlways, true);
+// Creates an empty file (creation as fs::OpenFile takes it) and closes it.
+bool CreateEmptyFile(const char* path, uint32_t creation) {
+    fs::NativeHandle handle = fs::OpenFile(path, kGenericWrite, creation, true);
     if (handle == nullptr) {
         return false;
     }
@@ -46,12 +46,7 @@ bool MakeUniquelyNamed(const char* parent, const char* prefix, const char* suffi
 }
 
 bool MakeNewFile(const char* path) {
-    fs::NativeHandle handle = fs::OpenFile(path, kGenericWrite, kCreateNew, true);
-    if (handle == nullptr) {
-        return false;
-    }
-    fs::CloseFile(handle);
-    return true;
+    return CreateEmptyFile(path, kCreateNew);
 }
 
 }  // namespace
@@ -71,9 +66,9 @@ TempPath::TempPath(const char* prefix) {
         AppendText(path_, prefix);
         AppendText(path_, number);
     }
-    if (!ProbeFile(path_)) {
+    if (!CreateEmptyFile(path_, kCreateAlways)) {
         CreateFolderPath(folder);
-        ProbeFile(path_);
+        CreateEmptyFile(path_, kCreateAlways);
     }
 }
 

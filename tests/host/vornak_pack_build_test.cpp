@@ -29,7 +29,10 @@ using vornak_pack::BuildPackage;
 using vornak_pack::BuildRequest;
 using vornak_pack::BuildSummary;
 using vornak_pack::PackInput;
+using vornak_pack_testing::Captured;
 using vornak_pack_testing::HostScratch;
+using vornak_pack_testing::Printed;
+using vornak_pack_testing::Verified;
 
 namespace {
 
@@ -95,19 +98,6 @@ void DamageAndReseal(const std::string& core_path, size_t offset, char value) {
                                              static_cast<uint32_t>(covered));
     archive::WriteLittleEndian32(reinterpret_cast<uint8_t*>(&bytes[covered]), sum == 0 ? 1 : sum);
     WriteAll(core_path, bytes);
-}
-
-std::string Verified(const std::string& path, bool* result) {
-    std::FILE* out = std::tmpfile();
-    *result = vornak_pack::VerifyPackage(path, out);
-    std::rewind(out);
-    std::string text;
-    char line[512];
-    while (std::fgets(line, sizeof line, out) != nullptr) {
-        text += line;
-    }
-    std::fclose(out);
-    return text;
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 // the Linux paths the tool takes and the core paths the test helpers use.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "tests/support_lib/scratch.h"
+#include "tools/vornak-pack/package_verify.h"
 
 namespace vornak_pack_testing {
 
@@ -28,5 +30,30 @@ class HostScratch {
   private:
     testing_support::Scratch scratch_;
 };
+
+// Everything written to out (a std::tmpfile()), which is closed.
+inline std::string Captured(std::FILE* out) {
+    std::rewind(out);
+    std::string text;
+    char line[512];
+    while (std::fgets(line, sizeof line, out) != nullptr) {
+        text += line;
+    }
+    std::fclose(out);
+    return text;
+}
+
+// What call(out) printed; its result goes to *result.
+template <typename Call>
+std::string Printed(Call call, bool* result) {
+    std::FILE* out = std::tmpfile();
+    *result = call(out);
+    return Captured(out);
+}
+
+// What `vornak-pack verify` prints for the package at path.
+inline std::string Verified(const std::string& path, bool* result) {
+    return Printed([&](std::FILE* out) { return vornak_pack::VerifyPackage(path, out); }, result);
+}
 
 }  // namespace vornak_pack_testing

@@ -27,7 +27,10 @@ using testing_support::MessageCapture;
 using testing_support::ReadAll;
 using testing_support::SampleBytes;
 using testing_support::WriteAll;
+using vornak_pack_testing::Captured;
 using vornak_pack_testing::HostScratch;
+using vornak_pack_testing::Printed;
+using vornak_pack_testing::Verified;
 
 namespace {
 
@@ -69,17 +72,6 @@ std::vector<std::string> FolderNames(const std::string& folder) {
         closedir(dir);
     }
     return names;
-}
-
-std::string Captured(std::FILE* out) {
-    std::rewind(out);
-    std::string text;
-    char line[512];
-    while (std::fgets(line, sizeof line, out) != nullptr) {
-        text += line;
-    }
-    std::fclose(out);
-    return text;
 }
 
 }  // namespace

@@ -22,18 +22,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  local what="$1"
-  shift
-  if "$@" >/dev/null 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-  fi
-}
+source "$root_dir/tests/host/script_checks.sh"
 fails() { ! "$@"; }
 sig_ok() { osslsigncode verify -CAfile cert.pem -in "$1"; }
 flip() {  # flip FILE OFFSET: changes one byte in place

@@ -25,6 +25,8 @@ using testing_support::WriteAll;
 using vornak_pack::BuildPackage;
 using vornak_pack::BuildRequest;
 using vornak_pack::BuildSummary;
+using vornak_pack_testing::Printed;
+using vornak_pack_testing::Verified;
 
 namespace {
 
@@ -55,24 +57,6 @@ struct SignedSample {
         return request;
     }
 };
-
-template <typename Call>
-std::string Printed(Call call, bool* result) {
-    std::FILE* out = std::tmpfile();
-    *result = call(out);
-    std::rewind(out);
-    std::string text;
-    char line[512];
-    while (std::fgets(line, sizeof line, out) != nullptr) {
-        text += line;
-    }
-    std::fclose(out);
-    return text;
-}
-
-std::string Verified(const std::string& path, bool* result) {
-    return Printed([&](std::FILE* out) { return vornak_pack::VerifyPackage(path, out); }, result);
-}
 
 }  // namespace
 
