@@ -2,8 +2,8 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include "app/app_instance.h"
-#include "app/install_job.h"
+#include "ui/app_instance.h"
+#include "session/install_job.h"
 #include "app/install_mode.h"
 #include "support/exit_codes.h"
 #include "ui/common_controls.h"
@@ -12,8 +12,6 @@
 #include "ui/progress_stage.h"
 
 namespace app {
-
-HINSTANCE AppInstance = nullptr;
 
 namespace {
 
@@ -39,8 +37,8 @@ int RunWizardOrContainer() {
 int RunInstallMode() {
     CoInitialize(nullptr);
     bool corrupted = false;
-    auto* job = new InstallJob(&corrupted);
-    CurrentJob = job;
+    auto* job = new session::InstallJob(&corrupted);
+    session::CurrentJob = job;
     int exit_code = corrupted ? support::kExitFailed : RunWizardOrContainer();
     CoUninitialize();
     if (ui::ContainerStillRunning()) {
@@ -49,7 +47,7 @@ int RunInstallMode() {
         // the process ends, which ends that thread too.
         return exit_code;
     }
-    CurrentJob = nullptr;
+    session::CurrentJob = nullptr;
     delete job;
     return exit_code;
 }

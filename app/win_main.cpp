@@ -4,15 +4,15 @@
 // mode. Each mode's result is the process's exit code (support/exit_codes.h).
 #include <windows.h>
 
-#include "app/app_instance.h"
-#include "app/app_state.h"
+#include "ui/app_instance.h"
+#include "session/install_session.h"
 #include "app/install_mode.h"
 #include "app/mode.h"
 #include "app/pack_command_line.h"
 #include "archive/pack_mode.h"
 #include "support/exit_codes.h"
 #include "support/system_libraries.h"
-#include "uninstall/uninstall_mode.h"
+#include "app/uninstall_mode.h"
 
 namespace {
 
@@ -32,12 +32,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
                    int /*show*/) {
     // Before anything can load a DLL: nothing from the installer's own folder.
     support::RestrictDllSearch();
-    app::AppInstance = instance;
-    app::ProjectName[0] = '\0';
+    ui::AppInstance = instance;
+    session::ProjectName[0] = '\0';
     const char* full_command_line = GetCommandLineA();
     switch (app::ChooseMode(full_command_line)) {
         case app::Mode::kUninstall:
-            return uninstall::RunUninstallMode(instance);
+            return app::RunUninstallMode(instance);
         case app::Mode::kPack:
             return RunPackMode(full_command_line);
         case app::Mode::kInstall:

@@ -17,7 +17,7 @@ source tools/wine-env.sh
 wine_prefix_ready
 work=build/bench-compare
 rm -rf "$work" && mkdir -p "$work"
-pack=build/host/tools/vornak-pack/vornak-pack
+pack=build/host/packer/vornak-pack
 stub="${2:-}"
 [ -n "$stub" ] || stub="$(windows_build_dir)/app/VornakSetup.exe"
 source bench/install_common.sh

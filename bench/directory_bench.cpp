@@ -23,9 +23,9 @@
 #include "bench/scratch_folder.h"
 #include "support/file_system.h"
 #include "support/folders.h"
-#include "tools/vornak-pack/host_path.h"
-#include "tools/vornak-pack/package_contents.h"
-#include "tools/vornak-pack/tool_messages.h"
+#include "packer/host_path.h"
+#include "packer/package_contents.h"
+#include "packer/tool_messages.h"
 
 namespace {
 

@@ -28,7 +28,7 @@ wine_prefix_ready
 
 work=build/bench-install
 rm -rf "$work" && mkdir -p "$work"
-pack=build/host/tools/vornak-pack/vornak-pack
+pack=build/host/packer/vornak-pack
 # The product is the 32-bit build; machines that cannot run 32-bit code
 # measure the x86_64 build of the same sources instead.
 windows_build=$(windows_build_dir)

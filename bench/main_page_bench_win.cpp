@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "ui/resource_ids.h"
 
 namespace {
 

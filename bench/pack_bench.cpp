@@ -30,12 +30,12 @@
 #include "bench/scratch_folder.h"
 #include "support/file_system.h"
 #include "support/folders.h"
-#include "tools/vornak-pack/command_line.h"
-#include "tools/vornak-pack/host_path.h"
-#include "tools/vornak-pack/package_builder.h"
-#include "tools/vornak-pack/package_contents.h"
-#include "tools/vornak-pack/package_verify.h"
-#include "tools/vornak-pack/tool_messages.h"
+#include "packer/command_line.h"
+#include "packer/host_path.h"
+#include "packer/package_builder.h"
+#include "packer/package_contents.h"
+#include "packer/package_verify.h"
+#include "packer/tool_messages.h"
 
 namespace {
 

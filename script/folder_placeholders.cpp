@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/install_job.h"
+#include "session/install_session.h"
+#include "session/install_job.h"
 #include "script/folder_values.h"
 #include "support/path_text.h"
 #include "support/text.h"
@@ -109,7 +109,7 @@ bool ReadPlaceholderValue(int row, char* value) {
             ReadSystemFolder(SystemFolder::kWindows, value);
             break;
         case kDestinationRow:
-            support::CopyText(value, support::kMaxPath, app::DestinationFolder);
+            support::CopyText(value, support::kMaxPath, session::DestinationFolder);
             break;
         case kProgramFilesRow:
             ReadSystemFolder(SystemFolder::kProgramFiles, value);
@@ -125,10 +125,10 @@ bool ReadPlaceholderValue(int row, char* value) {
             break;
         case kSourceRow:
             // Outside install mode there is no job folder: the token stays.
-            if (app::CurrentJob == nullptr) {
+            if (session::CurrentJob == nullptr) {
                 return false;
             }
-            app::CurrentJob->FolderPath(value);
+            session::CurrentJob->FolderPath(value);
             break;
     }
     return true;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Turns the text pixel maps in app/pictures into the .bmp and .ico files that
+"""Turns the text pixel maps in ui/pictures into the .bmp and .ico files that
 the resource script embeds.
 
 A map file is named after its output (folder.bmp.txt gives folder.bmp) and

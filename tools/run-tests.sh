@@ -32,6 +32,12 @@ else
     && passed=$((passed + 1)) || failed=$((failed + 1))
 fi
 run_suite "windows (x86_64)" build/windows64
+echo "=== layers (no include or link from a lower folder to a higher one)"
+if python3 tools/check-layers.py; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 echo "=== formatting (.clang-format; make format applies it)"
 if git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run --Werror; then
   passed=$((passed + 1))

@@ -1,15 +1,16 @@
 // The finish-actions thread: shortcuts, then programs, then the restart.
+#include "session/install_session.h"
 #include "ui/finish_actions.h"
 
 #include <windows.h>
 
-#include "script/install_actions.h"
+#include "actions/install_worker.h"
 #include "script/optional_items.h"
-#include "script/run_program.h"
-#include "script/shortcut.h"
+#include "actions/run_program.h"
+#include "actions/shortcut.h"
 #include "support/message_box.h"
 #include "support/text.h"
-#include "uninstall/system_restart.h"
+#include "actions/system_restart.h"
 
 namespace ui {
 
@@ -25,11 +26,11 @@ void CreateOptionalShortcut(const script::OptionalIcon& icon) {
     support::CopyText(link, icon.link_path);
     support::CopyText(target, icon.target_path);
     support::CopyText(arguments, icon.arguments);
-    script::ShortcutSpec spec = {};
+    actions::ShortcutSpec spec = {};
     spec.target_path = target;
     spec.arguments = arguments;
-    spec.flags = script::kShortcutArguments;
-    script::CreateShortcut(link, spec);
+    spec.flags = actions::kShortcutArguments;
+    actions::CreateShortcut(link, spec);
 }
 
 // Installers are also started from floppy disks; the disk must be out of the
@@ -39,7 +40,7 @@ void AskForFloppy() {
     GetModuleFileNameA(nullptr, own_path, MAX_PATH);
     char drive = own_path[0];
     bool floppy = drive == 'A' || drive == 'a' || drive == 'B' || drive == 'b';
-    if (floppy && !script::IsSilentInstall()) {
+    if (floppy && !session::IsSilentInstall()) {
         support::ShowMessage("Please remove the floppy install disk.", "Installer",
                              MB_ICONINFORMATION);
     }
@@ -56,11 +57,11 @@ void FinishActionsBody(support::WorkerThread* worker) {
         const auto* run = static_cast<const script::OptionalRun*>(actions->runs->GetAt(i));
         char program[MAX_PATH];
         support::CopyText(program, run->program_path);
-        script::LaunchFile(program, run->arguments, run->wait != 0);
+        actions::LaunchFile(program, run->arguments, run->wait != 0);
     }
     if (actions->reboot) {
         AskForFloppy();
-        actions->restart_started = uninstall::RestartSystem(EWX_REBOOT);
+        actions->restart_started = actions::RestartSystem(EWX_REBOOT);
     }
 }
 

@@ -2,10 +2,10 @@
 // worker thread when the user presses Finish (or closes the page).
 #include "ui/finish_stage.h"
 
-#include "app/app_instance.h"
-#include "app/app_state.h"
-#include "app/resource_ids.h"
-#include "script/install_actions.h"
+#include "ui/app_instance.h"
+#include "session/install_session.h"
+#include "ui/resource_ids.h"
+#include "actions/install_worker.h"
 #include "script/optional_items.h"
 #include "ui/check_list.h"
 #include "ui/finish_actions.h"
@@ -22,7 +22,7 @@ support::WorkerThread* g_actions_thread = nullptr;
 
 HICON LoadRowIcon(int id) {
     return static_cast<HICON>(
-        LoadImageA(app::AppInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+        LoadImageA(ui::AppInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
 }
 
 void FillRows() {
@@ -37,7 +37,7 @@ void FillRows() {
         g_check_list->AddRow("Run Program", run->caption, kCheckRow, LoadRowIcon(IDI_RUN_PROGRAM),
                              -1);
     }
-    if (app::RebootNeeded) {
+    if (session::RebootNeeded) {
         g_check_list->AddRow("Reboot", "Finalize installation by rebooting computer.", kCheckRow,
                              LoadRowIcon(IDI_REBOOT), -1);
     }
@@ -47,7 +47,7 @@ BOOL OnInitDialog(HWND page) {
     ShowBanner(page);
     SetPageTitle(page, "", " Installation");
     delete g_check_list;
-    g_check_list = new CheckList(page, 10, 92, 400, 208, app::AppInstance, 125);
+    g_check_list = new CheckList(page, 10, 92, 400, 208, ui::AppInstance, 125);
     FillRows();
     SetTimer(page, 1, 250, nullptr);
     return TRUE;
@@ -70,7 +70,7 @@ void StartSelectedActions() {
             SelectedRuns.Append(script::OptionalRuns.GetAt(i));
         }
     }
-    g_actions.reboot = app::RebootNeeded && g_check_list->IsChecked(row);
+    g_actions.reboot = session::RebootNeeded && g_check_list->IsChecked(row);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     g_actions_thread = new support::WorkerThread(&FinishActionsBody, &g_actions);
 }
@@ -125,11 +125,11 @@ void RunSilently() {
 }  // namespace
 
 bool RunFinishStage(HWND owner) {
-    g_actions = {&script::OptionalRuns, &script::OptionalIcons, app::RebootNeeded, false};
-    if (script::IsSilentInstall()) {
+    g_actions = {&script::OptionalRuns, &script::OptionalIcons, session::RebootNeeded, false};
+    if (session::IsSilentInstall()) {
         RunSilently();
     } else {
-        DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_FINISH_PAGE), owner, &FinishPageProc,
+        DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_FINISH_PAGE), owner, &FinishPageProc,
                         0);
     }
     return g_actions.restart_started;

@@ -5,11 +5,12 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/app_instance.h"
-#include "app/install_job.h"
-#include "app/resource_ids.h"
-#include "script/install_actions.h"
-#include "script/run_program.h"
+#include "session/install_session.h"
+#include "ui/app_instance.h"
+#include "session/install_job.h"
+#include "ui/resource_ids.h"
+#include "actions/install_worker.h"
+#include "actions/run_program.h"
 #include "script/setup_script.h"
 #include "support/exit_codes.h"
 #include "support/text.h"
@@ -47,7 +48,7 @@ void NoteInstallerExit(bool started, uint32_t code) {
 }
 
 void ShowContainerMessages() {
-    if (script::IsSilentInstall()) {
+    if (session::IsSilentInstall()) {
         return;
     }
     char script_path[MAX_PATH];
@@ -81,13 +82,13 @@ void RunEmbeddedInstallers(archive::PackageArchive& package) {
         // Embedded installers get no arguments: "<Silent>" is the
         // container's own and is not passed on.
         uint32_t code = support::kExitFailed;
-        bool started = script::LaunchFile(program, "", true, &code);
+        bool started = actions::LaunchFile(program, "", true, &code);
         NoteInstallerExit(started, code);
     }
 }
 
 void ContainerWorkerBody(support::WorkerThread* /*worker*/) {
-    archive::PackageArchive& package = app::CurrentJob->Archive();
+    archive::PackageArchive& package = session::CurrentJob->Archive();
     g_container_total = CountInstallerEntries(package);
     ShowContainerMessages();
     RunEmbeddedInstallers(package);
@@ -140,7 +141,7 @@ bool RunContainerIfPresent(int* exit_code) {
     if (!script::ScriptHasHead(script_path, script::kInstallContainerHead)) {
         return false;
     }
-    DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_CONTAINER), nullptr, &ContainerProc, 0);
+    DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_CONTAINER), nullptr, &ContainerProc, 0);
     g_container_closed = true;
     // Closed while an installer still ran, or before the last one: the user
     // cancelled the rest.

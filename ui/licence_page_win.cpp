@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "app/app_instance.h"
-#include "app/resource_ids.h"
+#include "ui/app_instance.h"
+#include "ui/resource_ids.h"
 #include "ui/licence_text.h"
 #include "ui/page_common.h"
 #include "ui/page_painting.h"
@@ -59,7 +59,7 @@ INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM 
 }  // namespace
 
 bool RunLicencePage(HWND owner) {
-    return DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_LICENCE_PAGE), owner,
+    return DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_LICENCE_PAGE), owner,
                            &LicencePageProc, 0) == kAccept;
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "script/folder_placeholders.h"
 #include "script/setup_script.h"
 #include "support/path_text.h"
@@ -20,18 +20,18 @@ bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
     while (script.NextLine()) {
         if (script.AtHead(script::kProjectNameHead)) {
             script.ReadValue(value, script::kValueLineLimit);
-            support::CopyText(app::ProjectName, value);
+            support::CopyText(session::ProjectName, value);
         } else if (script.AtHead(script::kInstallToHead)) {
             script.ReadValue(value, script::kValueLineLimit);
             support::CopyText(install_to_template, support::kMaxPath, value);
-            support::CopyText(app::DestinationFolder, value);
-            script::ExpandFolderPlaceholders(app::DestinationFolder);
+            support::CopyText(session::DestinationFolder, value);
+            script::ExpandFolderPlaceholders(session::DestinationFolder);
         } else if (script.AtHead(script::kLocateInstallHead)) {
             script.ReadValue(value, script::kValueLineLimit);
             char target[support::kMaxPath] = "";
             if (resolve != nullptr && resolve(value, target) && target[0] != '\0') {
                 // The folder of the target, with its trailing backslash.
-                support::FolderPart(target, app::DestinationFolder);
+                support::FolderPart(target, session::DestinationFolder);
                 location_found = true;
             }
         }

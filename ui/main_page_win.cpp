@@ -7,13 +7,13 @@
 
 #include <cstring>
 
-#include "app/app_instance.h"
-#include "app/app_state.h"
-#include "app/install_job.h"
-#include "app/resource_ids.h"
-#include "script/install_actions.h"
+#include "ui/app_instance.h"
+#include "session/install_session.h"
+#include "session/install_job.h"
+#include "ui/resource_ids.h"
+#include "actions/install_worker.h"
 #include "script/install_size.h"
-#include "script/shortcut.h"
+#include "actions/shortcut.h"
 #include "support/folders.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
@@ -39,15 +39,15 @@ int64_t g_required_kilobytes = 0;
 uint64_t g_free_megabytes = 0;
 
 bool ResolveShortcut(const char* link_path, char* target) {
-    return script::ReadShortcutTarget(link_path, target);
+    return actions::ReadShortcutTarget(link_path, target);
 }
 
 // Free megabytes on the drive of the folder; kept when the drive cannot
 // be asked (no drive letter, a network path).
 void RefreshLocation(HWND page) {
-    SetDlgItemTextA(page, IDC_LOCATION, app::DestinationFolder);
+    SetDlgItemTextA(page, IDC_LOCATION, session::DestinationFolder);
     char root[] = "c:\\";
-    root[0] = app::DestinationFolder[0];
+    root[0] = session::DestinationFolder[0];
     DWORD sectors = 0;
     DWORD bytes_per_sector = 0;
     DWORD free_clusters = 0;
@@ -65,8 +65,8 @@ bool ScanScript() {
     g_install_to_template[0] = '\0';
     bool location_found = ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
     uint64_t bytes = 0;
-    if (app::CurrentJob != nullptr) {
-        bytes = script::CopyFileBytes(script_path, app::CurrentJob->Archive());
+    if (session::CurrentJob != nullptr) {
+        bytes = script::CopyFileBytes(script_path, session::CurrentJob->Archive());
     }
     g_required_kilobytes = static_cast<int64_t>(bytes / 1024);
     return location_found;
@@ -77,15 +77,15 @@ bool ScanScript() {
 // this elevated program write there. Told before anything is changed, and
 // not at all under "<Silent>", where nothing is changed either.
 bool RefuseUnfitProjectName() {
-    if (uninstall::ProjectNameFitsRecord(app::ProjectName)) {
+    if (uninstall::ProjectNameFitsRecord(session::ProjectName)) {
         return false;
     }
-    if (!script::IsSilentInstall()) {
+    if (!session::IsSilentInstall()) {
         char text[support::kMaxPath + 200];
         support::FormatText(text, sizeof text,
                             "The project name \"%s\" holds \\, /, : or .., so its uninstall "
                             "record would not be in the system folder. Nothing was installed.",
-                            app::ProjectName);
+                            session::ProjectName);
         support::ShowMessage(text, "Installer", MB_ICONERROR);
     }
     return true;
@@ -95,7 +95,7 @@ bool RefuseUnfitProjectName() {
 // one would be completed with the current drive and folder, which the
 // uninstaller could not find again.
 bool LocationIsAbsolute() {
-    if (support::IsAbsolutePath(app::DestinationFolder)) {
+    if (support::IsAbsolutePath(session::DestinationFolder)) {
         return true;
     }
     support::ShowMessage(
@@ -107,17 +107,17 @@ bool LocationIsAbsolute() {
 
 void ShowPictures(HWND page) {
     PageBitmap folder;
-    folder.Load(nullptr, IDB_FOLDER, app::AppInstance, true);
+    folder.Load(nullptr, IDB_FOLDER, ui::AppInstance, true);
     folder.AssignTo(page, IDC_FOLDER_PICTURE);
     PageBitmap bullet;
-    bullet.Load(nullptr, IDB_BULLET, app::AppInstance, true);
+    bullet.Load(nullptr, IDB_BULLET, ui::AppInstance, true);
     bullet.AssignTo(page, IDC_FREE_BULLET);
     bullet.AssignTo(page, IDC_REQUIRED_BULLET);
     ShowBanner(page);
 }
 
 BOOL OnInitDialog(HWND page) {
-    HICON icon = LoadIconA(app::AppInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    HICON icon = LoadIconA(ui::AppInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
     SetClassLongPtrA(page, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     char licence[MAX_PATH];
     JobFilePath("setup.lic", licence);
@@ -125,7 +125,7 @@ BOOL OnInitDialog(HWND page) {
     SetPageTitle(page, "", " Installation");
     RefreshLocation(page);
     ShowPictures(page);
-    if (script::IsSilentInstall()) {
+    if (session::IsSilentInstall()) {
         // Straight on, past the licence page.
         SetDlgItemTextA(page, IDOK, "Install >>");
         PostMessageA(page, WM_COMMAND, IDOK, 0);
@@ -144,19 +144,19 @@ void OnChange(HWND page) {
     if (items == nullptr) {
         return;
     }
-    SHGetPathFromIDListA(items, app::DestinationFolder);
+    SHGetPathFromIDListA(items, session::DestinationFolder);
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(SHGetMalloc(&allocator))) {
         allocator->Free(items);
         allocator->Release();
     }
-    AppendProductFolder(app::DestinationFolder, g_install_to_template);
+    AppendProductFolder(session::DestinationFolder, g_install_to_template);
     RefreshLocation(page);
 }
 
 void OnInstall(HWND page) {
-    GetDlgItemTextA(page, IDC_LOCATION, app::DestinationFolder, MAX_PATH);
-    if (app::DestinationFolder[0] == '\0') {
+    GetDlgItemTextA(page, IDC_LOCATION, session::DestinationFolder, MAX_PATH);
+    if (session::DestinationFolder[0] == '\0') {
         support::ShowMessage("Please set a valid install location.", "Installer",
                              MB_ICONINFORMATION);
         return;
@@ -181,7 +181,7 @@ void OnPaint(HWND page) {
     text.Paint(dc, 9, 292, "Vornak Installer");
     char line[400];
     support::CopyText(line, "Ready To Install ");
-    support::AppendText(line, app::ProjectName);
+    support::AppendText(line, session::ProjectName);
     text.Paint(dc, 10, 75, line);
     text.Paint(dc, 10, 131, "Install To :");
     FormatRequiredSpace(g_required_kilobytes, line, sizeof line);
@@ -231,8 +231,8 @@ MainPageOutcome RunMainPage() {
     if (!location_found) {
         uninstall::ReadPreviousInstallFolder();
     }
-    return DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr,
-                           &MainPageProc, 0) == kInstall
+    return DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr, &MainPageProc,
+                           0) == kInstall
                ? MainPageOutcome::kInstall
                : MainPageOutcome::kCancelled;
 }

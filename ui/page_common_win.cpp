@@ -1,10 +1,10 @@
 // Shared page pieces.
 #include "ui/page_common.h"
 
-#include "app/app_instance.h"
-#include "app/app_state.h"
-#include "app/install_job.h"
-#include "app/resource_ids.h"
+#include "ui/app_instance.h"
+#include "session/install_session.h"
+#include "session/install_job.h"
+#include "ui/resource_ids.h"
 #include "support/text.h"
 #include "support/win32_values.h"
 #include "ui/page_painting.h"
@@ -13,8 +13,8 @@ namespace ui {
 
 void JobFilePath(const char* name, char* path) {
     path[0] = '\0';
-    if (app::CurrentJob != nullptr) {
-        app::CurrentJob->FolderPath(path);
+    if (session::CurrentJob != nullptr) {
+        session::CurrentJob->FolderPath(path);
     }
     support::AppendText(path, support::kMaxPath, name);
 }
@@ -23,14 +23,14 @@ void ShowBanner(HWND page) {
     char banner[support::kMaxPath];
     JobFilePath("setup.bmp", banner);
     PageBitmap bitmap;
-    bitmap.Load(banner, 0, app::AppInstance, false);
+    bitmap.Load(banner, 0, ui::AppInstance, false);
     bitmap.AssignTo(page, IDC_BANNER);
 }
 
 void SetPageTitle(HWND page, const char* prefix, const char* suffix) {
     char title[600];
     support::CopyText(title, prefix);
-    support::AppendText(title, app::ProjectName);
+    support::AppendText(title, session::ProjectName);
     support::AppendText(title, suffix);
     SetWindowTextA(page, title);
 }

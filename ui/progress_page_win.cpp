@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/app_instance.h"
-#include "app/app_state.h"
-#include "app/resource_ids.h"
-#include "script/install_actions.h"
+#include "ui/app_instance.h"
+#include "session/install_session.h"
+#include "ui/resource_ids.h"
+#include "actions/install_worker.h"
 #include "script/optional_items.h"
 #include "support/exit_codes.h"
 #include "support/message_box.h"
@@ -20,6 +20,7 @@
 #include "ui/page_common.h"
 #include "ui/page_painting.h"
 #include "ui/progress_stage.h"
+#include "actions/uninstall_record_writer.h"
 #include "uninstall/uninstall_record.h"
 
 namespace ui {
@@ -38,7 +39,7 @@ void SetStatusLine(HWND page, const char* text) {
 
 bool HasAnythingToOffer() {
     return script::OptionalRuns.Count() > 0 || script::OptionalIcons.Count() > 0 ||
-           app::RebootNeeded;
+           session::RebootNeeded;
 }
 
 void OnWorkerDone(HWND page) {
@@ -60,7 +61,7 @@ void OnWorkerDone(HWND page) {
         g_restart_started = RunFinishStage(page);
         PostMessageA(page, WM_COMMAND, IDCANCEL, 0);
     }
-    if (script::IsSilentInstall()) {
+    if (session::IsSilentInstall()) {
         PostMessageA(page, WM_COMMAND, IDCANCEL, 0);
     }
 }
@@ -82,7 +83,7 @@ void ShowProgressUpdate(HWND page) {
 }
 
 void OnTimer(HWND page) {
-    if (!g_install_finished && app::WorkerDone) {
+    if (!g_install_finished && session::WorkerDone) {
         OnWorkerDone(page);
     }
     ShowProgressUpdate(page);
@@ -95,7 +96,7 @@ void OnCancel(HWND page) {
     }
     if (support::ShowOwnedMessage(page, "Cancel Installation?", "Installer",
                                   MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        app::StopRequested = true;
+        session::StopRequested = true;
         EndDialog(page, 0);
     }
 }
@@ -134,11 +135,11 @@ namespace {
 // first of them lets the person remove them like any installed program.
 void ReportCancelled() {
     char text[support::kMaxPath + 200];
-    if (uninstall::UninstallRecordWritten()) {
+    if (actions::UninstallRecordWritten()) {
         support::FormatText(text, sizeof text,
                             "Installation was cancelled and is incomplete.\n\n%s was only partly "
                             "installed. It can be removed from the list of installed programs.",
-                            app::ProjectName);
+                            session::ProjectName);
     } else {
         support::CopyText(text, "Installation was cancelled and is incomplete.");
     }
@@ -151,23 +152,23 @@ int RunProgressStage() {
     g_status_line[0] = '\0';
     g_restart_started = false;
     // The worker is abandoned: the stage follows it through WorkerDone.
-    new support::WorkerThread(&script::InstallWorkerBody, nullptr);
-    DialogBoxParamA(app::AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS_PAGE), nullptr,
+    new support::WorkerThread(&actions::InstallWorkerBody, nullptr);
+    DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS_PAGE), nullptr,
                     &ProgressPageProc, 0);
-    bool cancelled = app::StopRequested;
-    app::StopRequested = true;
-    while (!app::WorkerDone) {
+    bool cancelled = session::StopRequested;
+    session::StopRequested = true;
+    while (!session::WorkerDone) {
         Sleep(100);
     }
     if (cancelled) {
         ReportCancelled();
         return support::kExitCancelled;
     }
-    if (app::InstallFailed) {
+    if (session::InstallFailed) {
         return support::kExitFailed;
     }
-    return app::RebootNeeded && !g_restart_started ? support::kExitRestartRequired
-                                                   : support::kExitSuccess;
+    return session::RebootNeeded && !g_restart_started ? support::kExitRestartRequired
+                                                       : support::kExitSuccess;
 }
 
 }  // namespace ui

@@ -10,8 +10,8 @@
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "support/text.h"
-#include "uninstall/uninstall_executor.h"
-#include "uninstall/uninstall_executor_shared.h"
+#include "uninstall/uninstall_loop.h"
+#include "uninstall/shared_record_files.h"
 
 namespace uninstall {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "script/folder_placeholders.h"
 #include "support/disk_file.h"
 #include "support/text.h"
@@ -20,7 +20,7 @@ const char kInstallToHead[] = "[Install To]";
 void NamedRecordPath(const char* pattern, char* path) {
     // A project name too long for a path is cut with the path; FormatText
     // bounds it, and only an encoding failure leaves nothing to expand.
-    if (support::FormatText(path, support::kMaxPath, pattern, app::ProjectName) < 0) {
+    if (support::FormatText(path, support::kMaxPath, pattern, session::ProjectName) < 0) {
         path[0] = '\0';
     }
     script::ExpandFolderPlaceholders(path);
@@ -84,7 +84,7 @@ void ReadPreviousInstallFolder() {
     char line[kLineLimit + 1];
     while (record.ReadLine(line, kLineLimit)) {
         if (std::strcmp(line, kInstallToHead) == 0 && record.ReadLine(line, kLineLimit)) {
-            support::CopyText(app::DestinationFolder, line);
+            support::CopyText(session::DestinationFolder, line);
         }
     }
 }

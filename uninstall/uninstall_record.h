@@ -14,12 +14,6 @@ namespace uninstall {
 // the system folder and make nested keys below the Uninstall key.
 bool ProjectNameFitsRecord(const char* name);
 
-// Writes the record the first time it is called in a run; later calls do
-// nothing, even when the first one failed half-way. With no project name, or
-// one that does not fit a record, nothing is written: the files and the
-// registry key would have no name, or somebody else's.
-void WriteUninstallRecord();
-
 // "<System>VornakUninstall-NAME.dat" for ProjectName, expanded (260 bytes).
 void RecordPath(char* path);
 // "<System>VornakUninstall-NAME.bmp" for ProjectName, expanded (260 bytes).
@@ -34,12 +28,5 @@ void ReadPreviousInstallFolder();
 // place of the line after every "[Install To]". Returns false when either
 // file cannot be opened or the record was not written whole.
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder);
-
-// Whether this run has written the record (files, then the registry entry).
-bool UninstallRecordWritten();
-
-// Resets the written-once flag (tests run several installations in one
-// process).
-void ForgetRecordWritten();
 
 }  // namespace uninstall

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/install_job.h"
+#include "session/install_session.h"
+#include "session/install_job.h"
 #include "archive/pack_mode.h"
 #include "script/folder_placeholders.h"
 #include "support/text.h"
@@ -188,7 +188,7 @@ TEST(FolderPlaceholders, AskingOnlyForTokensMetGivesTheSameAsReadingEveryValue) 
 }
 
 TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
-    ASSERT_EQ(nullptr, app::CurrentJob);
+    ASSERT_EQ(nullptr, session::CurrentJob);
     char text[260] = "<Source>\\setup.exe";
     script::ExpandFolderPlaceholders(text);
     EXPECT_STREQ("<Source>\\setup.exe", text);
@@ -201,13 +201,13 @@ TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
     char entry[260];
     archive::PackFile(scratch.PathOf("setup.dat").c_str(), package.c_str(), entry);
     bool corrupted = true;
-    app::InstallJob job(package.c_str(), &corrupted);
+    session::InstallJob job(package.c_str(), &corrupted);
     ASSERT_FALSE(corrupted);
     char folder[260];
     job.FolderPath(folder);
 
-    app::CurrentJob = &job;
+    session::CurrentJob = &job;
     script::ExpandFolderPlaceholders(text);
-    app::CurrentJob = nullptr;
+    session::CurrentJob = nullptr;
     EXPECT_EQ(std::string(folder) + "setup.exe", text);
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/install_job.h"
+#include "session/install_job.h"
 #include "archive/entry_codec.h"
 #include "archive/package_archive.h"
 #include "archive/package_format.h"
@@ -66,7 +66,7 @@ TEST_F(HostilePackage, TruncatedAnywhereReadsAsEmpty) {
         EXPECT_EQ(0, archive.EntryCount()) << keep;
     }
     bool corrupted = false;
-    app::InstallJob job(package_.c_str(), &corrupted);
+    session::InstallJob job(package_.c_str(), &corrupted);
     EXPECT_TRUE(corrupted);
 }
 

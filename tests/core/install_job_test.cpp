@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/install_job.h"
+#include "session/install_job.h"
 #include "archive/pack_mode.h"
 #include "support/folders.h"
 #include "tests/support_lib/message_capture.h"
@@ -29,7 +29,7 @@ std::string MakePackage(const Scratch& scratch, std::initializer_list<const char
     return package;
 }
 
-std::string JobFolder(const app::InstallJob& job) {
+std::string JobFolder(const session::InstallJob& job) {
     char folder[260];
     job.FolderPath(folder);
     return folder;
@@ -44,7 +44,7 @@ TEST(InstallJob, ExtractsTheSetupFilesAndRemovesThemAtTheEnd) {
     std::string folder;
     {
         bool corrupted = true;
-        app::InstallJob job(package.c_str(), &corrupted);
+        session::InstallJob job(package.c_str(), &corrupted);
         EXPECT_FALSE(corrupted);
         folder = JobFolder(job);
         ASSERT_EQ('\\', folder.back());
@@ -64,7 +64,7 @@ TEST(InstallJob, OptionalFilesMayBeMissing) {
     MessageCapture capture;
     std::string package = MakePackage(scratch, {"setup.dat"});
     bool corrupted = true;
-    app::InstallJob job(package.c_str(), &corrupted);
+    session::InstallJob job(package.c_str(), &corrupted);
     EXPECT_FALSE(corrupted);
     EXPECT_FALSE(FileExists(JobFolder(job) + "setup.lic"));
     EXPECT_FALSE(FileExists(JobFolder(job) + "setup.bmp"));
@@ -78,7 +78,7 @@ TEST(InstallJob, APlainProgramIsACorruptedInstallation) {
     std::string folder;
     {
         bool corrupted = false;
-        app::InstallJob job(program.c_str(), &corrupted);
+        session::InstallJob job(program.c_str(), &corrupted);
         EXPECT_TRUE(corrupted);
         folder = JobFolder(job);
     }
@@ -104,7 +104,7 @@ TEST(InstallJob, DamagedScriptIsReportedOnceWithoutCodecMessage) {
         archive.AppendEntryData("padding", data, sizeof data, 0);
     }
     bool corrupted = false;
-    app::InstallJob job(package.c_str(), &corrupted);
+    session::InstallJob job(package.c_str(), &corrupted);
     EXPECT_TRUE(corrupted);
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_EQ("Installer", capture.Messages()[0].caption);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "script/install_worker.h"
+#include "session/install_session.h"
+#include "script/install_loop.h"
 #include "script/optional_items.h"
 #include "support/progress_state.h"
 #include "tests/support_lib/scratch.h"
@@ -43,7 +43,7 @@ class RecordingActions : public script::InstallActions {
     void LaunchFile(const char* program, const char* arguments, bool wait) override {
         calls.push_back(std::string(wait ? "run and wait " : "run ") + program + " " + arguments);
         if (stop_on_launch) {
-            app::StopRequested = true;  // the user cancels while it runs
+            session::StopRequested = true;  // the user cancels while it runs
         }
     }
     void ShowMessage(char* text, const char* kind) override {
@@ -75,9 +75,9 @@ std::string Script(std::initializer_list<const char*> lines) {
 class InstallWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        app::StopRequested = false;
-        app::WorkerDone = false;
-        app::InstallFailed = false;
+        session::StopRequested = false;
+        session::WorkerDone = false;
+        session::InstallFailed = false;
         script::ReleaseOptionalItems();
     }
     void TearDown() override { script::ReleaseOptionalItems(); }
@@ -156,7 +156,7 @@ TEST_F(InstallWorkerTest, CarriesOutSectionsInFileOrder) {
                   "register dlls",
               }),
               actions_.calls);
-    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_TRUE(session::WorkerDone);
     EXPECT_EQ((std::vector<std::string>{"Installing Tool 1/2", "Installing Tool 2/2",
                                         "Registering Dlls 2/2"}),
               actions_.progress);
@@ -187,7 +187,7 @@ TEST_F(InstallWorkerTest, SilentSkipsMessagesOnly) {
 TEST_F(InstallWorkerTest, ScriptWithoutFilesGetsItsRecordOnceItHasRunWhole) {
     Run(Script({"[RunFile]", "a.exe", "", "", "[RunFile]", "b.exe", "", "Optional - B"}));
     EXPECT_EQ((std::vector<std::string>{"run a.exe ", "record", "register dlls"}), actions_.calls);
-    EXPECT_FALSE(app::InstallFailed);
+    EXPECT_FALSE(session::InstallFailed);
 }
 
 TEST_F(InstallWorkerTest, AbortStopsTheScriptButNotTheClosingSteps) {
@@ -200,8 +200,8 @@ TEST_F(InstallWorkerTest, AbortStopsTheScriptButNotTheClosingSteps) {
                                   "app path t2", "install 3 -> t3", "register dlls"}),
         actions_.calls);
     EXPECT_EQ(0, script::OptionalRuns.Count());
-    EXPECT_FALSE(app::StopRequested);
-    EXPECT_TRUE(app::InstallFailed);
+    EXPECT_FALSE(session::StopRequested);
+    EXPECT_TRUE(session::InstallFailed);
     // The counter counts every [CopyFile] in the script, also those never run.
     EXPECT_EQ("Registering Dlls 3/5", actions_.progress.back());
 }
@@ -213,13 +213,13 @@ TEST_F(InstallWorkerTest, StopTakesEffectAfterTheCurrentSection) {
     EXPECT_EQ((std::vector<std::string>{"record", "install 1 -> t1", "app path t1",
                                         "run and wait setup2.exe ", "register dlls"}),
               actions_.calls);
-    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_TRUE(session::WorkerDone);
 }
 
 TEST_F(InstallWorkerTest, MissingScriptRunsOnlyTheClosingSteps) {
     script::RunInstallScript(scratch_.PathOf("absent.dat").c_str(), false, actions_);
     EXPECT_EQ((std::vector<std::string>{"register dlls"}), actions_.calls);
-    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_TRUE(session::WorkerDone);
 }
 
 TEST_F(InstallWorkerTest, LfOnlyScriptHasNoHeads) {

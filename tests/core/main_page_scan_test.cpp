@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "archive/package_archive.h"
 #include "script/install_size.h"
 #include "tests/support_lib/message_capture.h"
@@ -41,13 +41,13 @@ TEST(MainPageScan, LaterSectionsWinAndAResolvedShortcutGivesTheFolder) {
              "[LocateInstall]\r\nmissing.lnk\r\n[Install To]\r\nC:\\Two\\Tool\r\n");
     char install_to[260];
     EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
-    EXPECT_STREQ("Second", app::ProjectName);
-    EXPECT_STREQ("C:\\Two\\Tool", app::DestinationFolder);
+    EXPECT_STREQ("Second", session::ProjectName);
+    EXPECT_STREQ("C:\\Two\\Tool", session::DestinationFolder);
     EXPECT_STREQ("C:\\Two\\Tool", install_to);
 
     WriteAll(script, "[Install To]\r\nC:\\One\r\n[LocateInstall]\r\nfound.lnk\r\n");
     EXPECT_TRUE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
-    EXPECT_STREQ("D:\\Found\\Tool\\", app::DestinationFolder);
+    EXPECT_STREQ("D:\\Found\\Tool\\", session::DestinationFolder);
 }
 
 TEST(MainPageScan, RequiredSpaceSwitchesToMegabytesAbove10000Kilobytes) {

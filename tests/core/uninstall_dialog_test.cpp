@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "support/message_box.h"
 #include "support/progress_state.h"
 #include "support/win32_values.h"
-#include "uninstall/uninstall_dialog.h"
-#include "uninstall/uninstall_executor.h"
+#include "ui/uninstall_dialog.h"
+#include "uninstall/uninstall_loop.h"
 
 namespace {
 
-class RecordingView : public uninstall::UninstallDialogView {
+class RecordingView : public ui::UninstallDialogView {
   public:
     std::vector<std::string> calls;
     void StartWorker() override { calls.push_back("start"); }
@@ -46,7 +46,7 @@ int AnswerBox(const char* text, const char* caption, unsigned flags) {
     boxes.view->calls.push_back(std::string("box ") + caption + " " + std::to_string(flags) + ": " +
                                 text);
     for (int i = 0; i < boxes.ticks_inside; ++i) {
-        uninstall::OnUninstallTick(*boxes.view, "Demo", boxes.silent);
+        ui::OnUninstallTick(*boxes.view, "Demo", boxes.silent);
     }
     if (boxes.replies.empty()) {
         return support::kIdOk;
@@ -62,9 +62,9 @@ const std::string kAsk = "box Uninstall " + std::to_string(kQuestion) + ": Unins
 class UninstallDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        uninstall::UninstallStarted = false;
+        ui::UninstallStarted = false;
         uninstall::UninstallRestartNeeded = false;
-        app::WorkerDone = false;
+        session::WorkerDone = false;
         SetProgress(0, 0, false);
         boxes_.view = &view_;
         g_boxes = &boxes_;
@@ -73,7 +73,7 @@ class UninstallDialogTest : public ::testing::Test {
     void TearDown() override {
         support::SetMessagePresenter(nullptr);
         g_boxes = nullptr;
-        app::WorkerDone = false;
+        session::WorkerDone = false;
     }
     static void SetProgress(int number, int count, bool changed) {
         support::ProgressGuard guard;
@@ -81,7 +81,7 @@ class UninstallDialogTest : public ::testing::Test {
         support::ProgressState.file_count = count;
         support::ProgressState.changed = changed;
     }
-    void Tick(bool silent = false) { uninstall::OnUninstallTick(view_, "Demo", silent); }
+    void Tick(bool silent = false) { ui::OnUninstallTick(view_, "Demo", silent); }
 
     RecordingView view_;
     BoxScript boxes_;
@@ -104,25 +104,25 @@ TEST_F(UninstallDialogTest, AsksOnceThenFollowsTheWorkerToTheEnd) {
     EXPECT_EQ((std::vector<std::string>{"bar 33", "bar 133"}), view_.calls);
 
     view_.calls.clear();
-    app::WorkerDone = true;
+    session::WorkerDone = true;
     Tick();
     EXPECT_EQ((std::vector<std::string>{
                   "bar 100", "box Uninstall 64: Demo has now been uninstalled.", "close"}),
               view_.calls);
-    EXPECT_FALSE(app::WorkerDone);
+    EXPECT_FALSE(session::WorkerDone);
 }
 
 TEST_F(UninstallDialogTest, NoOrABoxThatFailsRemovesNothingAndSaysNothingMore) {
     // 0 is what a message box returns when it cannot be shown.
     for (int reply : {support::kIdNo, 0}) {
-        uninstall::UninstallStarted = false;
+        ui::UninstallStarted = false;
         view_.calls.clear();
         boxes_.replies = {reply};
         boxes_.ticks_inside = 1;
         Tick();
         Tick();
         EXPECT_EQ((std::vector<std::string>{kAsk, "close"}), view_.calls) << reply;
-        EXPECT_EQ(1602, uninstall::UninstallExitCode) << reply;
+        EXPECT_EQ(1602, ui::UninstallExitCode) << reply;
     }
 }
 
@@ -130,7 +130,7 @@ TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {
     boxes_.replies = {support::kIdYes, support::kIdYes};
     Tick();
     uninstall::UninstallRestartNeeded = true;
-    app::WorkerDone = true;
+    session::WorkerDone = true;
     view_.calls.clear();
     Tick();
     EXPECT_EQ((std::vector<std::string>{
@@ -139,32 +139,32 @@ TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {
                   "be removed until your computer is restarted. Restart Now?",
                   "restart", "close"}),
               view_.calls);
-    EXPECT_EQ(0, uninstall::UninstallExitCode) << "restarted";
+    EXPECT_EQ(0, ui::UninstallExitCode) << "restarted";
 }
 
 TEST_F(UninstallDialogTest, DecliningTheRestartEndsNormally) {
     boxes_.replies = {support::kIdYes, support::kIdNo};
     Tick();
     uninstall::UninstallRestartNeeded = true;
-    app::WorkerDone = true;
+    session::WorkerDone = true;
     Tick();
     EXPECT_EQ("close", view_.calls.back());
     EXPECT_NE("restart", view_.calls[view_.calls.size() - 2]);
-    EXPECT_EQ(3010, uninstall::UninstallExitCode);
+    EXPECT_EQ(3010, ui::UninstallExitCode);
 }
 
 TEST_F(UninstallDialogTest, SilentAsksNothingAndSaysNothing) {
     Tick(true);
-    app::WorkerDone = true;
+    session::WorkerDone = true;
     Tick(true);
     EXPECT_EQ((std::vector<std::string>{"start", "bar 100", "close"}), view_.calls);
-    EXPECT_EQ(0, uninstall::UninstallExitCode);
+    EXPECT_EQ(0, ui::UninstallExitCode);
 }
 
 TEST_F(UninstallDialogTest, SilentReportsARestartWithoutOfferingIt) {
     Tick(true);
     uninstall::UninstallRestartNeeded = true;
-    app::WorkerDone = true;
+    session::WorkerDone = true;
     Tick(true);
     EXPECT_EQ((std::vector<std::string>{
                   "start", "bar 100",
@@ -172,12 +172,12 @@ TEST_F(UninstallDialogTest, SilentReportsARestartWithoutOfferingIt) {
                   "be removed until your computer is restarted.",
                   "close"}),
               view_.calls);
-    EXPECT_EQ(3010, uninstall::UninstallExitCode);
+    EXPECT_EQ(3010, ui::UninstallExitCode);
 }
 
 TEST(UninstallBarPosition, PercentOfTheCopiedFiles) {
-    EXPECT_EQ(0, uninstall::UninstallBarPosition(5, 0));
-    EXPECT_EQ(66, uninstall::UninstallBarPosition(2, 3));
+    EXPECT_EQ(0, ui::UninstallBarPosition(5, 0));
+    EXPECT_EQ(66, ui::UninstallBarPosition(2, 3));
     // No overflow on the way to the percentage.
-    EXPECT_EQ(50, uninstall::UninstallBarPosition(0x40000000, 0x7FFFFFFF));
+    EXPECT_EQ(50, ui::UninstallBarPosition(0x40000000, 0x7FFFFFFF));
 }

@@ -8,21 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "script/folder_placeholders.h"
 #include "support/progress_state.h"
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
 #include "tests/support_lib/scratch.h"
-#include "uninstall/uninstall_executor.h"
-#include "uninstall/uninstall_executor_shared.h"
+#include "uninstall/uninstall_loop.h"
+#include "uninstall/shared_record_files.h"
 
 using testing_support::Scratch;
 using testing_support::WriteAll;
 
 namespace {
 
-class RecordingEffects : public uninstall::UninstallEffects {
+class RecordingEffects : public uninstall::UninstallActions {
   public:
     std::vector<std::string> calls;
     std::set<std::string> existing;
@@ -84,7 +84,7 @@ std::string Lines(std::initializer_list<std::string> lines) {
 class UninstallExecutorTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        app::WorkerDone = false;
+        session::WorkerDone = false;
         uninstall::UninstallRestartNeeded = false;
         uninstall::UninstallIncomplete = false;
         support::ProgressGuard guard;
@@ -193,7 +193,7 @@ TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
     // The count is the [CopyFile] sections; the number counts every removal,
     // the shortcut too.
     EXPECT_EQ((std::vector<std::string>{"-1/-1", "1/3", "2/3", "3/3", "4/3"}), effects_.progress);
-    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_TRUE(session::WorkerDone);
     EXPECT_FALSE(uninstall::UninstallRestartNeeded);
 }
 
@@ -306,14 +306,14 @@ TEST_F(UninstallExecutorTest, AnUnrecordedDeletionOffersNoRestart) {
 TEST_F(UninstallExecutorTest, MissingRecordStillRemovesRecordFilesAndKey) {
     Run();
     EXPECT_EQ(Closing(), effects_.calls);
-    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_TRUE(session::WorkerDone);
 }
 
 TEST_F(UninstallExecutorTest, EmptyProjectNameKeepsTheUninstallKey) {
     Run("");
     EXPECT_EQ((std::vector<std::string>{"delete " + RecordPath(), "delete " + BitmapPath()}),
               effects_.calls);
-    EXPECT_TRUE(app::WorkerDone);
+    EXPECT_TRUE(session::WorkerDone);
 }
 
 TEST_F(UninstallExecutorTest, WithoutCopyFileSectionsTheCountStaysZero) {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/resource_ids.h"
+#include "ui/resource_ids.h"
 #include "tests/e2e/installer_driver.h"
 #include "tests/e2e/uninstall_project.h"
 #include "tests/support_lib/scratch.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "ui/resource_ids.h"
 #include "tests/e2e/installer_driver.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
-#include "script/install_worker.h"
+#include "session/install_session.h"
+#include "script/install_loop.h"
 #include "script/optional_items.h"
 #include "script/setup_script.h"
 #include "tests/fuzz/fuzz_files.h"
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::SilenceMessages();
     std::string path = fuzzing::WriteInput("setup.dat", data, size);
     NullActions actions;
-    app::StopRequested = false;
+    session::StopRequested = false;
     script::RunInstallScript(path.c_str(), size % 2 == 0, actions);
     script::ReleaseOptionalItems();
     char install_to[260];

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "support/text.h"
 #include "support/win32_values.h"
 #include "tests/fuzz/fuzz_files.h"
-#include "uninstall/uninstall_executor.h"
+#include "uninstall/uninstall_loop.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void CheckPath(const char* path) {
     }
 }
 
-class CheckingEffects : public uninstall::UninstallEffects {
+class CheckingEffects : public uninstall::UninstallActions {
   public:
     bool SamePath(const char* a, const char* b) override {
         return support::EqualsIgnoringCase(a, b);
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same bytes as our list of kept files: its lines are read as paths.
     fuzzing::WriteInput("VornakUninstall-Fuzz.kept", data + own_size + (split != nullptr),
                         other_size);
-    support::CopyText(app::DestinationFolder, "C:\\Program Files\\Fuzz\\");
+    support::CopyText(session::DestinationFolder, "C:\\Program Files\\Fuzz\\");
     CheckingEffects effects;
     uninstall::RunUninstallRecord(own.c_str(), "C:\\no.bmp", "Fuzz", effects);
     return 0;

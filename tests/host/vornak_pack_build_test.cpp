@@ -16,10 +16,10 @@
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
-#include "tools/vornak-pack/package_builder.h"
-#include "tools/vornak-pack/pack_input.h"
-#include "tools/vornak-pack/package_contents.h"
-#include "tools/vornak-pack/package_verify.h"
+#include "packer/package_builder.h"
+#include "packer/pack_input.h"
+#include "packer/package_contents.h"
+#include "packer/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

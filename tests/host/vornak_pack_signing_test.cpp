@@ -13,11 +13,11 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"
-#include "tools/vornak-pack/command_line.h"
-#include "tools/vornak-pack/package_builder.h"
-#include "tools/vornak-pack/package_contents.h"
-#include "tools/vornak-pack/package_signing.h"
-#include "tools/vornak-pack/package_verify.h"
+#include "packer/command_line.h"
+#include "packer/package_builder.h"
+#include "packer/package_contents.h"
+#include "packer/package_signing.h"
+#include "packer/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

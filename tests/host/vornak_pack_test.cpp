@@ -15,11 +15,11 @@
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
-#include "tools/vornak-pack/command_line.h"
-#include "tools/vornak-pack/host_path.h"
-#include "tools/vornak-pack/parallel_compressor.h"
-#include "tools/vornak-pack/progress_bar.h"
-#include "tools/vornak-pack/tool_messages.h"
+#include "packer/command_line.h"
+#include "packer/host_path.h"
+#include "packer/parallel_compressor.h"
+#include "packer/progress_bar.h"
+#include "packer/tool_messages.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "app/install_job.h"
+#include "session/install_job.h"
 #include "archive/pack_mode.h"
-#include "script/file_install.h"
+#include "actions/file_install.h"
 #include "support/folders.h"
 #include "support/temp_path.h"
 #include "support/text.h"
@@ -35,7 +35,7 @@ inline bool RunningUnderWine() {
 }
 
 // A package holding setup.dat and the given files (each entry named after
-// its file), open as app::CurrentJob while the object lives.
+// its file), open as session::CurrentJob while the object lives.
 class CurrentTestJob {
   public:
     explicit CurrentTestJob(std::initializer_list<std::string> files) {
@@ -47,11 +47,11 @@ class CurrentTestJob {
             Pack(file, package);
         }
         bool corrupted = true;
-        job_ = std::make_unique<app::InstallJob>(package.c_str(), &corrupted);
+        job_ = std::make_unique<session::InstallJob>(package.c_str(), &corrupted);
         EXPECT_FALSE(corrupted);
-        app::CurrentJob = job_.get();
+        session::CurrentJob = job_.get();
     }
-    ~CurrentTestJob() { app::CurrentJob = nullptr; }
+    ~CurrentTestJob() { session::CurrentJob = nullptr; }
     CurrentTestJob(const CurrentTestJob&) = delete;
     CurrentTestJob& operator=(const CurrentTestJob&) = delete;
 
@@ -62,7 +62,7 @@ class CurrentTestJob {
     }
 
     Scratch scratch_;
-    std::unique_ptr<app::InstallJob> job_;
+    std::unique_ptr<session::InstallJob> job_;
 };
 
 struct InstallResult {
@@ -76,7 +76,7 @@ inline InstallResult Install(const std::string& entry, const std::string& target
     support::CopyText(entry_buffer, entry.c_str());
     support::CopyText(target_buffer, target.c_str());
     InstallResult result = {true, ""};
-    script::InstallFile(entry_buffer, target_buffer, &result.abort);
+    actions::InstallFile(entry_buffer, target_buffer, &result.abort);
     result.target = target_buffer;
     return result;
 }

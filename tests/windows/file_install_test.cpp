@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "session/install_session.h"
 #include "archive/package_archive.h"
-#include "script/file_version.h"
-#include "script/self_registration.h"
+#include "actions/file_version.h"
+#include "actions/self_registration.h"
 #include "support/message_box.h"
 #include "support/text.h"
 #include "support/win32_values.h"
@@ -38,13 +38,13 @@ class FileInstall : public ::testing::Test {
     FileInstall()
         : job_({FixturePath("app_v150.exe"), FixturePath("app_v200.exe"),
                 FixturePath("app_plain.exe"), FixturePath("self_register.dll")}) {
-        app::RebootNeeded = false;
-        script::SelfRegisterList.ClearAll();
+        session::RebootNeeded = false;
+        actions::SelfRegisterList.ClearAll();
     }
     ~FileInstall() override {
-        app::RebootNeeded = false;
-        script::SelfRegisterList.ClearAll();
-        app::DestinationFolder[0] = '\0';
+        session::RebootNeeded = false;
+        actions::SelfRegisterList.ClearAll();
+        session::DestinationFolder[0] = '\0';
     }
 
     Scratch scratch_;
@@ -55,27 +55,28 @@ class FileInstall : public ::testing::Test {
 TEST(FileVersion, ReadsTheFixedVersionOrZero) {
     uint32_t ms = 7;
     uint32_t ls = 7;
-    script::ReadFileVersion(FixturePath("app_v150.exe").c_str(), &ms, &ls);
+    actions::ReadFileVersion(FixturePath("app_v150.exe").c_str(), &ms, &ls);
     EXPECT_EQ(0x00010005u, ms);
     EXPECT_EQ(0u, ls);
-    script::ReadFileVersion(FixturePath("app_plain.exe").c_str(), &ms, &ls);
+    actions::ReadFileVersion(FixturePath("app_plain.exe").c_str(), &ms, &ls);
     EXPECT_EQ(0u, ms + ls);
     ms = ls = 7;
-    script::ReadFileVersion(FixturePath("missing.exe").c_str(), &ms, &ls);
+    actions::ReadFileVersion(FixturePath("missing.exe").c_str(), &ms, &ls);
     EXPECT_EQ(0u, ms + ls);
     // Fixed file information shorter than its structure: no version, rather
     // than whatever bytes follow it.
     ms = ls = 7;
-    script::ReadFileVersion(FixturePath("app_short_version.exe").c_str(), &ms, &ls);
+    actions::ReadFileVersion(FixturePath("app_short_version.exe").c_str(), &ms, &ls);
     EXPECT_EQ(0u, ms + ls);
 
-    EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("self_register.dll").c_str()));
-    EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("app_v200.exe").c_str()));
-    EXPECT_FALSE(script::DeclaresSelfRegistration(FixturePath("missing.dll").c_str()));
+    EXPECT_TRUE(actions::DeclaresSelfRegistration(FixturePath("self_register.dll").c_str()));
+    EXPECT_FALSE(actions::DeclaresSelfRegistration(FixturePath("app_v200.exe").c_str()));
+    EXPECT_FALSE(actions::DeclaresSelfRegistration(FixturePath("missing.dll").c_str()));
     // A translation table of 2 bytes has a language and no code page.
-    EXPECT_TRUE(script::DeclaresSelfRegistration(FixturePath("app_translation_whole.exe").c_str()));
+    EXPECT_TRUE(
+        actions::DeclaresSelfRegistration(FixturePath("app_translation_whole.exe").c_str()));
     EXPECT_FALSE(
-        script::DeclaresSelfRegistration(FixturePath("app_translation_short.exe").c_str()));
+        actions::DeclaresSelfRegistration(FixturePath("app_translation_short.exe").c_str()));
 }
 
 // One row of the version rule: what is at the target beforehand ("" for
@@ -115,7 +116,7 @@ TEST_F(FileInstall, VersionRuleDecidesWhetherTheTargetIsReplaced) {
         EXPECT_EQ(0, CountPartialFiles(target.substr(0, target.rfind('\\'))));
     }
     EXPECT_TRUE(capture_.Messages().empty());
-    EXPECT_FALSE(app::RebootNeeded);
+    EXPECT_FALSE(session::RebootNeeded);
 }
 
 // Windows refuses to copy over a read-only file; Wine does not, so there this
@@ -132,7 +133,7 @@ TEST_F(FileInstall, ReadOnlyOlderTargetIsMadeWritableAndReplaced) {
 }
 
 TEST_F(FileInstall, ExpandsTheTargetAndCreatesItsFolders) {
-    support::CopyText(app::DestinationFolder, scratch_.Folder().c_str());
+    support::CopyText(session::DestinationFolder, scratch_.Folder().c_str());
     InstallResult result = Install("app_v150.exe", "<Destination>\\bin\\tools\\app.exe");
     EXPECT_FALSE(result.abort);
     EXPECT_EQ(scratch_.PathOf("bin\\tools\\app.exe"), result.target);
@@ -166,11 +167,11 @@ TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) 
         ASSERT_TRUE(archive.AppendEntryData("setup.dat", garbage, sizeof garbage - 1, 0));
     }
     bool corrupted = true;
-    app::InstallJob job(package.c_str(), &corrupted);
-    app::CurrentJob = &job;
+    session::InstallJob job(package.c_str(), &corrupted);
+    session::CurrentJob = &job;
     std::string target = scratch.PathOf("new\\broken.bin");
     InstallResult result = Install("broken.bin", target);
-    app::CurrentJob = nullptr;
+    session::CurrentJob = nullptr;
 
     EXPECT_TRUE(result.abort);
     EXPECT_FALSE(FileExists(target));
@@ -189,7 +190,7 @@ TEST_F(FileInstall, TargetInUseWithTheSameVersionIsLeftAlone) {
     ASSERT_TRUE(held.Holding());
 
     EXPECT_FALSE(Install("app_v150.exe", target).abort);
-    EXPECT_FALSE(app::RebootNeeded);
+    EXPECT_FALSE(session::RebootNeeded);
     EXPECT_TRUE(capture_.Messages().empty());
     EXPECT_EQ(0, CountPartialFiles(scratch_.Folder()));
 }
@@ -253,17 +254,17 @@ TEST_F(FileInstall, SelfRegistrationRunsOncePerQueuedFileEvenAfterAnAbort) {
     EXPECT_FALSE(Install("self_register.dll", second).abort);
     EXPECT_TRUE(Install("not_in_package.dll", scratch_.PathOf("third.dll")).abort);
 
-    ASSERT_EQ(2, script::SelfRegisterList.Count());
-    EXPECT_EQ(first, script::SelfRegisterList.At(0));
-    EXPECT_EQ(second, script::SelfRegisterList.At(1));
+    ASSERT_EQ(2, actions::SelfRegisterList.Count());
+    EXPECT_EQ(first, actions::SelfRegisterList.At(0));
+    EXPECT_EQ(second, actions::SelfRegisterList.At(1));
     // Nothing is registered before the end of the install.
     EXPECT_EQ(0u, RegisterCalls(first));
 
-    script::RegisterQueuedDlls();
+    actions::RegisterQueuedDlls();
     EXPECT_EQ(1u, RegisterCalls(first));
     EXPECT_EQ(1u, RegisterCalls(second));
-    EXPECT_EQ(0, script::SelfRegisterList.Count());
-    script::RegisterQueuedDlls();
+    EXPECT_EQ(0, actions::SelfRegisterList.Count());
+    actions::RegisterQueuedDlls();
     EXPECT_EQ(1u, RegisterCalls(first));
 }
 
@@ -273,15 +274,15 @@ TEST_F(FileInstall, KeptNewerLibraryIsStillQueued) {
     // The package's file has no version, so the library stays.
     EXPECT_FALSE(Install("app_plain.exe", target).abort);
     EXPECT_EQ(ReadAll(FixturePath("self_register.dll")), ReadAll(target));
-    EXPECT_EQ(1, script::SelfRegisterList.Count());
+    EXPECT_EQ(1, actions::SelfRegisterList.Count());
 }
 
 TEST_F(FileInstall, QueuedFileThatCannotLoadIsSkipped) {
     std::string fake = scratch_.PathOf("fake.dll");
     WriteAll(fake, "not a library");
-    script::SelfRegisterList.AppendCopy(fake.c_str());
-    script::RegisterQueuedDlls();
-    EXPECT_EQ(0, script::SelfRegisterList.Count());
+    actions::SelfRegisterList.AppendCopy(fake.c_str());
+    actions::RegisterQueuedDlls();
+    EXPECT_EQ(0, actions::SelfRegisterList.Count());
     EXPECT_TRUE(capture_.Messages().empty());
 }
 

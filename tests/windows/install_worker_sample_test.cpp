@@ -9,18 +9,19 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "app/install_job.h"
+#include "session/install_session.h"
+#include "session/install_job.h"
 #include "archive/package_archive.h"
-#include "script/install_actions.h"
+#include "actions/install_worker.h"
 #include "script/optional_items.h"
-#include "script/self_registration.h"
-#include "script/file_install.h"
+#include "actions/self_registration.h"
+#include "actions/file_install.h"
 #include "support/registry_values.h"
 #include "support/worker_thread.h"
 #include "support/text.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "actions/uninstall_record_writer.h"
 #include "uninstall/uninstall_record.h"
 
 using testing_support::FileExists;
@@ -91,20 +92,20 @@ class InstallWorkerSample : public ::testing::Test {
     void SetUp() override {
         CoInitialize(nullptr);
         folder_ = scratch_.PathOf("Product");
-        support::CopyText(app::ProjectName, kProject);
-        support::CopyText(app::DestinationFolder, folder_.c_str());
-        app::StopRequested = false;
-        app::WorkerDone = false;
-        app::RebootNeeded = false;
+        support::CopyText(session::ProjectName, kProject);
+        support::CopyText(session::DestinationFolder, folder_.c_str());
+        session::StopRequested = false;
+        session::WorkerDone = false;
+        session::RebootNeeded = false;
         script::ReleaseOptionalItems();
-        script::SelfRegisterList.ClearAll();
-        uninstall::ForgetRecordWritten();
+        actions::SelfRegisterList.ClearAll();
+        actions::ForgetRecordWritten();
         SetEnvironmentVariableA("VORNAK_RECORD_FILE", scratch_.PathOf("runs.txt").c_str());
         SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
     }
     void TearDown() override {
         delete job_;
-        app::CurrentJob = nullptr;
+        session::CurrentJob = nullptr;
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VornakTests\\WorkerSample");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
@@ -134,23 +135,23 @@ class InstallWorkerSample : public ::testing::Test {
             }
         }
         bool corrupted = true;
-        job_ = new app::InstallJob(package.c_str(), &corrupted);
+        job_ = new session::InstallJob(package.c_str(), &corrupted);
         ASSERT_FALSE(corrupted);
-        app::CurrentJob = job_;
+        session::CurrentJob = job_;
     }
 
     void RunWorker() {
-        support::WorkerThread worker(&script::InstallWorkerBody, nullptr);
-        for (int i = 0; i < 600 && !app::WorkerDone; ++i) {
+        support::WorkerThread worker(&actions::InstallWorkerBody, nullptr);
+        for (int i = 0; i < 600 && !session::WorkerDone; ++i) {
             Sleep(50);
         }
-        ASSERT_TRUE(app::WorkerDone);
+        ASSERT_TRUE(session::WorkerDone);
     }
 
     Scratch scratch_;
     testing_support::MessageCapture capture_;
     std::string folder_;
-    app::InstallJob* job_ = nullptr;
+    session::InstallJob* job_ = nullptr;
 };
 
 }  // namespace
@@ -271,9 +272,9 @@ TEST_F(InstallWorkerSample, InstallsEverySection) {
     EXPECT_EQ(folder_, value("InstallTo"));
 
     // Reinstalling proposes the folder chosen the first time.
-    support::CopyText(app::DestinationFolder, "C:\\Somewhere Else");
+    support::CopyText(session::DestinationFolder, "C:\\Somewhere Else");
     uninstall::ReadPreviousInstallFolder();
-    EXPECT_EQ(folder_, app::DestinationFolder);
+    EXPECT_EQ(folder_, session::DestinationFolder);
 }
 
 TEST_F(InstallWorkerSample, CancelWaitsForTheProgramThenStops) {
@@ -283,18 +284,18 @@ TEST_F(InstallWorkerSample, CancelWaitsForTheProgramThenStops) {
                    "app_v200.exe", "<Destination>\\app_v200.exe"}),
             {{"self_register.dll", Fixture("self_register.dll")},
              {"app_v200.exe", Fixture("app_v200.exe")}});
-    support::WorkerThread worker(&script::InstallWorkerBody, nullptr);
+    support::WorkerThread worker(&actions::InstallWorkerBody, nullptr);
     // Cancel while the program runs.
     for (int i = 0;
          i < 200 && ReadAll(scratch_.PathOf("runs.txt")).find("command=") == std::string::npos;
          ++i) {
         Sleep(25);
     }
-    app::StopRequested = true;
-    for (int i = 0; i < 200 && !app::WorkerDone; ++i) {
+    session::StopRequested = true;
+    for (int i = 0; i < 200 && !session::WorkerDone; ++i) {
         Sleep(50);
     }
-    ASSERT_TRUE(app::WorkerDone);
+    ASSERT_TRUE(session::WorkerDone);
     EXPECT_NE(std::string::npos, ReadAll(scratch_.PathOf("runs.txt")).find("exited"));
     EXPECT_FALSE(FileExists(folder_ + "\\app_v200.exe"));
     EXPECT_EQ(1u, ReadAll(folder_ + "\\self_register.dll.register").size());
@@ -346,10 +347,10 @@ TEST_F(InstallWorkerSample, TheRecordIsWrittenOnce) {
     OpenJob(Lines({"[Project Name]", kProject, "[CopyFile]", "app_v200.exe",
                    "<Destination>\\app_v200.exe"}),
             {{"app_v200.exe", Fixture("app_v200.exe")}});
-    uninstall::WriteUninstallRecord();
+    actions::WriteUninstallRecord();
     std::string record = SystemFolder() + "\\VornakUninstall-" + kProject + ".dat";
     ASSERT_TRUE(FileExists(record));
     DeleteFileA(record.c_str());
-    uninstall::WriteUninstallRecord();
+    actions::WriteUninstallRecord();
     EXPECT_FALSE(FileExists(record));
 }

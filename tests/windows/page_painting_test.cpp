@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/resource_ids.h"
+#include "ui/resource_ids.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/windows/pixel_canvas.h"
 #include "ui/page_painting.h"

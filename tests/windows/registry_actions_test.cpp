@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "script/registry_actions.h"
+#include "actions/registry_actions.h"
 #include "script/setup_script.h"
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
@@ -31,7 +31,7 @@ void WriteItem(const char* root, const std::string& key, const char* type, const
     support::CopyText(item.type, type);
     support::CopyText(item.name, name);
     support::CopyText(item.data, data);
-    script::WriteRegistryItem(&item);
+    actions::WriteRegistryItem(&item);
 }
 
 // The 32-bit number a DWORD item stores, or a marker when it is not one.
@@ -128,12 +128,12 @@ TEST(RegistryActions, LongStringDataIsKeptWhole) {
 TEST(RegistryActions, ProgramsAreRegisteredUnderTheirNameAsWritten) {
     AppPathKey upper("VornakActionsTool.EXE");
     AppPathKey lower("vornakactionstool.exe");
-    script::RegisterAppPath("C:\\Vornak Tests\\VornakActionsTool.EXE");
+    actions::RegisterAppPath("C:\\Vornak Tests\\VornakActionsTool.EXE");
     EXPECT_EQ("C:\\Vornak Tests\\VornakActionsTool.EXE", upper.Value(""));
     EXPECT_EQ("C:\\Vornak Tests\\", upper.Value("Path"));
 
     // Installed again elsewhere: the same key takes the new place.
-    script::RegisterAppPath("C:\\Elsewhere\\vornakactionstool.exe");
+    actions::RegisterAppPath("C:\\Elsewhere\\vornakactionstool.exe");
     EXPECT_EQ("C:\\Elsewhere\\vornakactionstool.exe", lower.Value(""));
     EXPECT_EQ("C:\\Elsewhere\\", lower.Value("Path"));
 }
@@ -142,10 +142,10 @@ TEST(RegistryActions, OtherFilesAreNotRegistered) {
     AppPathKey backup("VornakActionsTool.exe.bak");
     AppPathKey text("VornakActionsTool.txt");
     AppPathKey dotted("vornak_actions_tool");
-    script::RegisterAppPath("C:\\Vornak Tests\\VornakActionsTool.exe.bak");
-    script::RegisterAppPath("C:\\Vornak Tests\\VornakActionsTool.txt");
+    actions::RegisterAppPath("C:\\Vornak Tests\\VornakActionsTool.exe.bak");
+    actions::RegisterAppPath("C:\\Vornak Tests\\VornakActionsTool.txt");
     // The dot of ".exe" is in a folder name, not in the file name.
-    script::RegisterAppPath("C:\\VornakActions.exe\\vornak_actions_tool");
+    actions::RegisterAppPath("C:\\VornakActions.exe\\vornak_actions_tool");
     EXPECT_FALSE(backup.Exists());
     EXPECT_FALSE(text.Exists());
     EXPECT_FALSE(dotted.Exists());

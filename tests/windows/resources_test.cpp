@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "ui/resource_ids.h"
 #include "tests/windows/pixel_canvas.h"
 #include "ui/common_controls.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "script/file_install.h"
-#include "script/restart_file_ops.h"
+#include "session/install_session.h"
+#include "actions/file_install.h"
+#include "actions/restart_file_ops.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/windows/action_fixtures.h"
@@ -100,7 +100,7 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
     Scratch scratch;
     MessageCapture capture;
     CurrentTestJob job({FixturePath("app_v200.exe")});
-    app::RebootNeeded = false;
+    session::RebootNeeded = false;
     std::string target = scratch.PathOf("app.exe");
     ASSERT_TRUE(CopyFixture("app_v150.exe", target));
     std::string temporary;
@@ -109,7 +109,7 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
         ASSERT_TRUE(held.Holding());
         EXPECT_FALSE(Install("app_v200.exe", target).abort);
         EXPECT_TRUE(capture.Messages().empty());
-        EXPECT_TRUE(app::RebootNeeded);
+        EXPECT_TRUE(session::RebootNeeded);
         EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(target));
 
         // One move that replaces ("!" before the destination), from a new
@@ -129,7 +129,7 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
     RestartWine();
     EXPECT_EQ(ReadAll(FixturePath("app_v200.exe")), ReadAll(target));
     EXPECT_FALSE(FileExists(temporary));
-    app::RebootNeeded = false;
+    session::RebootNeeded = false;
 }
 
 TEST(RestartFileOps, DeletionIsCarriedOutAtTheNextRestart) {
@@ -139,7 +139,7 @@ TEST(RestartFileOps, DeletionIsCarriedOutAtTheNextRestart) {
     Scratch scratch;
     std::string doomed = scratch.PathOf("in use.dll");
     WriteAll(doomed, "bytes");
-    script::ScheduleDeleteAtRestart(doomed.c_str());
+    actions::ScheduleDeleteAtRestart(doomed.c_str());
     std::vector<std::string> pending = PendingRenames();
     int deletion = FindPairFrom(pending, NtPath(doomed));
     ASSERT_GE(deletion, 0);
@@ -158,25 +158,25 @@ bool ConsumerFamily() {
 class ConsumerPlatform : public ::testing::Test {
   protected:
     ConsumerPlatform() {
-        previous_ = script::SetPlatformQuery(&ConsumerFamily);
+        previous_ = actions::SetPlatformQuery(&ConsumerFamily);
         char ini[260];
-        script::WininitPath(ini);
+        actions::WininitPath(ini);
         ini_ = ini;
         existed_ = FileExists(ini_);
         saved_ = ReadAll(ini_);
-        app::RebootNeeded = false;
+        session::RebootNeeded = false;
     }
     ~ConsumerPlatform() override {
-        script::SetPlatformQuery(previous_);
+        actions::SetPlatformQuery(previous_);
         if (existed_) {
             WriteAll(ini_, saved_);
         } else {
             DeleteFileA(ini_.c_str());
         }
-        app::RebootNeeded = false;
+        session::RebootNeeded = false;
     }
 
-    script::PlatformQuery previous_;
+    actions::PlatformQuery previous_;
     std::string ini_;
     bool existed_;
     std::string saved_;
@@ -186,11 +186,11 @@ TEST_F(ConsumerPlatform, ReplacementIsWrittenToWininitRenameSection) {
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_TRUE(SamePath(std::string(windows) + "\\WININIT.INI", ini_)) << ini_;
-    EXPECT_FALSE(script::IsNtPlatform());
+    EXPECT_FALSE(actions::IsNtPlatform());
 
     const char target[] = "C:\\Vornak Test\\app.exe";
-    EXPECT_TRUE(script::ReplaceAtRestart("C:\\Temp\\Ins1.tmp", target));
-    EXPECT_TRUE(app::RebootNeeded);
+    EXPECT_TRUE(actions::ReplaceAtRestart("C:\\Temp\\Ins1.tmp", target));
+    EXPECT_TRUE(session::RebootNeeded);
     EXPECT_NE(std::string::npos,
               ReadAll(ini_).find("[rename]\r\n" + std::string(target) + "=C:\\Temp\\Ins1.tmp\r\n"))
         << ReadAll(ini_);
@@ -198,9 +198,10 @@ TEST_F(ConsumerPlatform, ReplacementIsWrittenToWininitRenameSection) {
 }
 
 TEST_F(ConsumerPlatform, EveryDeletionKeepsItsOwnLine) {
-    EXPECT_TRUE(script::ScheduleReplaceAtRestart("C:\\Temp\\Ins2.tmp", "C:\\Vornak Test\\app.exe"));
-    EXPECT_TRUE(script::ScheduleDeleteAtRestart("C:\\Vornak Test\\one.dll"));
-    EXPECT_TRUE(script::ScheduleDeleteAtRestart("C:\\Vornak Test\\two.dll"));
+    EXPECT_TRUE(
+        actions::ScheduleReplaceAtRestart("C:\\Temp\\Ins2.tmp", "C:\\Vornak Test\\app.exe"));
+    EXPECT_TRUE(actions::ScheduleDeleteAtRestart("C:\\Vornak Test\\one.dll"));
+    EXPECT_TRUE(actions::ScheduleDeleteAtRestart("C:\\Vornak Test\\two.dll"));
     EXPECT_NE(std::string::npos,
               ReadAll(ini_).find("[rename]\r\n"
                                  "C:\\Vornak Test\\app.exe=C:\\Temp\\Ins2.tmp\r\n"
@@ -211,11 +212,11 @@ TEST_F(ConsumerPlatform, EveryDeletionKeepsItsOwnLine) {
 }
 
 TEST(RestartFileOps, PlatformQueryCanBeRestored) {
-    script::PlatformQuery previous = script::SetPlatformQuery(&ConsumerFamily);
-    EXPECT_FALSE(script::IsNtPlatform());
-    EXPECT_EQ(&ConsumerFamily, script::SetPlatformQuery(previous));
+    actions::PlatformQuery previous = actions::SetPlatformQuery(&ConsumerFamily);
+    EXPECT_FALSE(actions::IsNtPlatform());
+    EXPECT_EQ(&ConsumerFamily, actions::SetPlatformQuery(previous));
     // Wine and every Windows that runs these tests are of the NT family.
-    EXPECT_TRUE(script::IsNtPlatform());
+    EXPECT_TRUE(actions::IsNtPlatform());
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
-#include "script/run_program.h"
+#include "session/install_session.h"
+#include "actions/run_program.h"
 #include "support/text.h"
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
@@ -70,7 +70,7 @@ class RunProgram : public ::testing::Test {
     void Launch(const std::string& program, const char* arguments, bool wait) {
         char path[260];
         support::CopyText(path, program.c_str());
-        script::LaunchFile(path, arguments, wait);
+        actions::LaunchFile(path, arguments, wait);
     }
 
     Scratch scratch_;
@@ -104,9 +104,9 @@ TEST_F(RunProgram, PathWithSpacesStartsThatProgramAndNoDecoy) {
 }
 
 TEST_F(RunProgram, ArgumentsQuoteThePathAndAreNotExpanded) {
-    support::CopyText(app::DestinationFolder, "C:\\Somewhere\\");
+    support::CopyText(session::DestinationFolder, "C:\\Somewhere\\");
     Launch(recorder_, "<Destination> /x \"two words\"", true);
-    app::DestinationFolder[0] = '\0';
+    session::DestinationFolder[0] = '\0';
     EXPECT_EQ("\"" + recorder_ + "\" <Destination> /x \"two words\"", Recorded("command="));
 }
 
@@ -140,8 +140,8 @@ TEST_F(RunProgram, StartFailuresAreReportedWithThePath) {
 }
 
 TEST_F(RunProgram, RunProgramTellsWhetherTheProcessStarted) {
-    EXPECT_FALSE(script::RunProgram(scratch_.PathOf("missing.exe").c_str(), "", true));
-    EXPECT_TRUE(script::RunProgram(recorder_.c_str(), "a b", true));
+    EXPECT_FALSE(actions::RunProgram(scratch_.PathOf("missing.exe").c_str(), "", true));
+    EXPECT_TRUE(actions::RunProgram(recorder_.c_str(), "a b", true));
     EXPECT_TRUE(Exited());
     EXPECT_EQ("\"" + recorder_ + "\" a b", Recorded("command="));
 }
@@ -202,7 +202,7 @@ TEST_F(RunProgram, TempInstallEntryRunsFromTheJobFolderUnderItsOwnName) {
     CopyFixture("command_recorder.exe", bare);
     CurrentTestJob job({FixturePath("command_recorder.exe"), bare});
     char job_folder[MAX_PATH];
-    app::CurrentJob->FolderPath(job_folder);
+    session::CurrentJob->FolderPath(job_folder);
     for (std::string entry : {"command_recorder.exe", "recorder"}) {
         SCOPED_TRACE(entry);
         DeleteFileA(Log().c_str());

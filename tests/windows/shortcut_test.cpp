@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "script/shortcut.h"
+#include "session/install_session.h"
+#include "actions/shortcut.h"
 #include "support/text.h"
 #include "tests/support_lib/scratch.h"
 
@@ -46,8 +46,8 @@ std::string StoredArguments(const std::string& link_path) {
 
 class Shortcut : public ::testing::Test {
   protected:
-    Shortcut() { support::CopyText(app::DestinationFolder, scratch_.Folder().c_str()); }
-    ~Shortcut() override { app::DestinationFolder[0] = '\0'; }
+    Shortcut() { support::CopyText(session::DestinationFolder, scratch_.Folder().c_str()); }
+    ~Shortcut() override { session::DestinationFolder[0] = '\0'; }
 
     // Writes a shortcut as the install worker does: target, arguments, and
     // the arguments flag only. Returns the status.
@@ -56,15 +56,15 @@ class Shortcut : public ::testing::Test {
         support::CopyText(link_, link.c_str());
         support::CopyText(target_, target.c_str());
         support::CopyText(arguments_, arguments.c_str());
-        script::ShortcutSpec spec = {};
+        actions::ShortcutSpec spec = {};
         spec.target_path = target_;
         spec.arguments = arguments_;
-        spec.flags = script::kShortcutArguments;
-        return script::CreateShortcut(link_, spec);
+        spec.flags = actions::kShortcutArguments;
+        return actions::CreateShortcut(link_, spec);
     }
     std::string ReadTarget(const std::string& link, bool* loaded) {
         char target[260] = "stale";
-        *loaded = script::ReadShortcutTarget(link.c_str(), target);
+        *loaded = actions::ReadShortcutTarget(link.c_str(), target);
         return target;
     }
 

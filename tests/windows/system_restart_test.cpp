@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "uninstall/system_restart.h"
+#include "actions/system_restart.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ bool RestartOnOwnThread(UINT flags) {
     std::thread caller([&quit_posted, flags] {
         MSG message;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // give the thread a queue
-        uninstall::RestartSystem(flags);
+        actions::RestartSystem(flags);
         quit_posted = PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0 &&
                       message.wParam == 0;
     });
@@ -83,11 +83,11 @@ class SystemRestartTest : public testing::Test {
     void SetUp() override {
         g_request = ExitRequest();
         g_exit_result = FALSE;
-        previous_ = uninstall::SetSystemExit(RecordExit);
+        previous_ = actions::SetSystemExit(RecordExit);
     }
-    void TearDown() override { uninstall::SetSystemExit(previous_); }
+    void TearDown() override { actions::SetSystemExit(previous_); }
 
-    uninstall::SystemExitFunction previous_ = nullptr;
+    actions::SystemExitFunction previous_ = nullptr;
 };
 
 }  // namespace

@@ -8,15 +8,15 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "script/registry_actions.h"
+#include "session/install_session.h"
+#include "actions/registry_actions.h"
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/windows/action_fixtures.h"
 #include "tests/windows/registry_test_key.h"
-#include "uninstall/uninstall_executor.h"
-#include "uninstall/uninstall_executor_worker.h"
+#include "uninstall/uninstall_loop.h"
+#include "actions/uninstall_worker.h"
 
 using testing_support::CopyFixture;
 using testing_support::FileExists;
@@ -50,8 +50,8 @@ bool FolderExists(const std::string& path) {
 class UninstallWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        support::CopyText(app::ProjectName, kProject);
-        app::WorkerDone = false;
+        support::CopyText(session::ProjectName, kProject);
+        session::WorkerDone = false;
         uninstall::UninstallRestartNeeded = false;
         support::CopyText(uninstall::UninstallRecordPath, Record().c_str());
         support::CopyText(uninstall::UninstallBitmapPath,
@@ -65,15 +65,15 @@ class UninstallWorkerTest : public ::testing::Test {
         CreateDirectoryA((App() + "lib").c_str(), nullptr);
     }
     void TearDown() override {
-        app::ProjectName[0] = '\0';
+        session::ProjectName[0] = '\0';
         testing_support::DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     }
     std::string Record() const { return scratch_.PathOf("VornakUninstall-Worker.dat"); }
     std::string App() const { return scratch_.PathOf("App\\"); }
     void RunWorker() {
         testing_support::DestinationFolderSwap destination(App().c_str());
-        uninstall::UninstallActionExecutor(nullptr);
-        EXPECT_TRUE(app::WorkerDone);
+        actions::UninstallWorkerBody(nullptr);
+        EXPECT_TRUE(session::WorkerDone);
     }
 
     Scratch scratch_;
@@ -88,7 +88,7 @@ TEST_F(UninstallWorkerTest, UndoesTheRecordOnDiskAndInTheRegistry) {
     ASSERT_TRUE(CopyFixture("command_recorder.exe", App() + "VornakUninstTool.exe"));
     ASSERT_TRUE(CopyFixture("self_register.dll", App() + "lib\\self_register.dll"));
     ASSERT_TRUE(WriteAll(App() + "Tool.lnk", "link"));
-    script::RegisterAppPath((App() + "VornakUninstTool.exe").c_str());
+    actions::RegisterAppPath((App() + "VornakUninstTool.exe").c_str());
     ASSERT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPaths + "VornakUninstTool.exe"));
     ASSERT_TRUE(WriteAll(
         Record(), Lines({"[CopyFile]", "tool", "<Destination>\\VornakUninstTool.exe", "[CopyFile]",
@@ -142,15 +142,15 @@ TEST_F(UninstallWorkerTest, FileInUseIsLeftForTheRestart) {
 TEST(UninstallRemovals, AppPathsKeysOfProgramsOnly) {
     const std::string program = "C:\\Nowhere\\VornakUninstKeyTest.EXE";
     const std::string library = "C:\\Nowhere\\VornakUninstKeyTest.dll";
-    script::RegisterAppPath(program.c_str());
+    actions::RegisterAppPath(program.c_str());
     HKEY key = nullptr;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kAppPaths + "VornakUninstKeyTest.dll").c_str(), 0, nullptr,
                     0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     RegCloseKey(key);
 
-    uninstall::RemoveAppPathsEntry(library.c_str());
+    actions::RemoveAppPathsEntry(library.c_str());
     EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPaths + "VornakUninstKeyTest.dll"));
-    uninstall::RemoveAppPathsEntry("C:\\Elsewhere\\vornakuninstkeytest.exe");
+    actions::RemoveAppPathsEntry("C:\\Elsewhere\\vornakuninstkeytest.exe");
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPaths + "VornakUninstKeyTest.EXE"));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kAppPaths + "VornakUninstKeyTest.dll").c_str());
 }
@@ -159,13 +159,13 @@ TEST(UninstallRemovals, OnlyLibrariesAskingForItAreUnregistered) {
     Scratch scratch;
     std::string asking = scratch.PathOf("self_register.dll");
     ASSERT_TRUE(CopyFixture("self_register.dll", asking));
-    uninstall::UnregisterSelfRegisteringFile(asking.c_str());
+    actions::UnregisterSelfRegisteringFile(asking.c_str());
     EXPECT_EQ("x", ReadAll(asking + ".unregister"));
     EXPECT_FALSE(FileExists(asking + ".register"));
 
     // A program with a version resource but no request, and a missing file.
     std::string program = scratch.PathOf("app_v150.exe");
     ASSERT_TRUE(CopyFixture("app_v150.exe", program));
-    uninstall::UnregisterSelfRegisteringFile(program.c_str());
-    uninstall::UnregisterSelfRegisteringFile(scratch.PathOf("absent.dll").c_str());
+    actions::UnregisterSelfRegisteringFile(program.c_str());
+    actions::UnregisterSelfRegisteringFile(scratch.PathOf("absent.dll").c_str());
 }

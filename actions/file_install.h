@@ -1,0 +1,31 @@
+// Installing one file of the package: the [CopyFile] action.
+//
+// The entry is unpacked to a new file beside the target, the version rule
+// decides whether an existing target may be replaced, and the new file is
+// renamed over the target, or at the next restart when the target is in
+// use. No target is ever written in place: an interrupted install leaves the
+// old file or the new one under the real name, never part of one. Files that ask for OLE
+// self-registration are queued and registered once, when the install worker ends.
+#pragma once
+
+#include "support/string_list.h"
+
+namespace actions {
+
+// Installs the package entry entry_name at target_path. Both are writable
+// 260-byte buffers whose placeholders are expanded in place, so the caller
+// sees the expanded target afterwards. *abort is set when the install worker
+// must stop (damaged entry, or Cancel after a failed copy), cleared otherwise.
+void InstallFile(char* entry_name, char* target_path, bool* abort);
+
+// Schedules temporary_path (in target_path's folder) to replace target_path
+// at the next restart and sets session::RebootNeeded. Returns false, leaving
+// the flag alone, when the system would not record the operation.
+bool ReplaceAtRestart(const char* temporary_path, const char* target_path);
+
+// Full paths of installed files that ask for self-registration, in install
+// order; filled by QueueSelfRegistration, emptied by RegisterQueuedDlls
+// (self_registration.h).
+extern support::StringList SelfRegisterList;
+
+}  // namespace actions

@@ -1,0 +1,79 @@
+// The uninstall worker's effects through Win32.
+#include "actions/uninstall_worker.h"
+
+#include <windows.h>
+
+#include "session/install_session.h"
+#include "actions/file_version.h"
+#include "actions/registry_actions.h"
+#include "actions/restart_file_ops.h"
+#include "actions/run_program.h"
+#include "actions/self_registration.h"
+#include "support/folders.h"
+#include "support/path_text.h"
+#include "support/registry_values.h"
+#include "support/text.h"
+#include "actions/shared_file_counts.h"
+#include "uninstall/uninstall_loop.h"
+
+namespace actions {
+
+namespace {
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+class Win32UninstallActions : public uninstall::UninstallActions {
+  public:
+    bool SamePath(const char* a, const char* b) override { return lstrcmpiA(a, b) == 0; }
+    void UnregisterSelfRegisteringFile(const char* path) override {
+        actions::UnregisterSelfRegisteringFile(path);
+    }
+    void RunUninstallAction(const char* path, const char* parameters) override {
+        actions::StartProgramOrDocument(path, parameters, true);
+    }
+    bool PathExists(const char* path) override { return support::PathExists(path); }
+    bool DeleteFileAt(const char* path) override { return DeleteFileA(path) != FALSE; }
+    bool ScheduleDeleteAtRestart(const char* path) override {
+        return actions::ScheduleDeleteAtRestart(path);
+    }
+    bool ReleaseSharedCount(const char* path) override {
+        return IsInSharedPlace(path) && ReleaseSharedFileCount(path);
+    }
+    void RemoveAppPathsEntry(const char* path) override { actions::RemoveAppPathsEntry(path); }
+    void RemoveFolder(const char* path) override {
+        // What an interrupted install left beside its files is ours too: it
+        // must not keep the folder from being removed.
+        support::DeletePartialFiles(path, &actions::WaitsForRestart);
+        RemoveDirectoryA(path);
+    }
+    void DeleteUninstallKey(const char* project_name) override {
+        support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, project_name);
+    }
+};
+
+}  // namespace
+
+void UnregisterSelfRegisteringFile(const char* path) {
+    if (actions::DeclaresSelfRegistration(path)) {
+        actions::CallServerExport(path, "DllUnregisterServer");
+    }
+}
+
+void RemoveAppPathsEntry(const char* path) {
+    char name[support::kMaxPath];
+    if (actions::AppPathsEntryName(path, name)) {
+        support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, actions::kAppPathsKey, name);
+    }
+}
+
+void UninstallWorkerBody(support::WorkerThread* /*worker*/) {
+    Win32UninstallActions actions;
+    uninstall::RunUninstallRecord(uninstall::UninstallRecordPath, uninstall::UninstallBitmapPath,
+                                  session::ProjectName, actions);
+}
+
+void StartUninstallWorker() {
+    new support::WorkerThread(&UninstallWorkerBody, nullptr);
+}
+
+}  // namespace actions

@@ -1,0 +1,16 @@
+// The running program's own path, from the module table.
+#include <windows.h>
+
+#include "session/own_program_path.h"
+
+namespace session {
+
+void OwnProgramPath(char* path) {
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // A path that filled the buffer was cut: better no package than a wrong one.
+    if (length == 0 || length >= MAX_PATH) {
+        path[0] = '\0';
+    }
+}
+
+}  // namespace session

@@ -1,0 +1,110 @@
+// The uninstall dialog's ticks: question, progress, closing message.
+#include "ui/uninstall_dialog.h"
+
+#include <cstdint>
+
+#include "session/install_session.h"
+#include "support/exit_codes.h"
+#include "support/message_box.h"
+#include "support/progress_state.h"
+#include "support/text_format.h"
+#include "support/win32_values.h"
+#include "uninstall/uninstall_loop.h"
+
+namespace ui {
+
+bool UninstallStarted = false;
+int UninstallExitCode = support::kExitSuccess;
+
+namespace {
+
+constexpr char kCaption[] = "Uninstall";
+// A project name of up to 259 characters and the longest message around it.
+constexpr size_t kMessageSize = support::kMaxPath + 200;
+
+bool ConfirmUninstall(const char* project_name) {
+    char text[kMessageSize];
+    support::FormatText(text, sizeof text, "Uninstall %s?", project_name);
+    // A box that could not be shown returns 0: nobody said yes, so nothing
+    // is removed.
+    int answer = support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion);
+    return answer != 0 && answer != support::kIdNo;
+}
+
+void ShowProgress(UninstallDialogView& view) {
+    support::ProgressGuard guard;
+    if (!support::ProgressState.changed) {
+        return;
+    }
+    support::ProgressState.changed = false;
+    view.SetBarPosition(UninstallBarPosition(support::ProgressState.file_number,
+                                             support::ProgressState.file_count));
+}
+
+void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool silent) {
+    char text[kMessageSize];
+    if (uninstall::UninstallIncomplete) {
+        UninstallExitCode = support::kExitFailed;
+    } else if (uninstall::UninstallRestartNeeded) {
+        UninstallExitCode = support::kExitRestartRequired;
+    }
+    if (silent) {
+        if (uninstall::UninstallRestartNeeded) {
+            support::FormatText(
+                text, sizeof text,
+                "%s has now been uninstalled, however certain items can not be removed "
+                "until your computer is restarted.",
+                project_name);
+            support::ShowMessage(text, kCaption, support::kMbIconInformation);
+        }
+        return;
+    }
+    if (uninstall::UninstallRestartNeeded) {
+        support::FormatText(text, sizeof text,
+                            "%s has now been uninstalled, however certain items can not be removed "
+                            "until your computer is restarted. Restart Now?",
+                            project_name);
+        if (support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) ==
+                support::kIdYes &&
+            view.RestartSystem() && !uninstall::UninstallIncomplete) {
+            UninstallExitCode = support::kExitSuccess;
+        }
+        return;
+    }
+    support::FormatText(text, sizeof text, "%s has now been uninstalled.", project_name);
+    support::ShowMessage(text, kCaption, support::kMbOk | support::kMbIconInformation);
+}
+
+}  // namespace
+
+int UninstallBarPosition(int file_number, int file_count) {
+    if (file_count == 0) {
+        return 0;
+    }
+    return static_cast<int>(static_cast<int64_t>(file_number) * 100 / file_count);
+}
+
+void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool silent) {
+    if (!UninstallStarted) {
+        UninstallStarted = true;
+        UninstallExitCode = support::kExitSuccess;
+        if (silent || ConfirmUninstall(project_name)) {
+            view.StartWorker();
+        } else {
+            UninstallExitCode = support::kExitCancelled;
+            view.Close();
+        }
+    }
+    ShowProgress(view);
+    if (!session::WorkerDone) {
+        return;
+    }
+    // Cleared before the message: the timer keeps firing while it is shown,
+    // and those ticks must not show it again.
+    session::WorkerDone = false;
+    view.SetBarPosition(100);
+    ReportUninstalled(view, project_name, silent);
+    view.Close();
+}
+
+}  // namespace ui

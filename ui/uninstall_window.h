@@ -1,0 +1,12 @@
+// The uninstall dialog's window: banner, progress bar and the questions and
+// reports of ui/uninstall_dialog.h. Only Windows code includes this header.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// Dialog 201 for ProjectName and UninstallRecordPath, until it closes.
+void RunUninstallDialog(HINSTANCE instance);
+
+}  // namespace ui

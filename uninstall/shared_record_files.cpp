@@ -1,0 +1,105 @@
+// The targets of the other projects' records.
+#include "uninstall/shared_record_files.h"
+
+#include <cstring>
+
+#include "support/folders.h"
+#include "support/path_text.h"
+#include "support/text.h"
+
+namespace uninstall {
+
+namespace {
+
+using script::kLongLineLimit;
+using script::kValueLineLimit;
+
+}  // namespace
+
+int PlaceholderRow(const char* token) {
+    for (int row = 0; row < script::kPlaceholderCount; ++row) {
+        if (std::strcmp(script::kPlaceholderTokens[row], token) == 0) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+bool RecordedInstallFolder(const char* record_path, char* folder) {
+    script::SetupScript record(record_path);
+    bool found = false;
+    while (record.NextLine()) {
+        if (record.AtHead(script::kInstallToHead)) {
+            char line[kLongLineLimit + 1];
+            record.ReadValue(line, kLongLineLimit);
+            found = support::CopyText(folder, support::kMaxPath, line);
+        }
+    }
+    return found;
+}
+
+bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* values, char* path) {
+    char line[kValueLineLimit + 1];
+    script.ReadValue(line, kValueLineLimit);
+    if (!support::CopyText(path, support::kMaxPath, line)) {
+        return false;
+    }
+    script::ExpandWithValues(path, support::kMaxPath, values);
+    return std::strchr(path, '<') == nullptr && support::IsAbsolutePath(path);
+}
+
+SharedFiles::SharedFiles(const char* record_path, UninstallActions& effects,
+                         const script::PlaceholderValues* values)
+    : record_path_(record_path), effects_(effects), values_(values) {}
+
+bool SharedFiles::IsShared(const char* target) {
+    if (!read_) {
+        read_ = true;
+        ReadOtherRecords();
+    }
+    for (int32_t i = 0; i < targets_.Count(); ++i) {
+        if (effects_.SamePath(targets_.At(i), target)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void SharedFiles::ReadOtherRecords() {
+    char folder[support::kMaxPath];
+    support::FolderPart(record_path_, folder);
+    support::FileFinder finder(kRecordPattern, folder);
+    while (finder.Next()) {
+        if (!finder.IsFolder() && !effects_.SamePath(finder.ItemPath(), record_path_)) {
+            ReadOtherRecord(finder.ItemPath());
+        }
+    }
+}
+
+void SharedFiles::ReadOtherRecord(const char* path) {
+    ReadRecordTargets(path, *values_, &targets_);
+}
+
+void ReadRecordTargets(const char* path, const script::PlaceholderValues& our_values,
+                       support::StringList* targets) {
+    script::PlaceholderValues values = our_values;
+    int destination = PlaceholderRow("<Destination>");
+    if (destination >= 0 && RecordedInstallFolder(path, values.text[destination])) {
+        values.present[destination] = true;
+    } else {
+        values = our_values;
+    }
+    script::SetupScript record(path);
+    while (record.NextLine()) {
+        if (record.AtHead(script::kCopyFileHead)) {
+            char entry_name[kValueLineLimit + 1];
+            char target[support::kMaxPath];
+            record.ReadValue(entry_name, kValueLineLimit);
+            if (ReadExpandedPath(record, &values, target)) {
+                targets->AppendCopy(target);
+            }
+        }
+    }
+}
+
+}  // namespace uninstall

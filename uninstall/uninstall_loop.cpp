@@ -1,0 +1,252 @@
+// The uninstall worker's loop over the record.
+#include "uninstall/uninstall_loop.h"
+
+#include <cstring>
+
+#include "session/install_session.h"
+#include "script/folder_placeholders.h"
+#include "script/setup_script.h"
+#include "support/path_text.h"
+#include "support/progress_state.h"
+#include "support/string_list.h"
+#include "support/text.h"
+#include "uninstall/kept_files.h"
+#include "uninstall/shared_record_files.h"
+
+namespace uninstall {
+
+char UninstallRecordPath[support::kMaxPath];
+char UninstallBitmapPath[support::kMaxPath];
+std::atomic<bool> UninstallRestartNeeded{false};
+std::atomic<bool> UninstallIncomplete{false};
+
+namespace {
+
+using script::kValueLineLimit;
+using script::SetupScript;
+
+// "<Destination>" stands for the folder the registry names. Where that is
+// missing or not absolute, the record's own line after "[Install To]" says
+// where the files went. With neither, the token stays as written, so every
+// path that depends on it fails ReadExpandedPath and is left alone: an empty
+// folder would turn "<Destination>\bin\x.dll" into "\bin\x.dll", a file
+// at the root of whatever drive is current.
+void ResolveInstallFolder(const char* record_path, script::PlaceholderValues* values) {
+    int row = PlaceholderRow("<Destination>");
+    char* folder = values->text[row];
+    if (values->present[row] && support::IsAbsolutePath(folder)) {
+        return;
+    }
+    values->present[row] =
+        RecordedInstallFolder(record_path, folder) && support::IsAbsolutePath(folder);
+    if (!values->present[row]) {
+        folder[0] = '\0';
+    }
+}
+
+struct RunState {
+    RunState(const char* record_path, const script::PlaceholderValues& run_values,
+             UninstallActions& run_effects)
+        : effects(run_effects), values(run_values), shared(record_path, run_effects, &values) {
+        ResolveInstallFolder(record_path, &values);
+        char kept_path[support::kMaxPath];
+        has_kept_list = KeptFilesPath(record_path, kept_path) && ReadKeptFiles(kept_path, &kept);
+    }
+
+    UninstallActions& effects;
+    script::PlaceholderValues values;
+    int total = 0;
+    int done = 0;
+    support::StringList deletions;
+    SharedFiles shared;
+    // The files the install found in place. A record without the list comes
+    // from an installer that counted no shared files either.
+    support::StringList kept;
+    bool has_kept_list = false;
+};
+
+bool ReadPath(SetupScript& script, RunState& run, char* path) {
+    return ReadExpandedPath(script, &run.values, path);
+}
+
+void HandleCopyFile(SetupScript& record, RunState& run) {
+    char entry_name[kValueLineLimit + 1];
+    char target[support::kMaxPath];
+    record.ReadValue(entry_name, kValueLineLimit);
+    if (!ReadPath(record, run, target)) {
+        return;
+    }
+    // The count goes down whether or not the file stays for other reasons:
+    // the install raised it for this project.
+    bool counted_elsewhere = run.has_kept_list && run.effects.ReleaseSharedCount(target);
+    if (counted_elsewhere || run.shared.IsShared(target) || ListHoldsPath(run.kept, target)) {
+        return;
+    }
+    // Unregistered before any file goes: the library must still be there.
+    run.effects.UnregisterSelfRegisteringFile(target);
+    run.deletions.AppendCopy(target);
+}
+
+void HandleCreateIcon(SetupScript& record, RunState& run) {
+    char shortcut_target[kValueLineLimit + 1];
+    char link[support::kMaxPath];
+    char arguments[kValueLineLimit + 1];
+    record.ReadValue(shortcut_target, kValueLineLimit);
+    bool usable = ReadPath(record, run, link);
+    record.ReadValue(arguments, kValueLineLimit);
+    if (usable) {
+        run.deletions.AppendCopy(link);
+    }
+}
+
+void HandleUninstallAction(SetupScript& record, RunState& run) {
+    // Not paths to delete: they go to the program start as they are, which
+    // reports what it cannot start.
+    char path[kValueLineLimit + 1];
+    char parameters[kValueLineLimit + 1];
+    record.ReadValue(path, kValueLineLimit);
+    record.ReadValue(parameters, kValueLineLimit);
+    script::ExpandWithValues(path, sizeof path, &run.values);
+    script::ExpandWithValues(parameters, sizeof parameters, &run.values);
+    // Without a known install folder the token stays: the program would be
+    // looked for, or told to work, somewhere the installation never was.
+    if (std::strstr(path, "<Destination>") != nullptr ||
+        std::strstr(parameters, "<Destination>") != nullptr) {
+        return;
+    }
+    run.effects.RunUninstallAction(path, parameters);
+}
+
+// Every uninstall action runs here, in record order, before any file goes.
+void ReadRecord(SetupScript& record, RunState& run) {
+    while (record.NextLine()) {
+        if (record.AtHead(script::kCopyFileHead)) {
+            HandleCopyFile(record, run);
+        } else if (record.AtHead(script::kCreateIconHead)) {
+            HandleCreateIcon(record, run);
+        } else if (record.AtHead(script::kUninstallActionHead)) {
+            HandleUninstallAction(record, run);
+        }
+    }
+}
+
+// The highest folder that emptied folders above path may be removed up to:
+// the install folder itself, or the group folder that a shortcut (or file)
+// made directly below one of the shell folders. Anything higher was there
+// before the installation (C:\Program Files, the start menu, a drive's
+// root), and a path in neither place removes no folder at all.
+bool RemovalTop(const RunState& run, const char* path, char* top) {
+    int install = PlaceholderRow("<Destination>");
+    if (run.values.present[install] && support::IsAtOrBelowFolder(path, run.values.text[install])) {
+        support::CopyText(top, support::kMaxPath, run.values.text[install]);
+        return true;
+    }
+    static const char* const kShellTokens[] = {"<Start Programs>", "<Startup>", "<DeskTop>"};
+    for (const char* token : kShellTokens) {
+        int row = PlaceholderRow(token);
+        const char* shell = run.values.text[row];
+        if (!run.values.present[row] || !support::IsAbsolutePath(shell) ||
+            !support::IsAtOrBelowFolder(path, shell)) {
+            continue;
+        }
+        size_t length = std::strlen(shell);
+        while (length > 0 && shell[length - 1] == '\\') {
+            --length;
+        }
+        // path is the shell folder itself, or directly in it: no group folder.
+        const char* group_end =
+            path[length] == '\0' ? nullptr : std::strchr(path + length + 1, '\\');
+        if (group_end == nullptr) {
+            return false;
+        }
+        support::CopyText(top, static_cast<size_t>(group_end - path) + 1, path);
+        return true;
+    }
+    return false;
+}
+
+void RemoveOne(RunState& run, const char* path) {
+    UninstallActions& effects = run.effects;
+    if (effects.PathExists(path) && !effects.DeleteFileAt(path)) {
+        // In use, read-only or not ours to delete: Windows takes it away as
+        // it starts next time, and the user is offered the restart, unless
+        // the system would not even record that.
+        if (effects.ScheduleDeleteAtRestart(path)) {
+            UninstallRestartNeeded = true;
+        } else {
+            UninstallIncomplete = true;
+        }
+    }
+    effects.RemoveAppPathsEntry(path);
+    const char* last_backslash = std::strrchr(path, '\\');
+    char top[support::kMaxPath];
+    if (last_backslash != nullptr && RemovalTop(run, path, top)) {
+        char folder[support::kMaxPath];
+        support::CopyText(folder, static_cast<size_t>(last_backslash - path) + 1, path);
+        RemoveEmptyFolders(folder, top, effects);
+    }
+    ++run.done;
+    support::ProgressGuard guard;
+    support::ProgressState.file_number = run.done;
+    support::ProgressState.file_count = run.total;
+    support::ProgressState.changed = true;
+}
+
+void UndoInstallation(const char* record_path, RunState& run) {
+    SetupScript record(record_path);
+    if (!record.IsOpen()) {
+        return;
+    }
+    run.total = record.CountHeads(script::kCopyFileHead);
+    ReadRecord(record, run);
+    for (int32_t i = 0; i < run.deletions.Count(); ++i) {
+        RemoveOne(run, run.deletions.At(i));
+    }
+}
+
+}  // namespace
+
+void RemoveEmptyFolders(const char* folder, const char* top, UninstallActions& effects) {
+    char path[support::kMaxPath];
+    support::CopyText(path, folder);
+    // "C:" or "C:\" is a drive (or its current folder), never ours to remove.
+    while (std::strlen(path) >= 4 && support::IsAtOrBelowFolder(path, top)) {
+        effects.RemoveFolder(path);
+        char* last_backslash = std::strrchr(path, '\\');
+        if (last_backslash == nullptr) {
+            return;
+        }
+        *last_backslash = '\0';
+    }
+}
+
+void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
+                        const script::PlaceholderValues& values, UninstallActions& effects) {
+    bool has_kept_list = false;
+    {
+        RunState run(record_path, values, effects);
+        UndoInstallation(record_path, run);
+        has_kept_list = run.has_kept_list;
+    }
+    effects.DeleteFileAt(record_path);
+    char kept_path[support::kMaxPath];
+    if (has_kept_list && KeptFilesPath(record_path, kept_path)) {
+        effects.DeleteFileAt(kept_path);
+    }
+    effects.DeleteFileAt(bitmap_path);
+    // An empty name would address the Uninstall key itself.
+    if (project_name[0] != '\0') {
+        effects.DeleteUninstallKey(project_name);
+    }
+    session::WorkerDone = true;
+}
+
+void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
+                        UninstallActions& effects) {
+    // Read once: nothing they depend on changes while the record is undone.
+    script::PlaceholderValues values;
+    script::ReadPlaceholderValues(&values);
+    RunUninstallRecord(record_path, bitmap_path, project_name, values, effects);
+}
+
+}  // namespace uninstall
