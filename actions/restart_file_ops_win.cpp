@@ -94,7 +94,7 @@ bool IsPendingMoveSource(const char* path) {
             for (char* item = items; item < items + size && !found;
                  item += std::strlen(item) + 1, source = !source) {
                 const char* plain = std::strncmp(item, "\\??\\", 4) == 0 ? item + 4 : item;
-                found = source && lstrcmpiA(plain, path) == 0;
+                found = source && support::EqualsIgnoringCase(plain, path);
             }
         }
         delete[] items;
@@ -118,7 +118,7 @@ bool WaitsForRestart(const char* path) {
     for (char* line = lines; line != nullptr && *line != '\0' && !found;
          line += std::strlen(line) + 1) {
         const char* equals = std::strchr(line, '=');
-        found = equals != nullptr && lstrcmpiA(equals + 1, path) == 0;
+        found = equals != nullptr && support::EqualsIgnoringCase(equals + 1, path);
     }
     delete[] lines;
     return found;

@@ -24,7 +24,9 @@ const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 
 class Win32UninstallActions : public uninstall::UninstallActions {
   public:
-    bool SamePath(const char* a, const char* b) override { return lstrcmpiA(a, b) == 0; }
+    bool SamePath(const char* a, const char* b) override {
+        return support::EqualsIgnoringCase(a, b);
+    }
     void UnregisterSelfRegisteringFile(const char* path) override {
         actions::UnregisterSelfRegisteringFile(path);
     }

@@ -27,19 +27,4 @@ bool AppendText(char* destination, size_t capacity, const char* source) {
     return CopyText(destination + used, capacity - used, source);
 }
 
-static char FoldCase(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsIgnoringCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        if (FoldCase(*a) != FoldCase(*b)) {
-            return false;
-        }
-        if (*a == '\0') {
-            return true;
-        }
-    }
-}
-
 }  // namespace support

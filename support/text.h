@@ -16,8 +16,11 @@ bool CopyText(char* destination, size_t capacity, const char* source);
 // Returns false when it was cut.
 bool AppendText(char* destination, size_t capacity, const char* source);
 
-// Whole-text comparison without regard to letter case (ASCII letters), as
-// entry names and extensions are compared.
+// Whole-text comparison without regard to letter case, the one comparison
+// for entry names, extensions, App Paths names and paths. Windows answers
+// through the system's own comparison (name_compare_win.cpp), so that a
+// name matches wherever the system would match it; the Linux build answers
+// as Windows does in the Windows-1252 code page (name_compare_posix.cpp).
 bool EqualsIgnoringCase(const char* a, const char* b);
 
 template <size_t N>

@@ -22,6 +22,11 @@ struct CheckListRow {
     int kind;
 };
 
+// The control id a list made at tick count start takes among parent's
+// controls: start, or the first value after it whose low word is neither 0,
+// 0xFFFF nor the id of another control of parent.
+DWORD FreeControlId(HWND parent, DWORD start);
+
 class CheckList {
   public:
     // Every row is this many pixels high: room for the 16-pixel icons.

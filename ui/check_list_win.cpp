@@ -48,15 +48,19 @@ CheckList::~CheckList() {
     rows_.Clear();
 }
 
-void CheckList::AssignControlId(HWND parent) {
-    // The id comes from the clock. The list's notifications carry its low
-    // word as the command id, so a low word that names another control of
-    // the page (its Finish button is 1) would press that control.
-    DWORD id = GetTickCount();
+DWORD FreeControlId(HWND parent, DWORD start) {
+    // The list's notifications carry its low word as the command id, so a
+    // low word that names another control of the page (its Finish button is
+    // 1) would press that control.
+    DWORD id = start;
     while (LOWORD(id) == 0 || LOWORD(id) == 0xFFFF || GetDlgItem(parent, LOWORD(id)) != nullptr) {
         ++id;
     }
-    control_id_ = static_cast<int>(id);
+    return id;
+}
+
+void CheckList::AssignControlId(HWND parent) {
+    control_id_ = static_cast<int>(FreeControlId(parent, GetTickCount()));
     SetWindowLongPtrA(list_window_, GWLP_ID, static_cast<LONG_PTR>(control_id_));
 }
 

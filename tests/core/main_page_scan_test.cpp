@@ -69,14 +69,20 @@ TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
         archive.AddFile(scratch.PathOf("big.bin").c_str(), name);
         archive.AddFile(scratch.PathOf("small.txt").c_str(), name);
     }
+    // The page reads the script twice, the sizes apart from the name and
+    // folder; between them they see every section of one mixed script.
     std::string script = scratch.PathOf("setup.dat");
     WriteAll(script,
-             "[CopyFile]\r\nBIG.BIN\r\nx\r\n[CopyFile]\r\nsmall.txt\r\ny\r\n"
-             "[CopyFile]\r\nabsent.txt\r\nz\r\n");
+             "[CopyFile]\r\nBIG.BIN\r\nx\r\n[Project Name]\r\nMixed\r\n[CopyFile]\r\n"
+             "small.txt\r\ny\r\n[Install To]\r\nC:\\Mixed\r\n[CopyFile]\r\nabsent.txt\r\nz\r\n");
     archive::PackageArchive archive(package.c_str(), false);
     EXPECT_EQ(10240000u, script::CopyFileBytes(script.c_str(), archive));
     EXPECT_EQ("10000 KB Disk Space Required",
               Space(script::CopyFileBytes(script.c_str(), archive) / 1024));
+    char install_to[260];
+    EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), nullptr, install_to));
+    EXPECT_STREQ("Mixed", session::ProjectName);
+    EXPECT_STREQ("C:\\Mixed", session::DestinationFolder);
 }
 
 TEST(MainPageScan, ChangeKeepsTheProductFolderName) {

@@ -146,6 +146,19 @@ TEST_F(CheckListTest, RowsAreTwentyPixelsHighAndMeasuredOnlyForTheirOwnId) {
     EXPECT_FALSE(list_->HandleParentMessage(host_, WM_COMMAND, 0, 0));
 }
 
+TEST_F(CheckListTest, TheClockGivesAnIdNoOtherControlOfThePageHas) {
+    // The finish page's own buttons: a list whose low word were 1 would
+    // press Finish with every notification it sends.
+    for (int id : {1, 2}) {
+        ASSERT_NE(nullptr, CreateWindowExA(0, "BUTTON", "", WS_CHILD, 0, 0, 10, 10, host_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                           GetModuleHandleA(nullptr), nullptr));
+    }
+    EXPECT_EQ(0x70000003u, ui::FreeControlId(host_, 0x70000001));
+    EXPECT_EQ(0x70010003u, ui::FreeControlId(host_, 0x7000FFFF));
+    EXPECT_EQ(0x70000005u, ui::FreeControlId(host_, 0x70000005));
+}
+
 TEST_F(CheckListTest, ArrowKeysMoveTheSelectionWithinTheRows) {
     AddRows(3);
     Key(VK_UP);

@@ -196,17 +196,22 @@ TEST_F(RunProgram, DocumentIsOpenedByTheShellAndNeverWaitedFor) {
 
 // Programs run from the package are unpacked inside the job folder, which is
 // the installer's alone, under the entry's own name, extension or none, and
-// are gone with their folder afterwards.
+// are gone with their folder afterwards. A token that does not start the
+// path still names the entry after it.
 TEST_F(RunProgram, TempInstallEntryRunsFromTheJobFolderUnderItsOwnName) {
     std::string bare = scratch_.PathOf("recorder");
     CopyFixture("command_recorder.exe", bare);
     CurrentTestJob job({FixturePath("command_recorder.exe"), bare});
     char job_folder[MAX_PATH];
     session::CurrentJob->FolderPath(job_folder);
-    for (std::string entry : {"command_recorder.exe", "recorder"}) {
-        SCOPED_TRACE(entry);
+    const char* runs[][2] = {{"<TempInstall>\\command_recorder.exe", "command_recorder.exe"},
+                             {"<TempInstall>\\recorder", "recorder"},
+                             {"<Destination>\\<TempInstall>recorder", "recorder"}};
+    for (const auto& run : runs) {
+        std::string entry = run[1];
+        SCOPED_TRACE(run[0]);
         DeleteFileA(Log().c_str());
-        Launch("<TempInstall>\\" + entry, "", true);
+        Launch(run[0], "", true);
         ASSERT_TRUE(Exited());
         std::string program = Recorded("program=");
         std::string folder = program.substr(0, program.rfind('\\') + 1);
