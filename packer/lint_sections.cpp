@@ -23,10 +23,6 @@ bool IsRun(const ScriptSection& section) {
     return Is(section, script::kRunFileHead) || Is(section, script::kRunAndWaitFileHead);
 }
 
-bool HasOptionalLine(const ScriptSection& section) {
-    return IsRun(section) || Is(section, script::kCreateIconHead);
-}
-
 std::string Lower(std::string text) {
     for (char& c : text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -246,7 +242,7 @@ void LintSection(const ScriptText& script, const ScriptSection& section,
         LintTokens(value.text, value.number, IsExpanded(script, section, v),
                    IsRun(section) && v == 0, out);
     }
-    if (HasOptionalLine(section) &&
+    if (section.layout->optional_line &&
         static_cast<int>(section.values.size()) == section.layout->value_count) {
         const ScriptLine& optional = script.Lines()[section.values.back()];
         LintOptionalLine(optional.text, optional.number, out);
