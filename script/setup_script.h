@@ -7,7 +7,9 @@
 // line is skipped. A reader loops: NextLine, then ReadSectionAt for each of
 // its heads, which reads that section's value lines as kSectionLayouts says.
 // The linter in vornak-pack reads the same table, so what it calls a section
-// and a line too long is what the installer reads.
+// and a line too long is what the installer reads. Two readings of the
+// uninstaller differ from the table, and say so below: OptionalLine and
+// kRecordedFolderLimit.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +33,8 @@ constexpr char kUninstallActionHead[] = "[UninstallAction]";
 
 // Characters taken per read; every buffer holds one more for the NUL.
 // Long: every line tested as a head, the [Message] text, the [Registry] root
-// word, type word and data, and each line copied into the uninstall record.
+// word, type word and data, each line copied into the uninstall record, and
+// the [Install To] value read back from one.
 constexpr uint32_t kLongLineLimit = 1000;
 // The optional line of [CreateIcon], [RunFile] and [RunAndWaitFile].
 constexpr uint32_t kOptionalLineLimit = 520;
