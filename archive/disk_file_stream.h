@@ -20,7 +20,7 @@ class DiskFileSink final : public ByteSink {
 
 // Hands out exactly length bytes, then reports the end. A read that brings
 // less than asked ends the source early; Short() then tells it apart from
-// the end of what was stated.
+// the end of what was stated. Sum() is the data sum of the bytes handed out.
 class DiskFileSource final : public ByteSource {
   public:
     DiskFileSource(support::DiskFile* file, uint32_t length) : file_(file), remaining_(length) {}
@@ -33,13 +33,18 @@ class DiskFileSource final : public ByteSource {
             return 0;
         }
         remaining_ -= got;
+        for (uint32_t i = 0; i < got; ++i) {
+            sum_ += buffer[i];
+        }
         return got;
     }
     bool Short() const { return short_; }
+    uint32_t Sum() const { return sum_; }
 
   private:
     support::DiskFile* file_;
     uint32_t remaining_;
+    uint32_t sum_ = 0;
     bool short_ = false;
 };
 

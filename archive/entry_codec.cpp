@@ -79,8 +79,10 @@ Outcome CompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t* unc
 }
 
 // Feeds what source holds to decoder until the stream ends or the source
-// does. A source that stops short of what it stated is a read failure.
-Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder) {
+// does. A source that stops short of what it stated is a read failure; so
+// is one whose bytes, all of them, do not add up to expected_sum when that
+// is given.
+Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder, const uint32_t* expected_sum) {
     PieceBuffer piece;
     if (piece.Bytes() == nullptr) {
         return Outcome::kReadFailure;
@@ -92,7 +94,10 @@ Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder) {
         }
         decoder.Feed(piece.Bytes(), got);
     }
-    if (source.Short()) {
+    // Whatever follows the end of the stream counts in the sum.
+    while (expected_sum != nullptr && source.Read(piece.Bytes(), kStreamPieceSize) > 0) {
+    }
+    if (source.Short() || (expected_sum != nullptr && source.Sum() != *expected_sum)) {
         return Outcome::kReadFailure;
     }
     // A stream that decodes to another length than the directory gives is
@@ -190,7 +195,8 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
 }
 
 bool DecompressFromFile(DiskFile* source, const char* source_path, uint32_t length,
-                        const char* destination_path, bool report, uint32_t expected_size) {
+                        const char* destination_path, bool report, uint32_t expected_size,
+                        const uint32_t* expected_sum) {
     Outcome outcome = Outcome::kReadFailure;
     {
         DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
@@ -202,7 +208,7 @@ bool DecompressFromFile(DiskFile* source, const char* source_path, uint32_t leng
                 DiskFileSink sink(&destination);
                 EntryDecoder decoder(expected_size, &sink);
                 DiskFileSource input(source, length);
-                outcome = DecodeFrom(input, decoder);
+                outcome = DecodeFrom(input, decoder, expected_sum);
             }
         }
     }

@@ -42,9 +42,12 @@ bool DecompressData(const uint8_t* data, uint32_t length, const char* destinatio
 // Decodes the length bytes at source's current position, as DecompressFile
 // decodes a whole file: how the installer decodes an entry straight from the
 // package once its data sum has been checked. A read that stops short is a
-// read failure naming source_path.
+// read failure naming source_path. With expected_sum given, all length
+// bytes must add up to it as they are read here: bytes that changed since
+// they were checked are a read failure too, and the destination is emptied.
 bool DecompressFromFile(support::DiskFile* source, const char* source_path, uint32_t length,
-                        const char* destination, bool report, uint32_t expected_size);
+                        const char* destination, bool report, uint32_t expected_size,
+                        const uint32_t* expected_sum = nullptr);
 
 // The compression output bound: size * 101 / 100 + 600, the worst case bzip2
 // documents, so compression never runs out of space.

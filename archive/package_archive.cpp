@@ -146,11 +146,10 @@ bool PackageArchive::SumEntryData(const ArchiveEntry& entry, uint32_t* sum) {
     }
     file_->Seek(static_cast<int32_t>(entry.data_offset));
     DiskFileSource data(file_, entry.compressed_size);
-    *sum = 0;
-    while (uint32_t got = data.Read(piece, kStreamPieceSize)) {
-        *sum += SumBytes(piece, got);
+    while (data.Read(piece, kStreamPieceSize) > 0) {
     }
     std::free(piece);
+    *sum = data.Sum();
     return !data.Short();
 }
 
@@ -164,14 +163,15 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     // Two passes, so that memory does not grow with the entry and the
     // target is still never opened for damaged data: the sum first, then
     // the same bytes again (from the system's cache by now) into the
-    // decoder.
+    // decoder, which sums them once more: bytes changed in between fail
+    // rather than being installed unchecked.
     uint32_t sum = 0;
     if (!SumEntryData(entry, &sum) || sum != entry.data_sum) {
         return false;
     }
     file_->Seek(static_cast<int32_t>(entry.data_offset));
     return DecompressFromFile(file_, path_, entry.compressed_size, target, report,
-                              entry.uncompressed_size);
+                              entry.uncompressed_size, &entry.data_sum);
 }
 
 uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {

@@ -9,6 +9,8 @@
 #include "archive/entry_codec.h"
 #include "archive/entry_decoder.h"
 #include "archive/entry_encoder.h"
+#include "support/disk_file.h"
+#include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 
@@ -116,4 +118,32 @@ TEST(EntryDecoder, PassesOnNothingBeyondTheStatedSizeAndNeedsAllOfIt) {
         EXPECT_EQ(extra == 0, decoder.Complete());
         EXPECT_EQ(zeros.size(), sink.bytes.size());
     }
+}
+
+// The installer reads an entry twice, once to check its sum and once to
+// decode it: bytes that differ the second time must not be installed.
+TEST(EntryDecoder, BytesThatNoLongerMatchTheCheckedSumFailAndLeaveNothing) {
+    Scratch scratch;
+    testing_support::MessageCapture capture;
+    std::string input = NoiseBytes(300000);
+    std::string stream = OneShot(input);
+    WriteAll(scratch.PathOf("bz"), stream);
+    uint32_t sum = 0;
+    for (char byte : stream) {
+        sum += static_cast<uint8_t>(byte);
+    }
+    std::string out = scratch.PathOf("out");
+    for (uint32_t checked : {sum, sum + 1}) {
+        support::DiskFile source(scratch.PathOf("bz").c_str(), support::kGenericRead,
+                                 support::kOpenExisting, false, true);
+        bool decoded = archive::DecompressFromFile(
+            &source, scratch.PathOf("bz").c_str(), static_cast<uint32_t>(stream.size()),
+            out.c_str(), true, static_cast<uint32_t>(input.size()), &checked);
+        EXPECT_EQ(checked == sum, decoded);
+        EXPECT_EQ(checked == sum ? input.size() : 0u, ReadAll(out).size());
+    }
+    ASSERT_EQ(1u, capture.Messages().size());
+    EXPECT_EQ("Error whilst uncompressing '" + out + "', unable to read from '" +
+                  scratch.PathOf("bz") + "'",
+              capture.Messages()[0].text);
 }
