@@ -29,7 +29,7 @@ CONFIGURE_WINDOWS64 = cmake -S . -B $(BUILD)/windows64 \
 CONFIGURE_HOST = cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
 # The products in dist/: the stub and the native packer.
 INSTALL_DIST = mkdir -p $(DIST) && cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null && \
-	cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/ && \
+	cp $(BUILD)/host/packer/vornak-pack $(DIST)/ && \
 	echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
 
 windows: deps-windows
