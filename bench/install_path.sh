@@ -12,7 +12,7 @@
 #   - reading a 10,000-line script line by line, natively and under Wine;
 #   - peak memory while installing one 300 MB file, against the file's size;
 #   - with LARGE=1, a package holding one 1 GB file, installed;
-#   - the stub's size against the 128 KB goal.
+#   - the stub's size against the 100 KB goal.
 # Times are the best of REPEAT runs (default 3), ours and the references
 # alike, since the machine may be busy with other work. Prints a table;
 # nothing here is a pass/fail test.
