@@ -117,11 +117,17 @@ bool MoveIntoPlace(support::TempPath& partial, const char* target, uint64_t old_
     }
 }
 
+// The folders whose partial-file leftovers this run has already deleted.
+// At namespace scope, not inside the function: a function-local object with
+// a destructor makes the compiler guard its first use with the C++ runtime's
+// thread-safe initialisation, which brings the runtime's exception and posix
+// thread machinery into the stub (about 145 KB).
+support::StringList cleaned_folders;
+
 // A kill during an earlier install may have left partial files in the
 // target's folder; they go the first time this run meets the folder. The
 // folders met are remembered, since scripts often alternate between a few.
 void DeleteLeftoversOnce(const char* folder) {
-    static support::StringList cleaned_folders;
     for (int32_t i = 0; i < cleaned_folders.Count(); ++i) {
         if (support::EqualsIgnoringCase(cleaned_folders.At(i), folder)) {
             return;

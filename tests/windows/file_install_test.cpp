@@ -140,6 +140,21 @@ TEST_F(FileInstall, ExpandsTheTargetAndCreatesItsFolders) {
     EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(result.target));
 }
 
+// A partial file left by a killed install goes the first time the run
+// installs into its folder; the folder is then remembered, so one left there
+// later (by another writer) stays for the next run.
+TEST_F(FileInstall, LeftoverPartialFilesGoOncePerFolderAndRun) {
+    const std::string first = scratch_.PathOf("~vornak0123ABCD.tmp");
+    const std::string later = scratch_.PathOf("~vornak4567CDEF.tmp");
+    WriteAll(first, "left by a kill");
+    EXPECT_FALSE(Install("app_v150.exe", scratch_.PathOf("a.exe")).abort);
+    EXPECT_FALSE(FileExists(first));
+    WriteAll(later, "left by a kill");
+    EXPECT_FALSE(Install("app_v200.exe", scratch_.PathOf("b.exe")).abort);
+    EXPECT_TRUE(FileExists(later));
+    EXPECT_EQ(ReadAll(FixturePath("app_v200.exe")), ReadAll(scratch_.PathOf("b.exe")));
+}
+
 TEST_F(FileInstall, DamagedOrMissingEntryAbortsWithItsMessage) {
     std::string target = scratch_.PathOf("gone.exe");
     EXPECT_TRUE(Install("not_in_package.exe", target).abort);
