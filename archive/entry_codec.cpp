@@ -150,10 +150,9 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
                   uint32_t* uncompressed_size) {
     *uncompressed_size = 0;
     Outcome outcome = Outcome::kReadFailure;
-    DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
+    DiskFile source(source_path, DiskFile::kRead);
     if (source.IsOpen()) {
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
         if (destination.IsOpen()) {
             outcome = CompressOpenFiles(source, destination, uncompressed_size);
         }
@@ -172,8 +171,7 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
     if (expected_size == 0 && DiskFile::FileSizeOf(source_path) == 0) {
         // Nothing to decode, but the empty target must exist: one that could
         // not be made is a failure like any other unopened destination.
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
         if (destination.IsOpen()) {
             return true;
         }
@@ -182,10 +180,9 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
         }
         return false;
     }
-    DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
+    DiskFile source(source_path, DiskFile::kRead);
     if (source.IsOpen()) {
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
         if (destination.IsOpen()) {
             outcome = expected_size == 0 ? Outcome::kSuccess
                                          : DecompressOpenFiles(source, destination, expected_size);
@@ -199,8 +196,7 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
 
 bool DecompressData(const uint8_t* data, uint32_t length, const char* destination_path, bool report,
                     uint32_t expected_size) {
-    DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways, false,
-                         true);
+    DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
     Outcome outcome = Outcome::kWriteFailure;
     if (destination.IsOpen()) {
         outcome = expected_size == 0 ? Outcome::kSuccess
