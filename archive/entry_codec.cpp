@@ -105,22 +105,6 @@ Outcome DecodeInto(const uint8_t* input, uint32_t length, DiskFile& destination,
     return outcome;
 }
 
-Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t expected_size) {
-    uint64_t size = source.Size();
-    auto* input = size <= UINT32_MAX
-                      ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size ? size : 1)))
-                      : nullptr;
-    if (input == nullptr) {
-        return Outcome::kReadFailure;
-    }
-    uint32_t length = static_cast<uint32_t>(size);
-    Outcome outcome = source.Read(input, length) == length
-                          ? DecodeInto(input, length, destination, expected_size)
-                          : Outcome::kReadFailure;
-    std::free(input);
-    return outcome;
-}
-
 }  // namespace
 
 uint64_t CompressionBound(uint64_t size) {
@@ -159,37 +143,6 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
     }
     if (report && outcome != Outcome::kSuccess) {
         ReportFailure(true, outcome, source_path, destination_path);
-    }
-    return outcome == Outcome::kSuccess;
-}
-
-bool DecompressFile(const char* source_path, const char* destination_path, bool report,
-                    uint32_t expected_size) {
-    Outcome outcome = Outcome::kReadFailure;
-    // An empty or missing source is the empty content only when the directory
-    // says so; claiming bytes, it goes the usual way and fails there.
-    if (expected_size == 0 && DiskFile::FileSizeOf(source_path) == 0) {
-        // Nothing to decode, but the empty target must exist: one that could
-        // not be made is a failure like any other unopened destination.
-        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
-        if (destination.IsOpen()) {
-            return true;
-        }
-        if (report) {
-            ReportFailure(false, outcome, source_path, destination_path);
-        }
-        return false;
-    }
-    DiskFile source(source_path, DiskFile::kRead);
-    if (source.IsOpen()) {
-        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
-        if (destination.IsOpen()) {
-            outcome = expected_size == 0 ? Outcome::kSuccess
-                                         : DecompressOpenFiles(source, destination, expected_size);
-        }
-    }
-    if (report && outcome != Outcome::kSuccess) {
-        ReportFailure(false, outcome, source_path, destination_path);
     }
     return outcome == Outcome::kSuccess;
 }

@@ -16,20 +16,13 @@ namespace archive {
 bool CompressFile(const char* source, const char* destination, bool report,
                   uint32_t* uncompressed_size);
 
-// Writes the decoded content of the bzip2 file at source to destination.
-// An expected size of 0 gives an empty destination and success, provided the
-// destination could be made. A stream that decodes to any other length than
+// Writes the decoded content of a stream in memory (length bytes at data),
+// as the installer has it after checking an entry's data sum. An expected
+// size of 0 gives an empty destination and success, provided the destination
+// could be made. A stream that decodes to any other length than
 // expected_size fails as a corrupt one does, and leaves the destination
-// empty; an empty source decodes to nothing, a missing one cannot be read.
-bool DecompressFile(const char* source, const char* destination, bool report,
-                    uint32_t expected_size);
-
-// The same decoding for a stream already in memory (length bytes at data),
-// as the installer has it after checking an entry's data sum. The rules are
-// DecompressFile's: an expected size of 0 gives an empty destination, and
-// anything else must decode to exactly expected_size bytes.
-// A failure, reported, names the destination as the file that could not be
-// written, since nothing is read from disk here.
+// empty. A failure, reported, names the destination as the file that could
+// not be written, since nothing is read from disk here.
 bool DecompressData(const uint8_t* data, uint32_t length, const char* destination, bool report,
                     uint32_t expected_size);
 

@@ -175,15 +175,4 @@ bool DiskFile::NextLineByte(char* byte) {
     return true;
 }
 
-uint64_t DiskFile::FileSizeOf(const char* path) {
-    fs::NativeHandle handle = fs::OpenFile(path, 0, kOpenExisting, true);
-    if (handle == nullptr) {
-        return 0;
-    }
-    uint64_t size = 0;
-    fs::QuerySize(handle, &size);
-    fs::CloseFile(handle);
-    return size;
-}
-
 }  // namespace support

@@ -52,10 +52,6 @@ class DiskFile {
     // hold max + 1 bytes. Returns false at end of file with nothing stored.
     bool ReadLine(char* buffer, uint32_t max);
 
-    // Size of a named file without opening it for reading; 0 when it cannot
-    // be opened.
-    static uint64_t FileSizeOf(const char* path);
-
   private:
     void Report(const char* prefix, const char* caption) const;
     // The next byte for ReadLine, refilling the read-ahead when it is empty;
