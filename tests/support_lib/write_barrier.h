@@ -19,11 +19,13 @@ class WriteBarrier {
     WriteBarrier(const WriteBarrier&) = delete;
     WriteBarrier& operator=(const WriteBarrier&) = delete;
 
-    // Whether the barrier could be put up.
+    // Whether writes from the offset on do fail: the barrier could be put up
+    // and the system enforces it.
     bool Active() const { return active_; }
 
   private:
     bool active_ = false;
+    bool locked_ = false;  // Windows: the lock is held
     uint64_t offset_ = 0;
     void* handle_ = nullptr;       // Windows: the handle holding the lock
     uint64_t previous_limit_ = 0;  // Linux: the limit to restore
