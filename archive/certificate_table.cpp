@@ -105,8 +105,7 @@ bool CarriesCertificateTable(const SignatureFields& fields, uint64_t file_size) 
 }
 
 bool ClearSignatureFields(const char* path) {
-    support::DiskFile file(path, support::kGenericRead | support::kGenericWrite,
-                           support::kOpenExisting, false, true);
+    support::DiskFile file(path, support::DiskFile::kRead | support::DiskFile::kWrite);
     SignatureFields fields;
     if (!ReadSignatureFields(file, &fields)) {
         return false;

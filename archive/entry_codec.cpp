@@ -113,7 +113,7 @@ bool IsDecodableClaim(uint32_t expected_size) {
 // Truncates destination: a decode that failed half-way must leave the
 // target empty, as one that never wrote would.
 void Empty(const char* destination) {
-    DiskFile again(destination, support::kGenericWrite, support::kCreateAlways, false, true);
+    DiskFile again(destination, DiskFile::kWrite | DiskFile::kCreateEmpty);
 }
 
 }  // namespace
@@ -145,10 +145,9 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
                   uint32_t* uncompressed_size) {
     *uncompressed_size = 0;
     Outcome outcome = Outcome::kReadFailure;
-    DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
+    DiskFile source(source_path, DiskFile::kRead);
     if (source.IsOpen()) {
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
         if (destination.IsOpen()) {
             outcome = CompressOpenFiles(source, destination, uncompressed_size);
         }
@@ -159,48 +158,12 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
     return outcome == Outcome::kSuccess;
 }
 
-bool DecompressFile(const char* source_path, const char* destination_path, bool report,
-                    uint32_t expected_size) {
-    // An empty or missing source is the empty content only when the directory
-    // says so; claiming bytes, it goes the usual way and fails there.
-    if (expected_size == 0 && DiskFile::FileSizeOf(source_path) == 0) {
-        // Nothing to decode, but the empty target must exist: one that could
-        // not be made is a failure like any other unopened destination.
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
-        if (destination.IsOpen()) {
-            return true;
-        }
-        if (report) {
-            ReportFailure(false, Outcome::kReadFailure, source_path, destination_path);
-        }
-        return false;
-    }
-    DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
-    if (!source.IsOpen()) {
-        if (report) {
-            ReportFailure(false, Outcome::kReadFailure, source_path, destination_path);
-        }
-        return false;
-    }
-    uint64_t size = source.Size();
-    if (size > UINT32_MAX) {
-        if (report) {
-            ReportFailure(false, Outcome::kReadFailure, source_path, destination_path);
-        }
-        return false;
-    }
-    return DecompressFromFile(&source, source_path, static_cast<uint32_t>(size), destination_path,
-                              report, expected_size);
-}
-
 bool DecompressFromFile(DiskFile* source, const char* source_path, uint32_t length,
                         const char* destination_path, bool report, uint32_t expected_size,
                         const uint32_t* expected_sum) {
     Outcome outcome = Outcome::kReadFailure;
     {
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
         if (destination.IsOpen()) {
             if (expected_size == 0) {
                 outcome = Outcome::kSuccess;
@@ -225,8 +188,7 @@ bool DecompressData(const uint8_t* data, uint32_t length, const char* destinatio
                     uint32_t expected_size) {
     bool decoded = false;
     {
-        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
-                             false, true);
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
         if (destination.IsOpen()) {
             DiskFileSink sink(&destination);
             EntryDecoder decoder(expected_size, &sink);

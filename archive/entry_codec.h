@@ -22,26 +22,19 @@ namespace archive {
 bool CompressFile(const char* source, const char* destination, bool report,
                   uint32_t* uncompressed_size);
 
-// Writes the decoded content of the bzip2 file at source to destination.
-// An expected size of 0 gives an empty destination and success, provided the
-// destination could be made. A stream that decodes to any other length than
+// Writes the decoded content of a stream in memory (length bytes at data),
+// as the installer has it after checking an entry's data sum. An expected
+// size of 0 gives an empty destination and success, provided the destination
+// could be made. A stream that decodes to any other length than
 // expected_size fails as a corrupt one does, and leaves the destination
-// empty; an empty source decodes to nothing, a missing one cannot be read.
-bool DecompressFile(const char* source, const char* destination, bool report,
-                    uint32_t expected_size);
-
-// The same decoding for a stream already in memory (length bytes at data).
-// The rules are
-// DecompressFile's: an expected size of 0 gives an empty destination, and
-// anything else must decode to exactly expected_size bytes.
-// A failure, reported, names the destination as the file that could not be
-// written, since nothing is read from disk here.
+// empty. A failure, reported, names the destination as the file that could
+// not be written, since nothing is read from disk here.
 bool DecompressData(const uint8_t* data, uint32_t length, const char* destination, bool report,
                     uint32_t expected_size);
 
-// Decodes the length bytes at source's current position, as DecompressFile
-// decodes a whole file: how the installer decodes an entry straight from the
-// package once its data sum has been checked. A read that stops short is a
+// Decodes the length bytes at source's current position into destination,
+// with DecompressData's rules on sizes: how the installer decodes an entry
+// straight from the package once its data sum has been checked. A read that stops short is a
 // read failure naming source_path. With expected_sum given, all length
 // bytes must add up to it as they are read here: bytes that changed since
 // they were checked are a read failure too, and the destination is emptied.

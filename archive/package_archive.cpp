@@ -1,5 +1,5 @@
 // PackageArchive: open and directory reading, lookup, extraction, addition,
-// stub copy and the write-back at close.
+// stub copy and the write-back at Close.
 #include "archive/package_archive.h"
 
 #include <cstdlib>
@@ -58,9 +58,10 @@ uint32_t SumBytes(const uint8_t* data, uint32_t size) {
 }  // namespace
 
 PackageArchive::PackageArchive(const char* path, bool writable) {
-    uint32_t access = support::kGenericRead | (writable ? support::kGenericWrite : 0);
+    // A missing file is made even for reading: it then reads as empty.
+    DiskFile::OpenFlags flags = DiskFile::kRead | DiskFile::kCreate | DiskFile::kReportErrors;
     support::CopyText(path_, sizeof path_, path);
-    file_ = new DiskFile(path, access, support::kOpenAlways, true, true);
+    file_ = new DiskFile(path, writable ? flags | DiskFile::kWrite : flags);
     directory_offset_ = static_cast<uint32_t>(file_->Size());
     ArchiveTrailer trailer;
     validation_ = ValidatePackage(*file_, &trailer, &layout_);
@@ -70,15 +71,18 @@ PackageArchive::PackageArchive(const char* path, bool writable) {
 }
 
 PackageArchive::~PackageArchive() {
-    if (file_ != nullptr) {
-        if (modified_) {
-            WriteDirectoryAndTrailer();
-        }
-        file_->Close();
-        delete file_;
-        file_ = nullptr;
-    }
+    delete file_;
     ReleaseEntries();
+}
+
+bool PackageArchive::Close() {
+    if (!IsOpen()) {
+        return false;
+    }
+    bool written = !modified_ || WriteDirectoryAndTrailer();
+    modified_ = false;
+    bool closed = file_->Close();
+    return written && closed;
 }
 
 void PackageArchive::ReadDirectory(const ArchiveTrailer& trailer) {
@@ -293,7 +297,7 @@ bool PackageArchive::AddFile(const char* source, char* name_buffer) {
     if (!CompressFile(source, temp.Path(), true, &uncompressed_size)) {
         return false;
     }
-    DiskFile compressed(temp.Path(), support::kGenericRead, support::kOpenExisting, false, true);
+    DiskFile compressed(temp.Path(), DiskFile::kRead);
     uint64_t size = compressed.Size();
     AppendResult result = AppendResult::kSourceShort;
     if (compressed.IsOpen() && size <= UINT32_MAX) {
@@ -328,7 +332,7 @@ uint32_t PackageArchive::StubLength() const {
 bool PackageArchive::CopyStub(const char* destination) {
     uint32_t remaining = StubLength();
     file_->Seek(0);
-    DiskFile copy(destination, support::kGenericWrite, support::kCreateAlways, false, true);
+    DiskFile copy(destination, DiskFile::kWrite | DiskFile::kCreateEmpty);
     if (!copy.IsOpen()) {
         return false;
     }
@@ -347,15 +351,20 @@ bool PackageArchive::CopyStub(const char* destination) {
     return copy.Close() && remaining == 0;
 }
 
-void PackageArchive::WriteDirectoryAndTrailer() {
+// Stops at the first failed write: the trailer written again at the end of
+// the file would otherwise land on the entry data, where it validates (the
+// checksum does not cover it) and points at a directory that is not there.
+bool PackageArchive::WriteDirectoryAndTrailer() {
     file_->Seek(static_cast<int32_t>(directory_offset_));
     for (int32_t i = 0; i < entries_.Count(); ++i) {
         auto* entry = static_cast<ArchiveEntry*>(entries_.GetAt(i));
         uint8_t header[kEntryHeaderSize];
         EncodeEntryHeader(*entry, header);
         entry->name_length = header[16];
-        file_->Write(header, kEntryHeaderSize);
-        file_->Write(entry->name, entry->name_length);
+        if (!file_->Write(header, kEntryHeaderSize) ||
+            !file_->Write(entry->name, entry->name_length)) {
+            return false;
+        }
     }
     ArchiveTrailer trailer = {
         0,           0,           directory_offset_, static_cast<uint32_t>(entries_.Count()),
@@ -364,11 +373,17 @@ void PackageArchive::WriteDirectoryAndTrailer() {
     EncodeTrailer(trailer, bytes);
     trailer.trailer_checksum = ComputeTrailerChecksum(bytes);
     EncodeTrailer(trailer, bytes);
-    file_->Write(bytes, kTrailerSize);
+    if (!file_->Write(bytes, kTrailerSize)) {
+        return false;
+    }
+    // 0 only when the file could not be read back.
     trailer.file_checksum = ComputeFileChecksum(*file_);
+    if (trailer.file_checksum == 0) {
+        return false;
+    }
     EncodeTrailer(trailer, bytes);
     file_->Seek(static_cast<int32_t>(file_->Size() - kTrailerSize));
-    file_->Write(bytes, kTrailerSize);
+    return file_->Write(bytes, kTrailerSize);
 }
 
 }  // namespace archive

@@ -1,9 +1,10 @@
 // PackageArchive: reads and writes the package archive of a file.
 //
 // The installer opens its own executable read-only and extracts entries by
-// name; pack mode opens a package writable, appends one file and closes it,
-// which writes a new directory and trailer. A file that fails validation
-// simply has no entries, and new entries go at its end.
+// name; pack mode opens a package writable, appends one file and closes it
+// with Close, which writes a new directory and trailer and says whether that
+// worked. A file that fails validation simply has no entries, and new entries
+// go at its end.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,10 @@ class PackageArchive {
   public:
     // Opens (creating a missing file, even for reading) and reads the directory.
     PackageArchive(const char* path, bool writable);
-    // Writes directory and trailer when an entry was added, then closes.
+    // Closes the file and frees the entries, and writes nothing. Entries
+    // appended without a Close are not part of the package: their data lies
+    // over the old directory and trailer, so readers refuse the file (or, when
+    // no byte was written, still find it as it was).
     ~PackageArchive();
     PackageArchive(const PackageArchive&) = delete;
     PackageArchive& operator=(const PackageArchive&) = delete;
@@ -59,6 +63,12 @@ class PackageArchive {
     // Writes the bytes before the first entry's data to a new file; returns
     // whether all of them were written.
     bool CopyStub(const char* destination);
+    // Writes the directory and trailer when the package was changed, then
+    // closes the file. Returns whether the package on disk is now whole and
+    // closed: false when a write, the checksum's read or the close failed,
+    // and when the file never opened or is closed already. The entries stay
+    // in memory; the file is not read again.
+    bool Close();
 
     int32_t EntryCount() const { return entries_.Count(); }
     const ArchiveEntry& EntryAt(int32_t index) const {
@@ -76,7 +86,8 @@ class PackageArchive {
 
   private:
     void ReadDirectory(const ArchiveTrailer& trailer);
-    void WriteDirectoryAndTrailer();
+    // Returns whether every byte was written and the checksum could be read.
+    bool WriteDirectoryAndTrailer();
     // The bytes one directory record takes: header, name and NUL.
     static uint64_t RecordSize(const ArchiveEntry& entry);
     void ReleaseEntries();

@@ -63,7 +63,7 @@ bool WritePackage(const std::string& path, int count) {
             return false;
         }
     }
-    return true;
+    return package.Close();
 }
 
 double BestSeconds(int repeat, const std::function<bool()>& run, bool* ok) {

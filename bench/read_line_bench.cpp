@@ -40,7 +40,7 @@ std::string MakeScript(int lines) {
 }
 
 int LinesByReadLine(const char* path) {
-    DiskFile file(path, support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(path, DiskFile::kRead | DiskFile::kReportErrors);
     char line[1001];
     int count = 0;
     while (file.ReadLine(line, 1000)) {
@@ -50,7 +50,7 @@ int LinesByReadLine(const char* path) {
 }
 
 int LinesByByteReads(const char* path) {
-    DiskFile file(path, support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(path, DiskFile::kRead | DiskFile::kReportErrors);
     int count = 0;
     char byte = 0;
     bool in_line = false;
@@ -67,7 +67,7 @@ int LinesByByteReads(const char* path) {
 }
 
 int LinesFromOneRead(const char* path) {
-    DiskFile file(path, support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(path, DiskFile::kRead | DiskFile::kReportErrors);
     std::vector<char> data(static_cast<size_t>(file.Size()));
     if (file.Read(data.data(), static_cast<uint32_t>(data.size())) != data.size()) {
         return -1;
@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     std::string path = folder + "/read_line_bench.dat";
     std::string script = MakeScript(lines);
     {
-        DiskFile out(path.c_str(), support::kGenericWrite, support::kCreateAlways, true, true);
+        DiskFile out(path.c_str(),
+                     DiskFile::kWrite | DiskFile::kCreateEmpty | DiskFile::kReportErrors);
         if (!out.Write(script.data(), static_cast<uint32_t>(script.size()))) {
             return 1;
         }

@@ -147,21 +147,6 @@ bool AppendInputs(const BuildRequest& request, const std::string& spill_folder,
         spill_folder);
 }
 
-// Reads the finished file back as the installer would: a failed write at
-// close, which the archive cannot return, shows up here.
-bool ReadBack(const char* core_path, uint32_t expected_entries, BuildSummary* summary) {
-    archive::PackageArchive package(core_path, false);
-    if (package.ValidationResult() != archive::Validation::kValid ||
-        static_cast<uint32_t>(package.EntryCount()) != expected_entries) {
-        ReportError(std::string("the package did not read back whole: ") +
-                    archive::DescribeValidation(package.ValidationResult()));
-        return false;
-    }
-    summary->entry_count = expected_entries;
-    summary->stub_length = package.StubLength();
-    return true;
-}
-
 bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary) {
     struct stat existing;
     mode_t mode = NewFileMode();
@@ -178,20 +163,19 @@ bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary)
         (!start.empty() && !CopyWholeFile(start, temp->Path()))) {
         return false;
     }
-    uint32_t expected_entries = 0;
     {
         archive::PackageArchive package(core_path, true);
-        if (!package.IsOpen() || !CheckStartingPoint(request, package)) {
+        if (!package.IsOpen() || !CheckStartingPoint(request, package) ||
+            !AppendInputs(request, SpillFolder(temp->Path()), &package)) {
             return false;
         }
-        bool appended = AppendInputs(request, SpillFolder(temp->Path()), &package);
-        expected_entries = static_cast<uint32_t>(package.EntryCount());
-        if (!appended) {
+        summary->entry_count = static_cast<uint32_t>(package.EntryCount());
+        summary->stub_length = package.StubLength();
+        if (!package.Close()) {
+            ReportError("cannot write the package's directory and trailer; " + request.output +
+                        " is left as it was");
             return false;
         }
-    }
-    if (!ReadBack(core_path, expected_entries, summary)) {
-        return false;
     }
     WarnIfUnsignable(core_path, request.output);
     struct stat built;

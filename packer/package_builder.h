@@ -1,8 +1,8 @@
 // Building a package: a stub (or an existing package) with files appended.
 //
 // The package is built in a temporary file beside the output and renamed
-// over it only once it has been read back and found whole, so a failure
-// leaves the output as it was. Appending all files through one archive
+// over it only once its directory and trailer have been written whole, so a
+// failure leaves the output as it was. Appending all files through one archive
 // writes the directory and trailer once, and gives the same bytes as the
 // installer's pack mode run once per file in the same order.
 #pragma once

@@ -225,7 +225,7 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     if (!ok || !MakeFolders(folder)) {
         return false;
     }
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
     Extraction job{path, folder, *package, file, out, 0, "", 0};
     uint64_t total = 0;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {

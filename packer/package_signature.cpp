@@ -17,7 +17,7 @@ std::string SignatureLine(const archive::PackageLayout& layout) {
 }
 
 void WarnIfUnsignable(const char* core_path, const std::string& shown_name) {
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead);
     archive::PackageLayout layout;
     archive::FindPackageLayout(file, &layout);
     if (layout.is_signed || !archive::ReadSignatureFields(file, &layout.signature) ||

@@ -40,7 +40,7 @@ bool CheckSignable(const std::string& path) {
     if (!ToCorePath(path, core_path)) {
         return false;
     }
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead);
     archive::SignatureFields fields;
     if (!archive::ReadSignatureFields(file, &fields)) {
         ReportError(path + " is not a Windows program: its stub has no PE header to sign");
@@ -90,7 +90,7 @@ bool ReadsAsSignedPackage(const std::string& path, archive::PackageLayout* layou
     if (!ToCorePath(path, core_path)) {
         return false;
     }
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead);
     archive::ArchiveTrailer trailer;
     archive::Validation result = archive::ValidatePackage(file, &trailer, layout);
     if (result != archive::Validation::kValid || !layout->is_signed) {

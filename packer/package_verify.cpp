@@ -108,7 +108,7 @@ bool VerifyValidation(const std::string& path, std::FILE* out) {
     if (!ToCorePath(path, core_path)) {
         return false;
     }
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
     archive::ArchiveTrailer trailer;
     archive::PackageLayout layout;
     Validation result = archive::ValidatePackage(file, &trailer, &layout);
@@ -181,7 +181,7 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
     if (package == nullptr || !ToCorePath(path, core_path)) {
         return false;
     }
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, true, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
     int damaged = 0;
     std::vector<int32_t> overlaps = OverlappingEntries(*package);
     for (int32_t i = 0; i < package->EntryCount(); ++i) {

@@ -43,7 +43,7 @@ std::string Architecture(const std::string& path) {
     if (!ToCorePath(path, core_path)) {
         return "x86";
     }
-    support::DiskFile file(core_path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile file(core_path, support::DiskFile::kRead);
     uint8_t header[0x40];
     uint8_t machine[2] = {0, 0};
     if (file.Read(header, sizeof header) == sizeof header) {

@@ -56,12 +56,6 @@ bool ReplaceFrom(char* text, size_t capacity, size_t start, const char* token, c
 
 }  // namespace
 
-bool ReplaceFirst(char* text, const char* token, char* value) {
-    support::AddTrailingBackslash(value);
-    size_t next = 0;
-    return ReplaceFrom(text, support::kMaxPath, 0, token, value, &next);
-}
-
 void MergeDoubledBackslashes(char* text) {
     if (std::strlen(text) <= 2) {
         return;

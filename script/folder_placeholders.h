@@ -18,11 +18,6 @@ void ExpandFolderPlaceholders(char* text);
 // string datum; the result stays below capacity.
 void ExpandFolderPlaceholders(char* text, size_t capacity);
 
-// Replaces the first occurrence of token in text (260 bytes) by value, a
-// writable 260-byte buffer that may be changed. Returns whether a
-// replacement was made.
-bool ReplaceFirst(char* text, const char* token, char* value);
-
 constexpr int kPlaceholderCount = 8;
 
 // The tokens, in the order in which they are replaced.

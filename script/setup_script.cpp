@@ -11,8 +11,7 @@
 
 namespace script {
 
-SetupScript::SetupScript(const char* path)
-    : file_(path, support::kGenericRead, support::kOpenExisting, false, true) {
+SetupScript::SetupScript(const char* path) : file_(path, support::DiskFile::kRead) {
     line_[0] = '\0';
 }
 

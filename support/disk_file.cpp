@@ -9,13 +9,27 @@
 
 namespace support {
 
-DiskFile::DiskFile(const char* path, uint32_t access, uint32_t creation, bool report, bool share)
-    : report_(report) {
+namespace {
+
+uint32_t AccessOf(DiskFile::OpenFlags flags) {
+    return ((flags & DiskFile::kRead) ? kGenericRead : 0) |
+           ((flags & DiskFile::kWrite) ? kGenericWrite : 0);
+}
+
+uint32_t CreationOf(DiskFile::OpenFlags flags) {
+    if (flags & DiskFile::kCreateEmpty) {
+        return kCreateAlways;
+    }
+    return (flags & DiskFile::kCreate) ? kOpenAlways : kOpenExisting;
+}
+
+}  // namespace
+
+DiskFile::DiskFile(const char* path, OpenFlags flags) : report_((flags & kReportErrors) != 0) {
     CopyText(path_, path);
-    handle_ = fs::OpenFile(path, access, creation, share);
+    handle_ = fs::OpenFile(path, AccessOf(flags), CreationOf(flags), true);
     if (handle_ == nullptr && report_) {
-        Report("Unable to open '",
-               (access & kGenericWrite) ? "Disk Write Error" : "Disk Read Error");
+        Report("Unable to open '", (flags & kWrite) ? "Disk Write Error" : "Disk Read Error");
     }
 }
 
@@ -159,17 +173,6 @@ bool DiskFile::NextLineByte(char* byte) {
     }
     *byte = ahead_[ahead_next_++];
     return true;
-}
-
-uint64_t DiskFile::FileSizeOf(const char* path) {
-    fs::NativeHandle handle = fs::OpenFile(path, 0, kOpenExisting, true);
-    if (handle == nullptr) {
-        return 0;
-    }
-    uint64_t size = 0;
-    fs::QuerySize(handle, &size);
-    fs::CloseFile(handle);
-    return size;
 }
 
 }  // namespace support

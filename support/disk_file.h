@@ -1,7 +1,9 @@
 // DiskFile: the one wrapper around an open file.
 //
-// Its report switch makes a failed open, read or write show a message box
-// naming the file; the call still returns its failure result. ReadLine reads
+// It is opened with named flags: what for, what to do with a missing or an
+// existing file, and whether failures are shown. With kReportErrors a failed
+// open, read or write shows a message box naming the file; the call still
+// returns its failure result. ReadLine reads
 // the CR LF lines of the setup script and the uninstall record. It reads
 // ahead in blocks, since a call per byte costs a system call per byte (and a
 // Wine round trip under Wine); every other call first gives back or drops
@@ -17,7 +19,21 @@ namespace support {
 
 class DiskFile {
   public:
-    DiskFile(const char* path, uint32_t access, uint32_t creation, bool report, bool share);
+    // Combined with |. Without kCreate or kCreateEmpty the file must exist.
+    // Every open lets other handles read and write the file meanwhile: the
+    // installer reads its own running image, and tests look at files the
+    // code under test holds open.
+    using OpenFlags = uint32_t;
+    static constexpr OpenFlags kRead = 1u << 0;
+    static constexpr OpenFlags kWrite = 1u << 1;
+    // A missing file is made; an existing one is opened as it is.
+    static constexpr OpenFlags kCreate = 1u << 2;
+    // The file is made, or emptied when it exists.
+    static constexpr OpenFlags kCreateEmpty = 1u << 3;
+    // A failed open, read or write shows a box naming the file.
+    static constexpr OpenFlags kReportErrors = 1u << 4;
+
+    DiskFile(const char* path, OpenFlags flags);
     ~DiskFile();
     DiskFile(const DiskFile&) = delete;
     DiskFile& operator=(const DiskFile&) = delete;
@@ -35,10 +51,6 @@ class DiskFile {
     // Reads one CR LF line of at most max characters into buffer, which must
     // hold max + 1 bytes. Returns false at end of file with nothing stored.
     bool ReadLine(char* buffer, uint32_t max);
-
-    // Size of a named file without opening it for reading; 0 when it cannot
-    // be opened.
-    static uint64_t FileSizeOf(const char* path);
 
   private:
     void Report(const char* prefix, const char* caption) const;

@@ -15,7 +15,8 @@ constexpr int kExitRestartRequired = 3010;
 constexpr int kExitCancelled = 1602;
 // Something was given up: a damaged package, a file that could not be
 // written, an uninstall record that could not be written, a file added by
-// pack mode that was not added.
+// pack mode that was not added or a package whose directory and trailer it
+// could not write.
 constexpr int kExitFailed = 1603;
 // Pack or uninstall mode refused its command line.
 constexpr int kExitBadCommandLine = 1639;

@@ -25,7 +25,7 @@ bool PtrArray::Grow() {
     if (capacity_ >= kMostSlots) {
         return false;
     }
-    int64_t wanted = capacity_ == 0 ? first_capacity_ : static_cast<int64_t>(capacity_) * 2;
+    int64_t wanted = capacity_ == 0 ? kFirstCapacity : static_cast<int64_t>(capacity_) * 2;
     auto new_capacity = static_cast<int32_t>(wanted < kMostSlots ? wanted : kMostSlots);
     // realloc keeps the old storage when it fails, so the array stays whole.
     auto** storage = static_cast<void**>(
@@ -53,14 +53,6 @@ bool PtrArray::InsertAt(int32_t index, void* item) {
     std::memmove(items_ + index + 1, items_ + index, sizeof(void*) * (count_ - 1 - index));
     items_[index] = item;
     return true;
-}
-
-void PtrArray::RemoveAt(int32_t index) {
-    if (index < 0 || index >= count_) {
-        return;
-    }
-    std::memmove(items_ + index, items_ + index + 1, sizeof(void*) * (count_ - 1 - index));
-    --count_;
 }
 
 void PtrArray::Clear() {

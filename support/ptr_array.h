@@ -21,8 +21,6 @@ class PtrArray {
     bool Append(void* item);
     // index must lie in 0..Count(); returns false when storage could not grow.
     bool InsertAt(int32_t index, void* item);
-    // Ignores an index outside 0..Count()-1.
-    void RemoveAt(int32_t index);
     // No bounds test: callers iterate 0..Count()-1.
     void* GetAt(int32_t index) const { return items_[index]; }
     int32_t Count() const { return count_; }
@@ -33,7 +31,7 @@ class PtrArray {
   private:
     bool Grow();
 
-    int32_t first_capacity_ = 8;
+    static constexpr int32_t kFirstCapacity = 8;
     int32_t capacity_ = 0;
     int32_t count_ = 0;
     void** items_ = nullptr;

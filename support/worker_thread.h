@@ -14,7 +14,7 @@ class WorkerThread {
   public:
     using Body = void (*)(WorkerThread* worker);
 
-    WorkerThread(Body body, void* argument, bool start_suspended = false);
+    WorkerThread(Body body, void* argument);
     // Stops with wait, then closes the thread handle and both events. Must not
     // run on the worker thread itself.
     ~WorkerThread();

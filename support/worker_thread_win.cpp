@@ -8,13 +8,11 @@
 
 namespace support {
 
-WorkerThread::WorkerThread(Body body, void* argument, bool start_suspended)
-    : body_(body), argument_(argument) {
+WorkerThread::WorkerThread(Body body, void* argument) : body_(body), argument_(argument) {
     finished_event_ = new (std::nothrow) SyncEvent();
     stop_event_ = new (std::nothrow) SyncEvent();
     unsigned thread_id = 0;
-    uintptr_t handle = _beginthreadex(nullptr, 0, &WorkerThread::ThreadEntry, this,
-                                      start_suspended ? CREATE_SUSPENDED : 0, &thread_id);
+    uintptr_t handle = _beginthreadex(nullptr, 0, &WorkerThread::ThreadEntry, this, 0, &thread_id);
     thread_handle_ = reinterpret_cast<void*>(handle);
     if (handle == 0 && finished_event_ != nullptr) {
         // Pollers must see a task that could not start as finished.

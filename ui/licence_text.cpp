@@ -9,7 +9,7 @@
 namespace ui {
 
 char* ReadLicenceText(const char* path) {
-    support::DiskFile file(path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile file(path, support::DiskFile::kRead);
     if (!file.IsOpen()) {
         return nullptr;
     }

@@ -5,8 +5,6 @@
 
 #include <shlobj.h>
 
-#include <cstring>
-
 #include "ui/app_instance.h"
 #include "session/install_session.h"
 #include "session/install_job.h"
@@ -34,6 +32,13 @@ namespace {
 // appeared would otherwise install without asking.
 constexpr INT_PTR kInstall = IDOK;
 
+// What the page's main button does; its caption only shows it.
+enum class MainButton {
+    kNextToLicence,  // "Next >>": the licence page comes first
+    kInstall,        // "Install >>"
+};
+
+MainButton g_main_button = MainButton::kInstall;
 char g_install_to_template[MAX_PATH];
 int64_t g_required_kilobytes = 0;
 uint64_t g_free_megabytes = 0;
@@ -116,18 +121,23 @@ void ShowPictures(HWND page) {
     ShowBanner(page);
 }
 
+void SetMainButton(HWND page, MainButton button) {
+    g_main_button = button;
+    SetDlgItemTextA(page, IDOK, button == MainButton::kNextToLicence ? "Next >>" : "Install >>");
+}
+
 BOOL OnInitDialog(HWND page) {
     HICON icon = LoadIconA(ui::AppInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
     SetClassLongPtrA(page, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     char licence[MAX_PATH];
     JobFilePath("setup.lic", licence);
-    SetDlgItemTextA(page, IDOK, support::PathExists(licence) ? "Next >>" : "Install >>");
+    // Silent: straight on, past the licence page.
+    bool licence_first = support::PathExists(licence) && !session::IsSilentInstall();
+    SetMainButton(page, licence_first ? MainButton::kNextToLicence : MainButton::kInstall);
     SetPageTitle(page, "", " Installation");
     RefreshLocation(page);
     ShowPictures(page);
     if (session::IsSilentInstall()) {
-        // Straight on, past the licence page.
-        SetDlgItemTextA(page, IDOK, "Install >>");
         PostMessageA(page, WM_COMMAND, IDOK, 0);
     }
     return TRUE;
@@ -164,9 +174,7 @@ void OnInstall(HWND page) {
     if (!LocationIsAbsolute()) {
         return;
     }
-    char button[32];
-    GetDlgItemTextA(page, IDOK, button, sizeof button);
-    if (std::strcmp(button, "Next >>") != 0 || RunLicencePage(page)) {
+    if (g_main_button == MainButton::kInstall || RunLicencePage(page)) {
         EndDialog(page, kInstall);
         return;
     }

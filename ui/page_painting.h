@@ -28,8 +28,6 @@ class PageFont {
     // Returns the DeleteObject result, 0 when there was no font.
     BOOL Delete();
     void SetColour(COLORREF colour) { colour_ = colour; }
-    // Remakes the font with or without underline.
-    void SetUnderline(bool underline);
     // Draws text with its top-left at (x, y), clipped to clip when given.
     void PaintText(HDC dc, int x, int y, const char* text, const RECT* clip) const;
     int TextWidth(HDC dc, const char* text) const;
@@ -40,7 +38,6 @@ class PageFont {
     SIZE TextExtent(HDC dc, const char* text) const;
 
     bool transparent_ = true;
-    LOGFONTA log_font_ = {};
     COLORREF colour_ = 0;
     HFONT font_ = nullptr;
 };

@@ -31,16 +31,16 @@ bool PageFont::Create(const char* face, int height, int width, bool bold, bool i
     Delete();
     transparent_ = transparent;
     colour_ = colour;
-    log_font_ = LOGFONTA{};
-    log_font_.lfHeight = height;
-    log_font_.lfWidth = width;
-    log_font_.lfEscapement = escapement;
-    log_font_.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    log_font_.lfItalic = italic ? 1 : 0;
-    log_font_.lfUnderline = underline ? 1 : 0;
+    LOGFONTA log_font = {};
+    log_font.lfHeight = height;
+    log_font.lfWidth = width;
+    log_font.lfEscapement = escapement;
+    log_font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    log_font.lfItalic = italic ? 1 : 0;
+    log_font.lfUnderline = underline ? 1 : 0;
     bool has_face = face != nullptr && face[0] != '\0';
-    support::CopyText(log_font_.lfFaceName, has_face ? face : "Arial");
-    font_ = CreateFontIndirectA(&log_font_);
+    support::CopyText(log_font.lfFaceName, has_face ? face : "Arial");
+    font_ = CreateFontIndirectA(&log_font);
     return font_ != nullptr;
 }
 
@@ -51,12 +51,6 @@ BOOL PageFont::Delete() {
     BOOL deleted = DeleteObject(font_);
     font_ = nullptr;
     return deleted;
-}
-
-void PageFont::SetUnderline(bool underline) {
-    Delete();
-    log_font_.lfUnderline = underline ? 1 : 0;
-    font_ = CreateFontIndirectA(&log_font_);
 }
 
 void PageFont::PaintText(HDC dc, int x, int y, const char* text, const RECT* clip) const {

@@ -70,7 +70,7 @@ bool KeptFilesPath(const char* record_path, char* path) {
 }
 
 bool ReadKeptFiles(const char* path, support::StringList* paths) {
-    support::DiskFile list(path, support::kGenericRead, support::kOpenExisting, false, true);
+    support::DiskFile list(path, support::DiskFile::kRead);
     if (!list.IsOpen()) {
         return false;
     }
@@ -84,7 +84,7 @@ bool ReadKeptFiles(const char* path, support::StringList* paths) {
 }
 
 bool WriteKeptFiles(const char* path, const support::StringList& paths) {
-    support::DiskFile list(path, support::kGenericWrite, support::kCreateAlways, false, true);
+    support::DiskFile list(path, support::DiskFile::kWrite | support::DiskFile::kCreateEmpty);
     bool written = list.IsOpen();
     for (int32_t i = 0; written && i < paths.Count(); ++i) {
         written = list.Write(paths.At(i), static_cast<uint32_t>(std::strlen(paths.At(i)))) &&

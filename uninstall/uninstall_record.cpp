@@ -55,13 +55,12 @@ void RecordBitmapPath(char* path) {
 }
 
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder) {
-    support::DiskFile script(script_path, support::kGenericRead, support::kOpenExisting, false,
-                             true);
+    support::DiskFile script(script_path, support::DiskFile::kRead);
     if (!script.IsOpen()) {
         return false;
     }
-    support::DiskFile record(record_path, support::kGenericWrite, support::kCreateAlways, false,
-                             true);
+    support::DiskFile record(record_path,
+                             support::DiskFile::kWrite | support::DiskFile::kCreateEmpty);
     if (!record.IsOpen()) {
         return false;
     }

@@ -35,7 +35,7 @@ std::vector<Line> ReadLines(const std::string& content, uint32_t max, int calls)
     Scratch scratch;
     std::string path = scratch.PathOf("lines.txt");
     WriteAll(path, content);
-    DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(path.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
     std::vector<Line> lines;
     for (int i = 0; i < calls; ++i) {
         std::vector<char> buffer(max + 1, '#');
@@ -122,7 +122,7 @@ TEST(DiskFileReadLine, MixedWithReadAndSeekMatchesByteAtATimeReading) {
         Scratch scratch;
         std::string path = scratch.PathOf("mixed.txt");
         WriteAll(path, content);
-        DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+        DiskFile file(path.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
         ByteAtATimeModel model(content);
         for (int call = 0; call < 400; ++call) {
             uint32_t choice = random() % 10;
@@ -150,8 +150,7 @@ TEST(DiskFileReadLine, WriteAfterAReadLineLandsRightAfterTheLine) {
     std::string path = scratch.PathOf("rewrite.txt");
     WriteAll(path, "one\r\nXXXX\r\ntail");
     {
-        DiskFile file(path.c_str(), support::kGenericRead | support::kGenericWrite,
-                      support::kOpenExisting, true, true);
+        DiskFile file(path.c_str(), DiskFile::kRead | DiskFile::kWrite | DiskFile::kReportErrors);
         char line[16];
         ASSERT_TRUE(file.ReadLine(line, 15));
         EXPECT_STREQ("one", line);
@@ -163,7 +162,7 @@ TEST(DiskFileReadLine, WriteAfterAReadLineLandsRightAfterTheLine) {
         EXPECT_STREQ("tail", line);
         EXPECT_FALSE(file.ReadLine(line, 15));
     }
-    DiskFile check(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile check(path.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
     char all[32] = {};
     EXPECT_EQ(15u, check.Read(all, 31));
     EXPECT_STREQ("one\r\nabXX\r\ntail", all);
@@ -174,7 +173,7 @@ TEST(DiskFile, ShortReadAtEndIsSilent) {
     MessageCapture capture;
     std::string path = scratch.PathOf("ten");
     WriteAll(path, "0123456789");
-    DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(path.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
     char buffer[24];
     EXPECT_EQ(10u, file.Read(buffer, 24));
     EXPECT_EQ(0u, file.Read(buffer, 24));
@@ -193,10 +192,9 @@ TEST(DiskFile, OpenFailureNamesTheFileAndTheDirection) {
     Scratch scratch;
     MessageCapture capture;
     std::string missing = scratch.PathOf("missing.txt");
-    DiskFile reading(missing.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
-    DiskFile writing(missing.c_str(), support::kGenericRead | support::kGenericWrite,
-                     support::kOpenExisting, true, true);
-    DiskFile quiet(missing.c_str(), support::kGenericRead, support::kOpenExisting, false, true);
+    DiskFile reading(missing.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
+    DiskFile writing(missing.c_str(), DiskFile::kRead | DiskFile::kWrite | DiskFile::kReportErrors);
+    DiskFile quiet(missing.c_str(), DiskFile::kRead);
     ASSERT_EQ(2u, capture.Messages().size());
     EXPECT_EQ("Unable to open '" + missing + "'", capture.Messages()[0].text);
     EXPECT_EQ("Disk Read Error", capture.Messages()[0].caption);
@@ -209,7 +207,7 @@ TEST(DiskFile, WriteFailureNamesTheFile) {
     MessageCapture capture;
     std::string path = scratch.PathOf("readonly-handle.txt");
     WriteAll(path, "x");
-    DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(path.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
     EXPECT_FALSE(file.Write("abc", 3));
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_EQ("Unable to write to '" + path + "'", capture.Messages()[0].text);
@@ -220,7 +218,7 @@ TEST(DiskFile, ClosedFileFailsQuietly) {
     Scratch scratch;
     MessageCapture capture;
     std::string missing = scratch.PathOf("nothing-here");
-    DiskFile file(missing.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    DiskFile file(missing.c_str(), DiskFile::kRead | DiskFile::kReportErrors);
     capture.Clear();
     char buffer[8] = "junk";
     EXPECT_FALSE(file.IsOpen());
@@ -234,13 +232,30 @@ TEST(DiskFile, ClosedFileFailsQuietly) {
     EXPECT_TRUE(capture.Messages().empty());
 }
 
-TEST(DiskFile, CloseIsSafeToRepeatAndSizeOfByName) {
+TEST(DiskFile, CloseIsSafeToRepeat) {
     Scratch scratch;
     std::string path = scratch.PathOf("sized");
     WriteAll(path, std::string(1234, 's'));
-    EXPECT_EQ(1234u, DiskFile::FileSizeOf(path.c_str()));
-    EXPECT_EQ(0u, DiskFile::FileSizeOf(scratch.PathOf("absent").c_str()));
-    DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, false, true);
+    DiskFile file(path.c_str(), DiskFile::kRead);
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(file.Close());
+}
+
+TEST(DiskFile, OpenFlagsDecideWhatBecomesOfMissingAndExistingFiles) {
+    Scratch scratch;
+    std::string path = scratch.PathOf("flags.txt");
+    EXPECT_FALSE(DiskFile(path.c_str(), DiskFile::kRead | DiskFile::kWrite).IsOpen());
+    EXPECT_FALSE(testing_support::FileExists(path));
+    EXPECT_TRUE(DiskFile(path.c_str(), DiskFile::kWrite | DiskFile::kCreate).IsOpen());
+    EXPECT_EQ("", testing_support::ReadAll(path));
+
+    WriteAll(path, "kept");
+    {
+        DiskFile file(path.c_str(), DiskFile::kRead | DiskFile::kWrite | DiskFile::kCreate);
+        char text[8] = {};
+        EXPECT_EQ(4u, file.Read(text, 7));
+        EXPECT_STREQ("kept", text);
+    }
+    EXPECT_TRUE(DiskFile(path.c_str(), DiskFile::kWrite | DiskFile::kCreateEmpty).IsOpen());
+    EXPECT_EQ("", testing_support::ReadAll(path));
 }

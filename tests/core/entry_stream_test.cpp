@@ -88,8 +88,10 @@ TEST_P(EntryStreamParity, StreamingWritesTheOneShotBytesAndDecodesBack) {
     ASSERT_TRUE(archive::CompressFile(scratch.PathOf("in").c_str(), scratch.PathOf("bz").c_str(),
                                       false, &size));
     EXPECT_EQ(expected, ReadAll(scratch.PathOf("bz")));
-    ASSERT_TRUE(archive::DecompressFile(scratch.PathOf("bz").c_str(), scratch.PathOf("out").c_str(),
-                                        false, size));
+    support::DiskFile compressed(scratch.PathOf("bz").c_str(), support::DiskFile::kRead);
+    ASSERT_TRUE(archive::DecompressFromFile(&compressed, scratch.PathOf("bz").c_str(),
+                                            static_cast<uint32_t>(compressed.Size()),
+                                            scratch.PathOf("out").c_str(), false, size));
     EXPECT_TRUE(input == ReadAll(scratch.PathOf("out")));
 }
 
@@ -134,8 +136,7 @@ TEST(EntryDecoder, BytesThatNoLongerMatchTheCheckedSumFailAndLeaveNothing) {
     }
     std::string out = scratch.PathOf("out");
     for (uint32_t checked : {sum, sum + 1}) {
-        support::DiskFile source(scratch.PathOf("bz").c_str(), support::kGenericRead,
-                                 support::kOpenExisting, false, true);
+        support::DiskFile source(scratch.PathOf("bz").c_str(), support::DiskFile::kRead);
         bool decoded = archive::DecompressFromFile(
             &source, scratch.PathOf("bz").c_str(), static_cast<uint32_t>(stream.size()),
             out.c_str(), true, static_cast<uint32_t>(input.size()), &checked);

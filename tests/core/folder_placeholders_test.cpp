@@ -141,21 +141,6 @@ TEST(FolderPlaceholders, TextWithoutTokensIsOnlyMerged) {
     EXPECT_EQ("\\\\server\\share", Expand("\\\\server\\share"));
 }
 
-TEST(FolderPlaceholders, ReplaceFirstReplacesOneOccurrence) {
-    char text[260] = "<Windows>\\a;<Windows>\\b";
-    char value[260] = "C:\\WIN";
-    EXPECT_TRUE(script::ReplaceFirst(text, "<Windows>", value));
-    EXPECT_STREQ("C:\\WIN\\\\a;<Windows>\\b", text);
-    EXPECT_STREQ("C:\\WIN\\", value);
-
-    char empty[260] = "";
-    EXPECT_TRUE(script::ReplaceFirst(text, "<Windows>", empty));
-    EXPECT_STREQ("C:\\WIN\\\\a;\\b", text);
-    EXPECT_STREQ("", empty);
-    EXPECT_FALSE(script::ReplaceFirst(text, "<Windows>", value));
-    EXPECT_STREQ("C:\\WIN\\\\a;\\b", text);
-}
-
 TEST(FolderPlaceholders, DestinationComesFromTheInstallFolder) {
     DestinationFolderSwap destination("D:\\Apps\\Tool");
     char text[260] = "<Destination>\\Images\\a.gif";

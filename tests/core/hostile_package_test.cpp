@@ -30,6 +30,7 @@ class HostilePackage : public ::testing::Test {
             PackageArchive archive(package_.c_str(), true);
             archive.AddFile(scratch_.PathOf("setup.dat").c_str(), name);
             archive.AddFile(scratch_.PathOf("payload.bin").c_str(), name);
+            ASSERT_TRUE(archive.Close());
         }
         good_ = ReadAll(package_);
     }
@@ -44,6 +45,7 @@ class HostilePackage : public ::testing::Test {
         entry.uncompressed_size = uncompressed;
         const uint8_t data[] = {'B', 'Z', 'h', '9'};
         archive.AppendEntryData("padding", data, sizeof data, 0);  // forces the rewrite
+        ASSERT_TRUE(archive.Close());
     }
     bool ExtractPayload() {
         PackageArchive archive(package_.c_str(), false);
@@ -94,6 +96,7 @@ TEST_F(HostilePackage, AStreamThatExpandsBeyondItsClaimFails) {
         char name[260];
         PackageArchive archive(package_.c_str(), true);
         archive.AddFile(scratch_.PathOf("zeros.bin").c_str(), name);
+        ASSERT_TRUE(archive.Close());
     }
     PackageArchive archive(package_.c_str(), false);
     archive::ArchiveEntry entry;
@@ -104,6 +107,7 @@ TEST_F(HostilePackage, AStreamThatExpandsBeyondItsClaimFails) {
         const_cast<archive::ArchiveEntry&>(writable.EntryAt(2)).uncompressed_size = 100;
         const uint8_t data[] = {'B', 'Z', 'h', '9'};
         writable.AppendEntryData("padding", data, sizeof data, 0);
+        ASSERT_TRUE(writable.Close());
     }
     PackageArchive bombed(package_.c_str(), false);
     EXPECT_FALSE(bombed.Extract("zeros.bin", scratch_.PathOf("out.bin").c_str()));
@@ -121,6 +125,7 @@ TEST_F(HostilePackage, TensOfThousandsOfEntriesAreWrittenAndReadInFull) {
             ASSERT_TRUE(archive.AppendEntryData(("entry" + std::to_string(i)).c_str(), data,
                                                 sizeof data, 0));
         }
+        ASSERT_TRUE(archive.Close());
     }
     PackageArchive archive(package_.c_str(), false);
     EXPECT_EQ(40000, archive.EntryCount());

@@ -102,6 +102,7 @@ TEST(InstallJob, DamagedScriptIsReportedOnceWithoutCodecMessage) {
         const_cast<archive::ArchiveEntry&>(archive.EntryAt(0)).data_sum ^= 1;
         const uint8_t data[] = {'B', 'Z', 'h', '9'};
         archive.AppendEntryData("padding", data, sizeof data, 0);
+        ASSERT_TRUE(archive.Close());
     }
     bool corrupted = false;
     session::InstallJob job(package.c_str(), &corrupted);

@@ -68,6 +68,7 @@ TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
         char name[260];
         archive.AddFile(scratch.PathOf("big.bin").c_str(), name);
         archive.AddFile(scratch.PathOf("small.txt").c_str(), name);
+        ASSERT_TRUE(archive.Close());
     }
     // The page reads the script twice, the sizes apart from the name and
     // folder; between them they see every section of one mixed script.

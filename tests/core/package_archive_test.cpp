@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "archive/entry_codec.h"
 #include "archive/pack_mode.h"
 #include "archive/package_archive.h"
 #include "archive/package_format.h"
@@ -11,6 +12,7 @@
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/write_barrier.h"
 
 using archive::ArchiveEntry;
 using archive::PackageArchive;
@@ -107,8 +109,7 @@ TEST(PackageArchive, DamagedEntryIsNotExtractedAndLeavesNoTarget) {
     {
         std::string bytes = ReadAll(package);
         bytes[kStub.size() + 20] ^= 0x55;
-        support::DiskFile file(package.c_str(), support::kGenericWrite, support::kOpenExisting,
-                               false, true);
+        support::DiskFile file(package.c_str(), support::DiskFile::kWrite);
         file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
     }
     EXPECT_FALSE(archive.Extract("file.txt", scratch.PathOf("out.txt").c_str()));
@@ -140,9 +141,65 @@ TEST(PackageArchive, ClosingWithoutChangesWritesNothing) {
     WriteAll(scratch.PathOf("x.txt"), "content");
     Pack(package, {scratch.PathOf("x.txt")});
     const std::string before = ReadAll(package);
-    { PackageArchive writable(package.c_str(), true); }
+    {
+        PackageArchive writable(package.c_str(), true);
+        EXPECT_TRUE(writable.Close());
+        EXPECT_FALSE(writable.Close());
+    }
     { PackageArchive readable(package.c_str(), false); }
     EXPECT_EQ(before, ReadAll(package));
+}
+
+// What Close could not write is no package, and the writer hears of it:
+// pack mode's result, and the archive left without a Close.
+TEST(PackageArchive, AFailedOrMissingCloseLeavesNoPackageAndIsReported) {
+    Scratch scratch;
+    MessageCapture capture;
+    std::string package = scratch.PathOf("setup.exe");
+    WriteAll(package, kStub);
+    WriteAll(scratch.PathOf("a.txt"), "first");
+    Pack(package, {scratch.PathOf("a.txt")});
+    const std::string whole = ReadAll(package);
+    std::string big = scratch.PathOf("big.bin");
+    WriteAll(big, testing_support::SampleBytes(30000, 4));
+    uint32_t size = 0;
+    ASSERT_TRUE(archive::CompressFile(big.c_str(), scratch.PathOf("big.bz").c_str(), true, &size));
+    uint64_t data_end = PackageArchive(package.c_str(), false).DirectoryOffset() +
+                        ReadAll(scratch.PathOf("big.bz")).size();
+    auto is_package = [&] {
+        return PackageArchive(package.c_str(), false).ValidationResult() ==
+               archive::Validation::kValid;
+    };
+
+    {
+        PackageArchive abandoned(package.c_str(), true);
+        char name[260];
+        ASSERT_TRUE(abandoned.AddFile(big.c_str(), name));
+    }
+    EXPECT_FALSE(is_package());
+
+    WriteAll(package, whole);
+    bool barrier_held = false;
+    {
+        // The entry's data fits; its directory and trailer do not.
+        testing_support::WriteBarrier barrier(package, data_end);
+        barrier_held = barrier.Active();
+        char name[260];
+        EXPECT_NE(barrier_held, archive::PackFile(big.c_str(), package.c_str(), name));
+    }
+    // Wine does not enforce the barrier's lock: there the failing Close is
+    // shown by the Linux build alone.
+    if (barrier_held) {
+        EXPECT_FALSE(is_package());
+        ASSERT_FALSE(capture.Messages().empty());
+        EXPECT_EQ("Unable to write to '" + package + "'", capture.Messages()[0].text);
+        EXPECT_EQ("Disk Write Error", capture.Messages()[0].caption);
+    }
+
+    WriteAll(package, whole);
+    char name[260];
+    EXPECT_TRUE(archive::PackFile(big.c_str(), package.c_str(), name));
+    EXPECT_TRUE(is_package());
 }
 
 TEST(PackageArchive, PackingIntoAMissingPathMakesAPackageWithoutStub) {

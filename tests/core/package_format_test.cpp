@@ -113,16 +113,16 @@ TEST(PackageFormat, FileChecksumOverRealFiles) {
     std::string path = scratch.PathOf("t24");
     WriteAll(path, std::string(24, 'x'));
     {
-        support::DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true,
-                               true);
+        support::DiskFile file(path.c_str(),
+                               support::DiskFile::kRead | support::DiskFile::kReportErrors);
         EXPECT_EQ(1u, archive::ComputeFileChecksum(file));
     }
     // Several 64 KiB chunks and an unaligned tail agree with one pass in memory.
     std::string big = testing_support::SampleBytes(3 * 65536 + 7, 5);
     WriteAll(path, big + std::string(24, 't'));
     {
-        support::DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true,
-                               true);
+        support::DiskFile file(path.c_str(),
+                               support::DiskFile::kRead | support::DiskFile::kReportErrors);
         EXPECT_EQ(ChecksumOf(big), archive::ComputeFileChecksum(file));
     }
     EXPECT_TRUE(capture.Messages().empty());
@@ -134,12 +134,13 @@ TEST(PackageFormat, StoredZeroFileChecksumNeverValidates) {
     std::string covered = Le32(0x80000000u) + Le32(0x80000000u);
     std::string path = scratch.PathOf("zero");
     WriteAll(path, covered + EncodeTrailer(0, 8, 0));
-    support::DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, true, true);
+    support::DiskFile file(path.c_str(),
+                           support::DiskFile::kRead | support::DiskFile::kReportErrors);
     ArchiveTrailer trailer;
     EXPECT_EQ(Validation::kBadFileChecksum, archive::ValidatePackage(file, &trailer));
     WriteAll(path, covered + EncodeTrailer(1, 8, 0));
-    support::DiskFile again(path.c_str(), support::kGenericRead, support::kOpenExisting, true,
-                            true);
+    support::DiskFile again(path.c_str(),
+                            support::DiskFile::kRead | support::DiskFile::kReportErrors);
     EXPECT_EQ(Validation::kValid, archive::ValidatePackage(again, &trailer));
 }
 
@@ -148,8 +149,7 @@ TEST(PackageFormat, ValidationFailsInOrder) {
     std::string path = scratch.PathOf("v");
     auto validate = [&](const std::string& bytes) {
         WriteAll(path, bytes);
-        support::DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, false,
-                               true);
+        support::DiskFile file(path.c_str(), support::DiskFile::kRead);
         ArchiveTrailer trailer;
         return archive::ValidatePackage(file, &trailer);
     };
@@ -191,6 +191,7 @@ TEST(PackageFormat, FlippingAnyByteMakesThePackageReadAsEmpty) {
         char name[260];
         package.AddFile(payload.c_str(), name);
         package.AddFile(payload.c_str(), name);
+        ASSERT_TRUE(package.Close());
     }
     const std::string original = ReadAll(path);
     {

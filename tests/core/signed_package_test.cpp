@@ -39,13 +39,13 @@ class SignedPackage : public ::testing::Test {
         PackageArchive archive(package.c_str(), true);
         archive.AddFile(Path("setup.dat").c_str(), name);
         archive.AddFile(Path(payload.c_str()).c_str(), name);
+        EXPECT_TRUE(archive.Close());
         return package;
     }
     std::string Path(const std::string& name) const { return scratch_.PathOf(name); }
     Validation Judge(const std::string& bytes, archive::PackageLayout* layout = nullptr) {
         WriteAll(Path("judged.exe"), bytes);
-        support::DiskFile file(Path("judged.exe").c_str(), support::kGenericRead,
-                               support::kOpenExisting, false, true);
+        support::DiskFile file(Path("judged.exe").c_str(), support::DiskFile::kRead);
         archive::ArchiveTrailer trailer;
         archive::PackageLayout unused;
         return archive::ValidatePackage(file, &trailer, layout != nullptr ? layout : &unused);
@@ -129,8 +129,7 @@ TEST_F(SignedPackage, HostileHeadersAreNoSignature) {
     std::string image = testing_support::PeStub(600);
     auto no_fields = [&](std::string bytes) {
         WriteAll(Path("hostile.exe"), bytes);
-        support::DiskFile file(Path("hostile.exe").c_str(), support::kGenericRead,
-                               support::kOpenExisting, false, true);
+        support::DiskFile file(Path("hostile.exe").c_str(), support::DiskFile::kRead);
         archive::SignatureFields fields;
         return !archive::ReadSignatureFields(file, &fields) && fields.table_size == 0;
     };
@@ -186,8 +185,7 @@ TEST_F(SignedPackage, TheUninstallerCopyClaimsNoTable) {
     ASSERT_TRUE(archive::ClearSignatureFields(Path("copy.exe").c_str()));
     std::string after = ReadAll(Path("copy.exe"));
     ASSERT_EQ(3000u, after.size());
-    support::DiskFile copy(Path("copy.exe").c_str(), support::kGenericRead, support::kOpenExisting,
-                           false, true);
+    support::DiskFile copy(Path("copy.exe").c_str(), support::DiskFile::kRead);
     archive::SignatureFields fields;
     ASSERT_TRUE(archive::ReadSignatureFields(copy, &fields));
     EXPECT_EQ(0u, fields.checksum);

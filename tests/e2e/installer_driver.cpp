@@ -22,7 +22,7 @@ bool BuildPackage(const std::string& path, const std::vector<PackageFile>& files
         char name[260];
         package.AddFile(source.c_str(), name);
     }
-    return package.EntryCount() == static_cast<int32_t>(files.size());
+    return package.Close() && package.EntryCount() == static_cast<int32_t>(files.size());
 }
 
 std::string Script(std::initializer_list<const char*> lines) {

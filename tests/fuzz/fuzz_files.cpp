@@ -15,8 +15,8 @@ const std::string& ScratchFolder() {
 
 std::string WriteInput(const char* name, const uint8_t* data, size_t size) {
     std::string path = ScratchFolder() + name;
-    support::DiskFile file(path.c_str(), support::kGenericWrite, support::kCreateAlways, false,
-                           true);
+    support::DiskFile file(path.c_str(),
+                           support::DiskFile::kWrite | support::DiskFile::kCreateEmpty);
     file.Write(data, static_cast<uint32_t>(size));
     return path;
 }

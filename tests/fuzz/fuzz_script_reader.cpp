@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzzing::SilenceMessages();
     std::string path = fuzzing::WriteInput("setup.dat", data, size);
-    support::DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, false,
-                           true);
+    support::DiskFile file(path.c_str(), support::DiskFile::kRead);
     static char line[1001];
     const uint32_t limits[] = {1000, 520, 260, 3, 0};
     for (uint32_t limit : limits) {

@@ -79,6 +79,7 @@ TEST(EntryMemory, PackingBuildingAndExtractingALargeEntryKeepMemoryFlat) {
     long packing = growth_of([&] {
         archive::PackageArchive package(scratch.CorePath("setup.exe").c_str(), true);
         ASSERT_TRUE(package.AddFile(scratch.CorePath("large.bin").c_str(), name));
+        ASSERT_TRUE(package.Close());
     });
     long extracting = growth_of([&] {
         archive::PackageArchive package(scratch.CorePath("setup.exe").c_str(), false);

@@ -16,6 +16,7 @@
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/write_barrier.h"
 #include "packer/package_builder.h"
 #include "packer/pack_input.h"
 #include "packer/package_contents.h"
@@ -146,6 +147,10 @@ TEST(VornakPackBuild, WithoutAStubTheFirstEntryStartsAtZero) {
 
 TEST(VornakPackBuild, AFailedBuildLeavesTheOutputAsItWasAndNothingBeside) {
     Sample sample;
+    sample.PackedByPackMode("reference.exe");
+    uint32_t data_end =
+        archive::PackageArchive(sample.scratch.CorePath("reference.exe").c_str(), false)
+            .DirectoryOffset();
     WriteAll(sample.scratch.CorePath("out.exe"), "old content");
     std::vector<std::string> before = FolderNames(sample.scratch.Folder());
     BuildRequest request = sample.Request("out.exe", 2);
@@ -157,6 +162,19 @@ TEST(VornakPackBuild, AFailedBuildLeavesTheOutputAsItWasAndNothingBeside) {
     EXPECT_EQ(before, FolderNames(sample.scratch.Folder()));
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("missing.bin"));
+
+    // Every entry's data written, but not the directory and trailer.
+    capture.Clear();
+    {
+        testing_support::WriteBarrier barrier(sample.scratch.CorePath("out.exe"), data_end);
+        ASSERT_TRUE(barrier.Active());
+        EXPECT_FALSE(BuildPackage(sample.Request("out.exe", 2), &summary));
+    }
+    EXPECT_EQ("old content", ReadAll(sample.scratch.CorePath("out.exe")));
+    EXPECT_EQ(before, FolderNames(sample.scratch.Folder()));
+    ASSERT_FALSE(capture.Messages().empty());
+    EXPECT_NE(std::string::npos,
+              capture.Messages().back().text.find("cannot write the package's directory"));
 }
 
 TEST(VornakPackBuild, RefusesNamesTheInstallerCouldNotTellApart) {
@@ -400,6 +418,7 @@ TEST(VornakPackInspect, ExtractRefusesNamesThatWouldLeaveTheFolder) {
         for (const char* name : hostile) {
             ASSERT_TRUE(package.AppendEntryData(name, empty_stream, 14, 0));
         }
+        ASSERT_TRUE(package.Close());
     }
     ASSERT_EQ(0, mkdir(scratch.Path("in").c_str(), 0777));
     WriteAll(scratch.CorePath("target.txt"), "keep");

@@ -136,6 +136,7 @@ TEST(VornakPackSafety, SharedDataFailsVerifyAndExtractStopsAtItsLimit) {
             const_cast<archive::ArchiveEntry&>(package.EntryAt(package.EntryCount() - 1))
                 .data_offset = zeros.data_offset;
         }
+        ASSERT_TRUE(package.Close());
     }
     std::FILE* report = std::tmpfile();
     MessageCapture capture;
@@ -178,6 +179,7 @@ TEST(VornakPackSafety, NamesReachTheTerminalWithTheirControlsEscaped) {
         const uint8_t empty_stream[] = {'B',  'Z',  'h',  '9', 0x17, 0x72, 0x45,
                                         0x38, 0x50, 0x90, 0,   0,    0,    0};
         ASSERT_TRUE(package.AppendEntryData(evil.c_str(), empty_stream, 14, 0));
+        ASSERT_TRUE(package.Close());
     }
     MessageCapture capture;
     std::FILE* listing = std::tmpfile();
@@ -201,6 +203,7 @@ TEST(VornakPackSafety, AnEmptyDataBlockIsAnEmptyFileAndNothingMore) {
         const uint8_t none[1] = {0};
         ASSERT_TRUE(package.AppendEntryData("setup.dat", none, 0, 0));
         ASSERT_TRUE(package.AppendEntryData("claims.txt", none, 0, 5));
+        ASSERT_TRUE(package.Close());
     }
     MessageCapture capture;
     std::FILE* report = std::tmpfile();

@@ -9,8 +9,7 @@ namespace testing_support {
 Scratch::Scratch() : folder_(new support::TempFolder("Tst")) {}
 
 std::string ReadAll(const std::string& path) {
-    support::DiskFile file(path.c_str(), support::kGenericRead, support::kOpenExisting, false,
-                           true);
+    support::DiskFile file(path.c_str(), support::DiskFile::kRead);
     std::string bytes(static_cast<size_t>(file.Size()), '\0');
     uint32_t got = file.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
     bytes.resize(got);
@@ -18,8 +17,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 bool WriteAll(const std::string& path, const std::string& bytes) {
-    support::DiskFile file(path.c_str(), support::kGenericWrite, support::kCreateAlways, false,
-                           true);
+    support::DiskFile file(path.c_str(),
+                           support::DiskFile::kWrite | support::DiskFile::kCreateEmpty);
     return file.IsOpen() && file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 

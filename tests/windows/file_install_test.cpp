@@ -180,6 +180,7 @@ TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) 
         const uint8_t garbage[] = "BZh9 not a stream at all";
         ASSERT_TRUE(archive.AppendEntryData("broken.bin", garbage, sizeof garbage - 1, 100));
         ASSERT_TRUE(archive.AppendEntryData("setup.dat", garbage, sizeof garbage - 1, 0));
+        ASSERT_TRUE(archive.Close());
     }
     bool corrupted = true;
     session::InstallJob job(package.c_str(), &corrupted);

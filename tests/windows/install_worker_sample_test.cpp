@@ -133,6 +133,7 @@ class InstallWorkerSample : public ::testing::Test {
             for (const auto& file : files) {
                 archive.AddFile(file.second.c_str(), name);
             }
+            ASSERT_TRUE(archive.Close());
         }
         bool corrupted = true;
         job_ = new session::InstallJob(package.c_str(), &corrupted);

@@ -43,10 +43,6 @@ TEST(PageFont, EmptyFaceNameMeansArialAndBoldMeansWeight700) {
     EXPECT_STREQ("Arial", description.lfFaceName);
     EXPECT_EQ(FW_BOLD, description.lfWeight);
     EXPECT_EQ(1, description.lfUnderline);
-
-    font.SetUnderline(false);
-    EXPECT_EQ(0, DescriptionOf(font).lfUnderline);
-    EXPECT_STREQ("Arial", DescriptionOf(font).lfFaceName);
     EXPECT_TRUE(font.Delete());
     EXPECT_FALSE(font.Delete());
 }

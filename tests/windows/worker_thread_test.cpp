@@ -53,15 +53,6 @@ TEST(WorkerThread, StopSignalsTheBodyAndWaits) {
     EXPECT_EQ(42, result.load());
 }
 
-TEST(WorkerThread, SuspendedWorkerIsNotFinished) {
-    std::atomic<int> runs{0};
-    auto* worker = new WorkerThread(&CountOnce, &runs, true);
-    Sleep(20);
-    EXPECT_FALSE(worker->IsFinished());
-    EXPECT_EQ(0, runs.load());
-    // Abandoned, as the install worker is: never destroyed while suspended.
-}
-
 TEST(SyncEvent, ManualResetStaysSetAndClosesOnce) {
     SyncEvent event;
     EXPECT_FALSE(event.IsSet());
