@@ -20,18 +20,18 @@ bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
     while (script.NextLine()) {
         if (script.AtHead(script::kProjectNameHead)) {
             script.ReadValue(value, script::kValueLineLimit);
-            support::CopyText(session::ProjectName, value);
+            support::CopyText(session::Current().project_name, value);
         } else if (script.AtHead(script::kInstallToHead)) {
             script.ReadValue(value, script::kValueLineLimit);
             support::CopyText(install_to_template, support::kMaxPath, value);
-            support::CopyText(session::DestinationFolder, value);
-            script::ExpandFolderPlaceholders(session::DestinationFolder);
+            support::CopyText(session::Current().destination_folder, value);
+            script::ExpandFolderPlaceholders(session::Current().destination_folder);
         } else if (script.AtHead(script::kLocateInstallHead)) {
             script.ReadValue(value, script::kValueLineLimit);
             char target[support::kMaxPath] = "";
             if (resolve != nullptr && resolve(value, target) && target[0] != '\0') {
                 // The folder of the target, with its trailing backslash.
-                support::FolderPart(target, session::DestinationFolder);
+                support::FolderPart(target, session::Current().destination_folder);
                 location_found = true;
             }
         }

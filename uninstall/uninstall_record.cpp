@@ -20,7 +20,8 @@ const char kInstallToHead[] = "[Install To]";
 void NamedRecordPath(const char* pattern, char* path) {
     // A project name too long for a path is cut with the path; FormatText
     // bounds it, and only an encoding failure leaves nothing to expand.
-    if (support::FormatText(path, support::kMaxPath, pattern, session::ProjectName) < 0) {
+    if (support::FormatText(path, support::kMaxPath, pattern, session::Current().project_name) <
+        0) {
         path[0] = '\0';
     }
     script::ExpandFolderPlaceholders(path);
@@ -84,7 +85,7 @@ void ReadPreviousInstallFolder() {
     char line[kLineLimit + 1];
     while (record.ReadLine(line, kLineLimit)) {
         if (std::strcmp(line, kInstallToHead) == 0 && record.ReadLine(line, kLineLimit)) {
-            support::CopyText(session::DestinationFolder, line);
+            support::CopyText(session::Current().destination_folder, line);
         }
     }
 }
