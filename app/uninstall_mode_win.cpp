@@ -24,16 +24,16 @@ namespace {
 
 // "<Destination>" in the record stands for the folder the installation used,
 // kept in the project's entry of the list of programs.
-void ReadInstallFolder() {
+void ReadInstallFolder(session::InstallSession& run_session) {
     char key[support::kMaxPath + 64];
     support::FormatText(key, sizeof key,
                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
-                        session::Current().project_name);
-    support::ReadRegistryString(session::Current().destination_folder,
-                                sizeof session::Current().destination_folder, "InstallTo",
+                        run_session.project_name);
+    support::ReadRegistryString(run_session.destination_folder,
+                                sizeof run_session.destination_folder, "InstallTo",
                                 HKEY_LOCAL_MACHINE, key);
-    support::AddTrailingBackslash(session::Current().destination_folder,
-                                  sizeof session::Current().destination_folder);
+    support::AddTrailingBackslash(run_session.destination_folder,
+                                  sizeof run_session.destination_folder);
 }
 
 // A record path that cannot be ours, told as the command line's other
@@ -69,7 +69,7 @@ int RunUninstallMode(HINSTANCE instance) {
     support::CopyText(run_session.uninstall_bitmap_path, command.bitmap_path);
     session::LendSession(&run_session);
     CoInitialize(nullptr);
-    ReadInstallFolder();
+    ReadInstallFolder(run_session);
     ui::InitPageControls();
     ui::RunUninstallDialog(instance);
     CoUninitialize();

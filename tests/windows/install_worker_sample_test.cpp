@@ -324,9 +324,9 @@ TEST_F(InstallWorkerSample, ADamagedEntryAbortsTheRest) {
              {"two.txt", scratch_.PathOf("two.txt")},
              {"three.txt", scratch_.PathOf("three.txt")}});
     // Damage the third entry's data sum in the open job's directory.
-    for (int32_t i = 0; i < job_->Archive().EntryCount(); ++i) {
-        if (std::string(job_->Archive().EntryAt(i).name) == "three.txt") {
-            const_cast<archive::ArchiveEntry&>(job_->Archive().EntryAt(i)).data_sum ^= 1;
+    for (int32_t i = 0; i < session_->job->Archive().EntryCount(); ++i) {
+        if (std::string(session_->job->Archive().EntryAt(i).name) == "three.txt") {
+            const_cast<archive::ArchiveEntry&>(session_->job->Archive().EntryAt(i)).data_sum ^= 1;
         }
     }
     RunWorker();
