@@ -9,7 +9,7 @@ BUILD := build
 DIST := dist
 
 .PHONY: all deps-host deps-windows deps-test windows windows64 host sanitize dist demo-products \
-	demo test bench format clean
+	demo-windows demo-windows64 demo-host demo test bench format clean
 
 all: dist
 
@@ -29,7 +29,7 @@ CONFIGURE_WINDOWS64 = cmake -S . -B $(BUILD)/windows64 \
 CONFIGURE_HOST = cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
 # The products in dist/: the stub and the native packer.
 INSTALL_DIST = mkdir -p $(DIST) && cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null && \
-	cp $(BUILD)/host/tools/vornak-pack/vornak-pack $(DIST)/ && \
+	cp $(BUILD)/host/packer/vornak-pack $(DIST)/ && \
 	echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
 
 windows: deps-windows
@@ -53,16 +53,25 @@ sanitize: deps-host
 dist: windows host
 	@$(INSTALL_DIST)
 
-# What the demo needs and nothing more: both stubs, the sample's program and
-# the packer, none of the test trees.
+# What the demo needs and nothing more: the stub, the sample's program and the
+# packer, none of the test trees. The Windows and the Linux build run side by
+# side; the demo builds the x86_64 stub itself, only where 32-bit code cannot
+# run.
 demo-products: deps-test
+	@$(MAKE) --no-print-directory -j2 demo-windows demo-host
+	@$(INSTALL_DIST)
+
+demo-windows:
 	@$(CONFIGURE_WINDOWS)
 	@cmake --build $(BUILD)/windows -j$(JOBS) --target VornakSetup sampletool
+
+demo-windows64:
 	@$(CONFIGURE_WINDOWS64)
 	@cmake --build $(BUILD)/windows64 -j$(JOBS) --target VornakSetup sampletool
+
+demo-host:
 	@$(CONFIGURE_HOST)
 	@cmake --build $(BUILD)/host -j$(JOBS) --target vornak-pack
-	@$(INSTALL_DIST)
 
 demo: demo-products
 	@bash tools/demo.sh

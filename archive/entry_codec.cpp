@@ -1,10 +1,13 @@
-// The entry codec over libbz2's one-shot buffer calls.
+// The entry codec: whole files in, whole files out, coded piece by piece.
 #include "archive/entry_codec.h"
 
 #include <bzlib.h>
 
 #include <cstdlib>
 
+#include "archive/disk_file_stream.h"
+#include "archive/entry_decoder.h"
+#include "archive/entry_encoder.h"
 #include "support/disk_file.h"
 #include "support/message_box.h"
 #include "support/text_format.h"
@@ -18,6 +21,9 @@ using support::DiskFile;
 
 enum class Outcome { kSuccess, kReadFailure, kWriteFailure };
 
+// The one-shot decoder needed room for the stated size plus this much, and
+// could address no more than 4 GiB of it. A claim it could not have met is
+// still refused before anything is decoded; no entry can honestly make it.
 constexpr uint32_t kDecodeSlack = 5000;
 
 void ReportFailure(bool compressing, Outcome outcome, const char* source, const char* destination) {
@@ -37,88 +43,77 @@ void ReportFailure(bool compressing, Outcome outcome, const char* source, const 
     support::ShowMessage(text, "Install", support::kMbTopmost | support::kMbIconError);
 }
 
-// Owns the two whole-file buffers of one call; allocation failures come back
-// as null rather than as exceptions.
-struct Buffers {
-    uint8_t* input = nullptr;
-    uint8_t* output = nullptr;
-    ~Buffers() {
-        std::free(input);
-        std::free(output);
-    }
-    bool Allocate(uint64_t input_size, uint64_t output_size) {
-        if (input_size > UINT32_MAX || output_size > UINT32_MAX) {
-            return false;
-        }
-        input = static_cast<uint8_t*>(std::malloc(input_size ? input_size : 1));
-        output = static_cast<uint8_t*>(std::malloc(output_size ? output_size : 1));
-        return input != nullptr && output != nullptr;
-    }
+// One piece of input at a time, from a heap buffer: worker threads have
+// small stacks.
+class PieceBuffer {
+  public:
+    PieceBuffer() : bytes_(static_cast<uint8_t*>(std::malloc(kStreamPieceSize))) {}
+    ~PieceBuffer() { std::free(bytes_); }
+    PieceBuffer(const PieceBuffer&) = delete;
+    PieceBuffer& operator=(const PieceBuffer&) = delete;
+    uint8_t* Bytes() const { return bytes_; }
+
+  private:
+    uint8_t* bytes_;
 };
 
 Outcome CompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t* uncompressed_size) {
     uint64_t size = source.Size();
     *uncompressed_size = static_cast<uint32_t>(size);
-    if (size > UINT32_MAX) {
+    PieceBuffer piece;
+    if (size > UINT32_MAX || piece.Bytes() == nullptr) {
         return Outcome::kReadFailure;
     }
-    Buffers buffers;
-    uint64_t bound = CompressionBound(size);
-    if (!buffers.Allocate(size, bound)) {
+    DiskFileSink sink(&destination);
+    EntryEncoder encoder(&sink);
+    DiskFileSource input(&source, static_cast<uint32_t>(size));
+    while (uint32_t got = input.Read(piece.Bytes(), kStreamPieceSize)) {
+        if (!encoder.Feed(piece.Bytes(), got)) {
+            return Outcome::kWriteFailure;
+        }
+    }
+    if (input.Short()) {
         return Outcome::kReadFailure;
     }
-    uint32_t length = static_cast<uint32_t>(size);
-    if (source.Read(buffers.input, length) != length) {
-        return Outcome::kReadFailure;
-    }
-    uint32_t out_length = static_cast<uint32_t>(bound);
-    if (!CompressBuffer(buffers.input, length, buffers.output, &out_length)) {
-        return Outcome::kWriteFailure;
-    }
-    return destination.Write(buffers.output, out_length) ? Outcome::kSuccess
-                                                         : Outcome::kWriteFailure;
+    return encoder.Finish() ? Outcome::kSuccess : Outcome::kWriteFailure;
 }
 
-// Decodes a whole stream into one buffer of expected_size plus the slack and
-// writes it to destination when it is exactly expected_size bytes long.
-Outcome DecodeInto(const uint8_t* input, uint32_t length, DiskFile& destination,
-                   uint32_t expected_size) {
-    // The bound is computed in 64 bits: a claimed size near 4 GiB must not
-    // wrap into a small buffer. What libbz2 cannot address cannot be decoded.
-    uint64_t output_size = static_cast<uint64_t>(expected_size) + kDecodeSlack;
-    auto* output = output_size <= UINT32_MAX
-                       ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(output_size)))
-                       : nullptr;
-    if (output == nullptr) {
+// Feeds what source holds to decoder until the stream ends or the source
+// does. A source that stops short of what it stated is a read failure; so
+// is one whose bytes, all of them, do not add up to expected_sum when that
+// is given.
+Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder, const uint32_t* expected_sum) {
+    PieceBuffer piece;
+    if (piece.Bytes() == nullptr) {
         return Outcome::kReadFailure;
     }
-    uint32_t out_length = static_cast<uint32_t>(output_size);
-    Outcome outcome = Outcome::kWriteFailure;
+    while (!decoder.Ended()) {
+        uint32_t got = source.Read(piece.Bytes(), kStreamPieceSize);
+        if (got == 0) {
+            break;
+        }
+        decoder.Feed(piece.Bytes(), got);
+    }
+    // Whatever follows the end of the stream counts in the sum.
+    while (expected_sum != nullptr && source.Read(piece.Bytes(), kStreamPieceSize) > 0) {
+    }
+    if (source.Short() || (expected_sum != nullptr && source.Sum() != *expected_sum)) {
+        return Outcome::kReadFailure;
+    }
     // A stream that decodes to another length than the directory gives is
     // damaged as surely as one that does not decode: a short file written
     // as a success would be installed as if it were whole.
-    if (DecompressBuffer(input, length, output, &out_length) && out_length == expected_size &&
-        destination.Write(output, out_length)) {
-        outcome = Outcome::kSuccess;
-    }
-    std::free(output);
-    return outcome;
+    return decoder.Complete() ? Outcome::kSuccess : Outcome::kWriteFailure;
 }
 
-Outcome DecompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t expected_size) {
-    uint64_t size = source.Size();
-    auto* input = size <= UINT32_MAX
-                      ? static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size ? size : 1)))
-                      : nullptr;
-    if (input == nullptr) {
-        return Outcome::kReadFailure;
-    }
-    uint32_t length = static_cast<uint32_t>(size);
-    Outcome outcome = source.Read(input, length) == length
-                          ? DecodeInto(input, length, destination, expected_size)
-                          : Outcome::kReadFailure;
-    std::free(input);
-    return outcome;
+bool IsDecodableClaim(uint32_t expected_size) {
+    return static_cast<uint64_t>(expected_size) + kDecodeSlack <= UINT32_MAX;
+}
+
+// Truncates destination: a decode that failed half-way must leave the
+// target empty, as one that never wrote would.
+void Empty(const char* destination) {
+    DiskFile again(destination, support::kGenericWrite, support::kCreateAlways, false, true);
 }
 
 }  // namespace
@@ -166,7 +161,6 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
 
 bool DecompressFile(const char* source_path, const char* destination_path, bool report,
                     uint32_t expected_size) {
-    Outcome outcome = Outcome::kReadFailure;
     // An empty or missing source is the empty content only when the directory
     // says so; claiming bytes, it goes the usual way and fails there.
     if (expected_size == 0 && DiskFile::FileSizeOf(source_path) == 0) {
@@ -178,18 +172,48 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
             return true;
         }
         if (report) {
-            ReportFailure(false, outcome, source_path, destination_path);
+            ReportFailure(false, Outcome::kReadFailure, source_path, destination_path);
         }
         return false;
     }
     DiskFile source(source_path, support::kGenericRead, support::kOpenExisting, false, true);
-    if (source.IsOpen()) {
+    if (!source.IsOpen()) {
+        if (report) {
+            ReportFailure(false, Outcome::kReadFailure, source_path, destination_path);
+        }
+        return false;
+    }
+    uint64_t size = source.Size();
+    if (size > UINT32_MAX) {
+        if (report) {
+            ReportFailure(false, Outcome::kReadFailure, source_path, destination_path);
+        }
+        return false;
+    }
+    return DecompressFromFile(&source, source_path, static_cast<uint32_t>(size), destination_path,
+                              report, expected_size);
+}
+
+bool DecompressFromFile(DiskFile* source, const char* source_path, uint32_t length,
+                        const char* destination_path, bool report, uint32_t expected_size,
+                        const uint32_t* expected_sum) {
+    Outcome outcome = Outcome::kReadFailure;
+    {
         DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
                              false, true);
         if (destination.IsOpen()) {
-            outcome = expected_size == 0 ? Outcome::kSuccess
-                                         : DecompressOpenFiles(source, destination, expected_size);
+            if (expected_size == 0) {
+                outcome = Outcome::kSuccess;
+            } else if (IsDecodableClaim(expected_size)) {
+                DiskFileSink sink(&destination);
+                EntryDecoder decoder(expected_size, &sink);
+                DiskFileSource input(source, length);
+                outcome = DecodeFrom(input, decoder, expected_sum);
+            }
         }
+    }
+    if (outcome != Outcome::kSuccess) {
+        Empty(destination_path);
     }
     if (report && outcome != Outcome::kSuccess) {
         ReportFailure(false, outcome, source_path, destination_path);
@@ -199,19 +223,26 @@ bool DecompressFile(const char* source_path, const char* destination_path, bool 
 
 bool DecompressData(const uint8_t* data, uint32_t length, const char* destination_path, bool report,
                     uint32_t expected_size) {
-    DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways, false,
-                         true);
-    Outcome outcome = Outcome::kWriteFailure;
-    if (destination.IsOpen()) {
-        outcome = expected_size == 0 ? Outcome::kSuccess
-                                     : DecodeInto(data, length, destination, expected_size);
+    bool decoded = false;
+    {
+        DiskFile destination(destination_path, support::kGenericWrite, support::kCreateAlways,
+                             false, true);
+        if (destination.IsOpen()) {
+            DiskFileSink sink(&destination);
+            EntryDecoder decoder(expected_size, &sink);
+            decoded = expected_size == 0 || (IsDecodableClaim(expected_size) &&
+                                             decoder.Feed(data, length) && decoder.Complete());
+        }
+    }
+    if (!decoded) {
+        Empty(destination_path);
     }
     // The data is already in memory: whatever failed, failed on the way to
     // the destination.
-    if (report && outcome != Outcome::kSuccess) {
+    if (report && !decoded) {
         ReportFailure(false, Outcome::kWriteFailure, destination_path, destination_path);
     }
-    return outcome == Outcome::kSuccess;
+    return decoded;
 }
 
 }  // namespace archive

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "archive/disk_file_stream.h"
 #include "archive/entry_codec.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
@@ -28,6 +29,23 @@ void ShowArchiveError(const char* format, const char* first, const char* second)
     support::FormatText(text, sizeof text, format, first, second);
     support::ShowMessage(text, "Install", support::kMbTopmost | support::kMbIconError);
 }
+
+// Hands out a buffer already in memory, piece by piece.
+class MemorySource final : public ByteSource {
+  public:
+    MemorySource(const uint8_t* data, uint32_t length) : data_(data), remaining_(length) {}
+    uint32_t Read(uint8_t* buffer, uint32_t capacity) override {
+        uint32_t count = remaining_ < capacity ? remaining_ : capacity;
+        std::memcpy(buffer, data_, count);
+        data_ += count;
+        remaining_ -= count;
+        return count;
+    }
+
+  private:
+    const uint8_t* data_;
+    uint32_t remaining_;
+};
 
 uint32_t SumBytes(const uint8_t* data, uint32_t size) {
     uint32_t sum = 0;
@@ -121,23 +139,39 @@ bool PackageArchive::Extract(const char* name, const char* target, bool report) 
     return result;
 }
 
-bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report) {
-    const ArchiveEntry& entry = EntryAt(index);
-    // Data claimed beyond the directory cannot be ours; no buffer is sized by
-    // such a claim.
-    if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
+bool PackageArchive::SumEntryData(const ArchiveEntry& entry, uint32_t* sum) {
+    auto* piece = static_cast<uint8_t*>(std::malloc(kStreamPieceSize));
+    if (piece == nullptr) {
         return false;
     }
     file_->Seek(static_cast<int32_t>(entry.data_offset));
-    // The checked bytes are decoded where they are: no temporary file, and
-    // the target is written once.
-    auto* buffer = static_cast<uint8_t*>(std::malloc(entry.compressed_size + 1));
-    bool result =
-        buffer != nullptr && file_->Read(buffer, entry.compressed_size) == entry.compressed_size &&
-        SumBytes(buffer, entry.compressed_size) == entry.data_sum &&
-        DecompressData(buffer, entry.compressed_size, target, report, entry.uncompressed_size);
-    std::free(buffer);
-    return result;
+    DiskFileSource data(file_, entry.compressed_size);
+    while (data.Read(piece, kStreamPieceSize) > 0) {
+    }
+    std::free(piece);
+    *sum = data.Sum();
+    return !data.Short();
+}
+
+bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report) {
+    const ArchiveEntry& entry = EntryAt(index);
+    // Data claimed beyond the directory cannot be ours; nothing is read or
+    // decoded on such a claim.
+    if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
+        return false;
+    }
+    // Two passes, so that memory does not grow with the entry and the
+    // target is still never opened for damaged data: the sum first, then
+    // the same bytes again (from the system's cache by now) into the
+    // decoder, which sums them once more: bytes changed in between fail
+    // rather than being installed unchecked.
+    uint32_t sum = 0;
+    if (!SumEntryData(entry, &sum) || sum != entry.data_sum) {
+        return false;
+    }
+    file_->Seek(static_cast<int32_t>(entry.data_offset));
+    return DecompressFromFile(file_, path_, entry.compressed_size, target, report,
+                              entry.uncompressed_size, &entry.data_sum);
 }
 
 uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {
@@ -158,8 +192,7 @@ bool PackageArchive::RefuseSigned(const char* name) const {
     return true;
 }
 
-bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
-                                     uint32_t uncompressed_size) {
+bool PackageArchive::MayAppend(const char* name, uint32_t size) const {
     if (RefuseSigned(name)) {
         return false;
     }
@@ -175,28 +208,74 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
         ShowArchiveError("Cannot add '%s': the package would grow beyond %s.", name, "2 GB");
         return false;
     }
-    file_->Seek(static_cast<int32_t>(directory_offset_));
-    if (!file_->Write(data, size)) {
-        // The old directory may be partly overwritten by now: have it written
-        // again at close, so the package stays readable without this entry.
-        modified_ = true;
-        return false;
+    return true;
+}
+
+PackageArchive::AppendResult PackageArchive::CopyEntryData(ByteSource* source, uint32_t size,
+                                                           uint32_t* sum) {
+    auto* piece = static_cast<uint8_t*>(std::malloc(kStreamPieceSize));
+    if (piece == nullptr) {
+        return AppendResult::kSourceShort;
     }
+    file_->Seek(static_cast<int32_t>(directory_offset_));
+    *sum = 0;
+    uint32_t remaining = size;
+    AppendResult result = AppendResult::kAdded;
+    while (remaining > 0 && result == AppendResult::kAdded) {
+        uint32_t want = remaining < kStreamPieceSize ? remaining : kStreamPieceSize;
+        uint32_t got = source->Read(piece, want);
+        if (got == 0 || got > want) {
+            result = AppendResult::kSourceShort;
+        } else if (!file_->Write(piece, got)) {
+            result = AppendResult::kWriteFailed;
+        } else {
+            *sum += SumBytes(piece, got);
+            remaining -= got;
+        }
+    }
+    std::free(piece);
+    return result;
+}
+
+bool PackageArchive::RecordEntry(const char* name, uint32_t size, uint32_t sum,
+                                 uint32_t uncompressed_size) {
     auto* entry = static_cast<ArchiveEntry*>(std::calloc(1, sizeof(ArchiveEntry)));
     if (entry == nullptr || !entries_.Append(entry)) {
         std::free(entry);
-        modified_ = true;
         return false;
     }
     entry->data_offset = directory_offset_;
     entry->compressed_size = size;
     entry->uncompressed_size = uncompressed_size;
-    entry->data_sum = SumBytes(data, size);
+    entry->data_sum = sum;
     support::CopyText(entry->name, name);
     directory_size_ += RecordSize(*entry);
     directory_offset_ += size;
-    modified_ = true;
     return true;
+}
+
+PackageArchive::AppendResult PackageArchive::AppendEntryFrom(const char* name, ByteSource* source,
+                                                             uint32_t size,
+                                                             uint32_t uncompressed_size) {
+    if (!MayAppend(name, size)) {
+        return AppendResult::kRefused;
+    }
+    // From the first write on, the old directory may be partly overwritten:
+    // whatever happens now, it is written again at close, so the package
+    // stays readable, with this entry or without it.
+    modified_ = true;
+    uint32_t sum = 0;
+    AppendResult result = CopyEntryData(source, size, &sum);
+    if (result == AppendResult::kAdded && !RecordEntry(name, size, sum, uncompressed_size)) {
+        result = AppendResult::kWriteFailed;
+    }
+    return result;
+}
+
+bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
+                                     uint32_t uncompressed_size) {
+    MemorySource source(data, size);
+    return AppendEntryFrom(name, &source, size, uncompressed_size) == AppendResult::kAdded;
 }
 
 bool PackageArchive::AddFile(const char* source, char* name_buffer) {
@@ -215,17 +294,18 @@ bool PackageArchive::AddFile(const char* source, char* name_buffer) {
         return false;
     }
     DiskFile compressed(temp.Path(), support::kGenericRead, support::kOpenExisting, false, true);
-    uint32_t size = static_cast<uint32_t>(compressed.Size());
-    auto* buffer = compressed.IsOpen() ? static_cast<uint8_t*>(std::malloc(size + 1)) : nullptr;
-    if (buffer == nullptr || compressed.Read(buffer, size) != size) {
-        std::free(buffer);
+    uint64_t size = compressed.Size();
+    AppendResult result = AppendResult::kSourceShort;
+    if (compressed.IsOpen() && size <= UINT32_MAX) {
+        DiskFileSource data(&compressed, static_cast<uint32_t>(size));
+        result =
+            AppendEntryFrom(name_buffer, &data, static_cast<uint32_t>(size), uncompressed_size);
+    }
+    if (result == AppendResult::kSourceShort) {
         ShowArchiveError("Error whilst compressing '%s', unable to read from '%s'", source,
                          temp.Path());
-        return false;
     }
-    bool added = AppendEntryData(name_buffer, buffer, size, uncompressed_size);
-    std::free(buffer);
-    return added;
+    return result == AppendResult::kAdded;
 }
 
 void PackageArchive::GetEntryName(uint32_t index, char* text) const {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "archive/byte_stream.h"
 #include "archive/package_format.h"
 #include "support/disk_file.h"
 #include "support/ptr_array.h"
@@ -29,7 +30,9 @@ class PackageArchive {
     // Extracts every entry of that name in directory order over target, so the
     // last one added wins; true when any succeeded.
     bool Extract(const char* name, const char* target, bool report = true);
-    // Extracts the entry at index: its data sum is checked before decoding.
+    // Extracts the entry at index: its data sum is checked, over the whole
+    // of its data read piece by piece, before the target is opened; then
+    // the data is read again and decoded piece by piece into the target.
     // A damaged entry fails silently and leaves no target behind; with report
     // set, a stream that will not decode or a target that cannot be written
     // shows the codec's box.
@@ -44,6 +47,13 @@ class PackageArchive {
     // written.
     bool AppendEntryData(const char* name, const uint8_t* data, uint32_t size,
                          uint32_t uncompressed_size);
+    // The same for data that comes piece by piece from source, which must
+    // give exactly size bytes: kSourceShort when it gives fewer (nothing is
+    // shown; the caller knows what the source was). Refusals and failed
+    // writes show their messages as AppendEntryData does.
+    enum class AppendResult { kAdded, kRefused, kSourceShort, kWriteFailed };
+    AppendResult AppendEntryFrom(const char* name, ByteSource* source, uint32_t size,
+                                 uint32_t uncompressed_size);
     // The name of entry index, or the empty text past the last entry.
     void GetEntryName(uint32_t index, char* text) const;
     // Writes the bytes before the first entry's data to a new file; returns
@@ -71,6 +81,16 @@ class PackageArchive {
     static uint64_t RecordSize(const ArchiveEntry& entry);
     void ReleaseEntries();
     bool RefuseSigned(const char* name) const;
+    // Whether an entry of that name and size may be added; shows why not.
+    bool MayAppend(const char* name, uint32_t size) const;
+    // Copies size bytes from source to the directory offset; false when the
+    // source stops short or a write fails. *sum gets the data sum.
+    AppendResult CopyEntryData(ByteSource* source, uint32_t size, uint32_t* sum);
+    // Adds the directory record of data just written at the directory offset.
+    bool RecordEntry(const char* name, uint32_t size, uint32_t sum, uint32_t uncompressed_size);
+    // The data sum of the entry's data, read piece by piece; false when the
+    // data cannot be read whole.
+    bool SumEntryData(const ArchiveEntry& entry, uint32_t* sum);
 
     support::PtrArray entries_;
     support::DiskFile* file_ = nullptr;

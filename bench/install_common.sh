@@ -47,23 +47,28 @@ with open(os.path.join(folder, name + ".dat"), "wb") as out:
 PY
 }
 
-# build_package NAME: NAME.exe from NAME.dat (as setup.dat) and NAME's files.
+# build_package NAME: NAME.exe from NAME.dat (as setup.dat) and NAME's files,
+# on every core; vornak-pack's peak resident memory, in kB, goes to
+# NAME.build-kb.
 build_package() {
   cp "$work/$1.dat" "$work/setup.dat"
-  "$pack" build -o "$work/$1.exe" --stub "$stub" "$work/setup.dat" "$work/$1"/* >/dev/null
+  /usr/bin/time -f '%M' -o "$work/$1.build-kb" \
+    "$pack" build -o "$work/$1.exe" --stub "$stub" "$work/setup.dat" "$work/$1"/* >/dev/null
 }
 
-# install_package NAME: runs NAME.exe silently and prints "SECONDS PEAK_KB",
-# the wall time and the installer process's peak resident memory, read from
-# /proc while it runs (the high-water mark only grows, so the last reading
-# before the process ends is the peak).
-install_package() {
-  local package="$work/$1.exe" start end pid peak=0 hwm
+# peak_while_running PGREP-ARGS... -- CMD...: runs CMD and prints "SECONDS
+# PEAK_KB", its wall time and the peak resident memory of the process that
+# `pgrep PGREP-ARGS` finds, read from /proc while it runs (the high-water
+# mark only grows, so the last reading before the process ends is the peak).
+peak_while_running() {
+  local pattern=() start end pid peak=0 hwm
+  while [ "$1" != -- ]; do pattern+=("$1"); shift; done
+  shift
   start=$(now)
-  in_wine_root wine "$package" "<Silent>" </dev/null >/dev/null 2>&1 &
+  "$@" </dev/null >/dev/null 2>&1 &
   local runner=$!
   while kill -0 "$runner" 2>/dev/null; do
-    pid=$(pgrep -f -x "$package <Silent>" | head -1 || true)
+    pid=$(pgrep "${pattern[@]}" | head -1 || true)
     if [ -n "$pid" ]; then
       hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
       [ -n "$hwm" ] && [ "$hwm" -gt "$peak" ] && peak=$hwm
@@ -73,6 +78,31 @@ install_package() {
   wait "$runner" || true
   end=$(now)
   echo "$(echo "$end - $start" | bc -l) $peak"
+}
+
+# install_package NAME: runs NAME.exe silently and prints "SECONDS PEAK_KB"
+# for the installer process.
+install_package() {
+  local package="$work/$1.exe"
+  peak_while_running -f -x "$package <Silent>" -- in_wine_root wine "$package" "<Silent>"
+}
+
+# idle_peak_kb: the peak of a Windows program that does nothing, under Wine.
+idle_peak_kb() {
+  local program="$windows_build/bench/idle_program.exe" seconds kb
+  read -r seconds kb < <(peak_while_running -f -x "$program" -- in_wine_root wine "$program")
+  echo "$kb"
+}
+
+windows_path() { printf 'Z:%s' "$(realpath "$1")" | tr / '\\'; }
+
+# pack_mode_peak FILE PACKAGE: packs FILE into PACKAGE with the stub's own
+# pack mode and prints "SECONDS PEAK_KB" for the stub.
+pack_mode_peak() {
+  # Through cmd, so that the markers and quotes reach the stub as written.
+  printf '%s ^<packthis^>"%s" ^<packto^>"%s"\r\n' "$(windows_path "$stub")" \
+    "$(windows_path "$1")" "$(windows_path "$2")" >"$work/pack.bat"
+  peak_while_running -f "packthis" -- in_wine_root wine cmd /c "$(windows_path "$work/pack.bat")"
 }
 
 installed_folder="$WINEPREFIX/drive_c/VornakBench"

@@ -13,7 +13,9 @@ namespace vornak_pack {
 namespace {
 
 constexpr char kTempInstall[] = "<TempInstall>";
-constexpr size_t kLongestCaption = 259;
+// Captions, the project name and the proposed folder are kept in path-sized
+// text by the installer, which cuts anything longer without a word.
+constexpr size_t kLongestKept = 259;
 
 bool Is(const ScriptSection& section, const char* head) {
     return std::strcmp(section.layout->head, head) == 0;
@@ -21,10 +23,6 @@ bool Is(const ScriptSection& section, const char* head) {
 
 bool IsRun(const ScriptSection& section) {
     return Is(section, script::kRunFileHead) || Is(section, script::kRunAndWaitFileHead);
-}
-
-bool HasOptionalLine(const ScriptSection& section) {
-    return IsRun(section) || Is(section, script::kCreateIconHead);
 }
 
 std::string Lower(std::string text) {
@@ -48,15 +46,14 @@ std::string MeantCaption(const std::string& trimmed) {
     return trimmed.substr(at);
 }
 
-void LintOptionalLine(const std::string& text, int line, FindingList* out) {
+void LintOptionalLine(const std::string& text, int line, uint32_t limit, FindingList* out) {
     const char* caption = script::OptionalCaption(text.c_str());
     if (caption != nullptr) {
         if (Trimmed(caption).empty()) {
             out->Warning(line,
                          "the optional item has no caption, so its row on the finish "
                          "page is empty; write one after \"Optional - \"");
-        } else if (std::strlen(caption) > kLongestCaption &&
-                   text.size() <= script::kOptionalLineLimit) {
+        } else if (std::strlen(caption) > kLongestKept && text.size() <= limit) {
             out->Error(line, "the caption is " + std::to_string(std::strlen(caption)) +
                                  " characters; it holds at most 259; shorten it");
         }
@@ -73,6 +70,23 @@ void LintOptionalLine(const std::string& text, int line, FindingList* out) {
                      "the optional line holds text without \"Optional - \": the item is "
                      "carried out at once and the text ignored; empty the line or start "
                      "it with \"Optional - \"");
+    }
+}
+
+// A [Project Name] or [Install To] value that fits its line but not the
+// text the installer keeps it in.
+void LintKeptLength(const ScriptText& script, const ScriptSection& section, FindingList* out) {
+    const char* what = Is(section, script::kProjectNameHead) ? "project name"
+                       : Is(section, script::kInstallToHead) ? "install folder"
+                                                             : nullptr;
+    if (what == nullptr || section.values.empty()) {
+        return;
+    }
+    const ScriptLine& value = script.Lines()[section.values[0]];
+    if (value.text.size() > kLongestKept && value.text.size() <= section.layout->limits[0]) {
+        out->Error(value.number, std::string("the ") + what + " is " +
+                                     std::to_string(value.text.size()) +
+                                     " characters; it holds at most 259; shorten it");
     }
 }
 
@@ -246,10 +260,11 @@ void LintSection(const ScriptText& script, const ScriptSection& section,
         LintTokens(value.text, value.number, IsExpanded(script, section, v),
                    IsRun(section) && v == 0, out);
     }
-    if (HasOptionalLine(section) &&
+    if (section.layout->optional_line &&
         static_cast<int>(section.values.size()) == section.layout->value_count) {
         const ScriptLine& optional = script.Lines()[section.values.back()];
-        LintOptionalLine(optional.text, optional.number, out);
+        LintOptionalLine(optional.text, optional.number,
+                         section.layout->limits[section.layout->value_count - 1], out);
     }
     if (Is(section, script::kRegistryHead)) {
         LintRegistry(script, section, out);
@@ -258,6 +273,7 @@ void LintSection(const ScriptText& script, const ScriptSection& section,
     } else if (Is(section, script::kCreateIconHead)) {
         LintShortcut(script, section, out);
     }
+    LintKeptLength(script, section, out);
     LintEntries(script, section, folders, out);
     LintSharedPlace(script, section, out);
 }

@@ -1,4 +1,4 @@
-// Entry name rules and whole-file reading.
+// Entry name rules and opening the files to pack.
 #include "packer/pack_input.h"
 
 #include <fcntl.h>
@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <new>
 
 #include "archive/package_format.h"
 
@@ -67,8 +66,7 @@ bool ReadListFile(const std::string& path, std::vector<std::string>* files, std:
 
 namespace {
 
-bool ReadOpenFile(int fd, const std::string& path, std::vector<uint8_t>* bytes,
-                  std::string* error) {
+bool CheckOpenFile(int fd, const std::string& path, uint64_t* size, std::string* error) {
     struct stat info;
     if (fstat(fd, &info) != 0) {
         *error = "cannot read '" + path + "': " + std::strerror(errno);
@@ -82,42 +80,23 @@ bool ReadOpenFile(int fd, const std::string& path, std::vector<uint8_t>* bytes,
         *error = "'" + path + "' is too large: packages end below 2 GiB";
         return false;
     }
-    try {
-        bytes->resize(static_cast<size_t>(info.st_size));
-    } catch (const std::bad_alloc&) {
-        *error = "not enough memory to read '" + path + "'";
-        return false;
-    }
-    size_t total = 0;
-    while (total < bytes->size()) {
-        ssize_t got = read(fd, bytes->data() + total, bytes->size() - total);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            *error = "cannot read '" + path + "': " + std::strerror(errno);
-            return false;
-        }
-        if (got == 0) {
-            *error = "'" + path + "' became shorter while it was read";
-            return false;
-        }
-        total += static_cast<size_t>(got);
-    }
+    *size = static_cast<uint64_t>(info.st_size);
     return true;
 }
 
 }  // namespace
 
-bool LoadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+int OpenInputFile(const std::string& path, uint64_t* size, std::string* error) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         *error = "cannot open '" + path + "': " + std::strerror(errno);
-        return false;
+        return -1;
     }
-    bool result = ReadOpenFile(fd, path, bytes, error);
-    close(fd);
-    return result;
+    if (!CheckOpenFile(fd, path, size, error)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace vornak_pack

@@ -31,7 +31,9 @@ constexpr uint64_t kLargestInput = 0x7FFFFFFFu;
 // paths are taken from the current folder. False with the reason in error.
 bool ReadListFile(const std::string& path, std::vector<std::string>* files, std::string* error);
 
-// Reads a whole regular file. Returns false with the reason in error.
-bool LoadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error);
+// Opens a regular file of at most kLargestInput bytes for reading, to be
+// read piece by piece; *size gets its size. Returns the descriptor, or -1
+// with the reason in error.
+int OpenInputFile(const std::string& path, uint64_t* size, std::string* error);
 
 }  // namespace vornak_pack

@@ -112,20 +112,39 @@ bool CheckStartingPoint(const BuildRequest& request, const archive::PackageArchi
     return true;
 }
 
-bool AppendInputs(const BuildRequest& request, archive::PackageArchive* package) {
+// Long streams wait beside the package being built: that space is needed
+// there anyway, and the system's temporary folder may be memory.
+std::string SpillFolder(const std::string& temp_path) {
+    size_t slash = temp_path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : temp_path.substr(0, slash);
+}
+
+bool AppendInputs(const BuildRequest& request, const std::string& spill_folder,
+                  archive::PackageArchive* package) {
     return CompressInOrder(
-        request.inputs, request.jobs, [&](size_t index, const CompressedEntry& entry) {
+        request.inputs, request.jobs,
+        [&](size_t index, const CompressedEntry& entry) {
             const PackInput& input = request.inputs[index];
-            if (!package->AppendEntryData(input.name.c_str(), entry.data.data(),
-                                          static_cast<uint32_t>(entry.data.size()),
-                                          entry.uncompressed_size)) {
+            if (entry.Size() > UINT32_MAX) {
+                ReportError(input.path + " does not compress below 4 GiB");
+                return false;
+            }
+            CompressedEntryReader stream(entry);
+            auto result = package->AppendEntryFrom(input.name.c_str(), &stream,
+                                                   static_cast<uint32_t>(entry.Size()),
+                                                   entry.uncompressed_size);
+            if (result == archive::PackageArchive::AppendResult::kSourceShort) {
+                ReportError("cannot read back the compressed form of " + input.path);
+            }
+            if (result != archive::PackageArchive::AppendResult::kAdded) {
                 return false;
             }
             if (request.on_entry) {
                 request.on_entry(input, entry.uncompressed_size);
             }
             return true;
-        });
+        },
+        spill_folder);
 }
 
 // Reads the finished file back as the installer would: a failed write at
@@ -165,7 +184,7 @@ bool Build(const BuildRequest& request, TempOutput* temp, BuildSummary* summary)
         if (!package.IsOpen() || !CheckStartingPoint(request, package)) {
             return false;
         }
-        bool appended = AppendInputs(request, &package);
+        bool appended = AppendInputs(request, SpillFolder(temp->Path()), &package);
         expected_entries = static_cast<uint32_t>(package.EntryCount());
         if (!appended) {
             return false;

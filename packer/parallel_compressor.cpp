@@ -1,42 +1,119 @@
 // Ordered parallel compression.
 #include "packer/parallel_compressor.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <thread>
 
-#include "archive/entry_codec.h"
+#include "archive/entry_encoder.h"
 #include "packer/tool_messages.h"
 
 namespace vornak_pack {
 
-CompressedEntry CompressInput(const PackInput& input) {
+uint32_t CompressedEntryReader::Read(uint8_t* buffer, uint32_t capacity) {
+    uint64_t left = entry_.Size() - position_;
+    size_t want = left < capacity ? static_cast<size_t>(left) : capacity;
+    size_t got = 0;
+    if (entry_.spilled.IsOpen()) {
+        got = want > 0 ? entry_.spilled.ReadAt(position_, buffer, want) : 0;
+    } else {
+        std::memcpy(buffer, entry_.data.data() + position_, want);
+        got = want;
+    }
+    position_ += got;
+    return static_cast<uint32_t>(got);
+}
+
+namespace {
+
+// Collects an entry's stream as the encoder writes it: in memory up to
+// kStreamKeptInMemory, then everything in a temporary file.
+class EntryCollector final : public archive::ByteSink {
+  public:
+    EntryCollector(CompressedEntry* entry, const std::string& spill_folder)
+        : entry_(entry), spill_folder_(spill_folder) {}
+
+    bool Write(const uint8_t* data, uint32_t length) override {
+        if (!entry_->spilled.IsOpen() && entry_->data.size() + length <= kStreamKeptInMemory) {
+            entry_->data.insert(entry_->data.end(), data, data + length);
+            return true;
+        }
+        if (!entry_->spilled.IsOpen() && !Spill()) {
+            return false;
+        }
+        return entry_->spilled.Append(data, length, &entry_->error);
+    }
+
+  private:
+    bool Spill() {
+        if (!entry_->spilled.Create(spill_folder_, &entry_->error) ||
+            !entry_->spilled.Append(entry_->data.data(), entry_->data.size(), &entry_->error)) {
+            return false;
+        }
+        std::vector<uint8_t>().swap(entry_->data);
+        return true;
+    }
+
+    CompressedEntry* entry_;
+    const std::string& spill_folder_;
+};
+
+// Feeds the open file's size bytes to encoder piece by piece.
+bool EncodeOpenFile(int fd, const std::string& path, uint64_t size, archive::EntryEncoder* encoder,
+                    std::string* error) {
+    std::vector<uint8_t> piece(archive::kStreamPieceSize);
+    uint64_t remaining = size;
+    while (remaining > 0) {
+        size_t want = remaining < piece.size() ? static_cast<size_t>(remaining) : piece.size();
+        ssize_t got = read(fd, piece.data(), want);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            *error = "cannot read '" + path + "': " + std::strerror(errno);
+            return false;
+        }
+        if (got == 0) {
+            *error = "'" + path + "' became shorter while it was read";
+            return false;
+        }
+        if (!encoder->Feed(piece.data(), static_cast<uint32_t>(got))) {
+            if (error->empty()) {
+                *error = "libbz2 could not compress '" + path + "'";
+            }
+            return false;
+        }
+        remaining -= static_cast<uint64_t>(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+CompressedEntry CompressInput(const PackInput& input, const std::string& spill_folder) {
     CompressedEntry entry;
-    std::vector<uint8_t> source;
-    if (!LoadFile(input.path, &source, &entry.error)) {
+    uint64_t size = 0;
+    int fd = OpenInputFile(input.path, &size, &entry.error);
+    if (fd < 0) {
         return entry;
     }
-    uint32_t length = static_cast<uint32_t>(source.size());
-    uint32_t produced = static_cast<uint32_t>(archive::CompressionBound(length));
-    try {
-        entry.data.resize(produced);
-    } catch (const std::bad_alloc&) {
-        entry.error = "not enough memory to compress '" + input.path + "'";
-        return entry;
-    }
-    // libbz2 refuses a null input even of length 0, and an empty vector may
-    // hold one; an empty file compresses to the 14-byte empty stream.
-    static const uint8_t kNothing = 0;
-    const uint8_t* bytes = source.empty() ? &kNothing : source.data();
-    if (!archive::CompressBuffer(bytes, length, entry.data.data(), &produced)) {
-        entry.error = "libbz2 could not compress '" + input.path + "'";
+    EntryCollector collector(&entry, spill_folder);
+    archive::EntryEncoder encoder(&collector);
+    bool encoded = EncodeOpenFile(fd, input.path, size, &encoder, &entry.error) && encoder.Finish();
+    close(fd);
+    if (!encoded) {
+        if (entry.error.empty()) {
+            entry.error = "libbz2 could not compress '" + input.path + "'";
+        }
         entry.data.clear();
         return entry;
     }
-    entry.data.resize(produced);
-    entry.uncompressed_size = length;
+    entry.uncompressed_size = static_cast<uint32_t>(size);
     return entry;
 }
 
@@ -45,8 +122,12 @@ namespace {
 // The state the workers and the delivering thread share, all under lock.
 class OrderedWork {
   public:
-    OrderedWork(const std::vector<PackInput>& inputs, unsigned jobs)
-        : inputs_(inputs), window_(2 * static_cast<size_t>(jobs)), results_(inputs.size()) {}
+    OrderedWork(const std::vector<PackInput>& inputs, unsigned jobs,
+                const std::string& spill_folder)
+        : inputs_(inputs),
+          spill_folder_(spill_folder),
+          window_(2 * static_cast<size_t>(jobs)),
+          results_(inputs.size()) {}
 
     void WorkerLoop() {
         for (;;) {
@@ -62,7 +143,8 @@ class OrderedWork {
                 }
                 index = next_to_take_++;
             }
-            auto entry = std::make_unique<CompressedEntry>(CompressInput(inputs_[index]));
+            auto entry =
+                std::make_unique<CompressedEntry>(CompressInput(inputs_[index], spill_folder_));
             std::lock_guard<std::mutex> lock(mutex_);
             results_[index] = std::move(entry);
             changed_.notify_all();
@@ -90,6 +172,7 @@ class OrderedWork {
 
   private:
     const std::vector<PackInput>& inputs_;
+    const std::string& spill_folder_;
     const size_t window_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -109,16 +192,17 @@ bool Deliver(const CompressedEntry& entry, size_t index, const EntrySink& sink) 
 
 }  // namespace
 
-bool CompressInOrder(const std::vector<PackInput>& inputs, unsigned jobs, const EntrySink& sink) {
+bool CompressInOrder(const std::vector<PackInput>& inputs, unsigned jobs, const EntrySink& sink,
+                     const std::string& spill_folder) {
     if (jobs <= 1 || inputs.size() <= 1) {
         for (size_t i = 0; i < inputs.size(); ++i) {
-            if (!Deliver(CompressInput(inputs[i]), i, sink)) {
+            if (!Deliver(CompressInput(inputs[i], spill_folder), i, sink)) {
                 return false;
             }
         }
         return true;
     }
-    OrderedWork work(inputs, jobs);
+    OrderedWork work(inputs, jobs, spill_folder);
     std::vector<std::thread> workers;
     size_t thread_count = jobs < inputs.size() ? jobs : inputs.size();
     for (size_t i = 0; i < thread_count; ++i) {

@@ -16,29 +16,25 @@ struct RunState {
     int copy_files_total;
     int copy_files_begun;
     bool aborted;
+    SectionValues values;  // the section being carried out
 };
 
-void HandleAction(SetupScript& script) {
-    // The line goes straight into the shared text while the lock is held.
+void HandleAction(const SectionValues& values) {
     support::ProgressGuard guard;
-    char text[kValueLineLimit + 1];
-    script.ReadValue(text, kValueLineLimit);
     support::CopyText(support::ProgressState.action_text, sizeof support::ProgressState.action_text,
-                      text);
+                      values.Line(0));
     support::ProgressState.changed = true;
 }
 
-void HandleCopyFile(SetupScript& script, RunState& run) {
+void HandleCopyFile(RunState& run) {
     // The record exists before the first file lands, so that whatever lands
     // can be uninstalled, even after a kill, a cancel, a failure or a program
     // that restarts the computer.
     if (run.copy_files_begun == 0) {
         run.actions.WriteUninstallRecord();
     }
-    char entry_name[kValueLineLimit + 1];
-    char target[kValueLineLimit + 1];
-    script.ReadValue(entry_name, kValueLineLimit);
-    script.ReadValue(target, kValueLineLimit);
+    const char* entry_name = run.values.Line(0);
+    char* target = run.values.Line(1);
     ++run.copy_files_begun;
     {
         support::ProgressGuard guard;
@@ -52,67 +48,51 @@ void HandleCopyFile(SetupScript& script, RunState& run) {
     }
 }
 
-void HandleCreateIcon(SetupScript& script, RunState& run) {
-    char target[kValueLineLimit + 1];
-    char link[kValueLineLimit + 1];
-    char arguments[kValueLineLimit + 1];
-    char optional[kOptionalLineLimit + 1];
-    script.ReadValue(target, kValueLineLimit);
-    script.ReadValue(link, kValueLineLimit);
-    script.ReadValue(arguments, kValueLineLimit);
-    script.ReadValue(optional, kOptionalLineLimit);
-    if (const char* caption = OptionalCaption(optional)) {
+void HandleCreateIcon(RunState& run) {
+    const char* target = run.values.Line(0);
+    const char* link = run.values.Line(1);
+    const char* arguments = run.values.Line(2);
+    if (const char* caption = run.values.OptionalCaption()) {
         AddOptionalIcon(link, target, arguments, caption);
     } else {
         run.actions.CreateShortcut(link, target, arguments);
     }
 }
 
-void HandleRun(SetupScript& script, RunState& run, bool wait) {
-    char program[kValueLineLimit + 1];
-    char arguments[kValueLineLimit + 1];
-    char optional[kOptionalLineLimit + 1];
-    script.ReadValue(program, kValueLineLimit);
-    script.ReadValue(arguments, kValueLineLimit);
-    script.ReadValue(optional, kOptionalLineLimit);
-    if (const char* caption = OptionalCaption(optional)) {
+void HandleRun(RunState& run, bool wait) {
+    const char* program = run.values.Line(0);
+    const char* arguments = run.values.Line(1);
+    if (const char* caption = run.values.OptionalCaption()) {
         AddOptionalRun(program, arguments, wait, caption);
     } else {
         run.actions.LaunchFile(program, arguments, wait);
     }
 }
 
-void HandleMessage(SetupScript& script, RunState& run) {
-    char text[kLongLineLimit + 1];
-    char kind[kValueLineLimit + 1];
-    script.ReadValue(text, kLongLineLimit);
-    script.ReadValue(kind, kValueLineLimit);
-    run.actions.ShowMessage(text, kind);
-}
-
-void HandleRegistry(SetupScript& script, RunState& run) {
+void HandleRegistry(RunState& run) {
     static RegistryItem item;  // large; the worker is the only user
-    ReadRegistryItem(script, &item);
+    RegistryItemFrom(run.values, &item);
     run.actions.WriteRegistryItem(&item);
 }
 
 // Carries out the section whose head is the current line, if it is one of
-// the worker's heads.
+// the worker's heads. A silent run leaves [Message] lines to the head test.
 void Dispatch(SetupScript& script, RunState& run) {
-    if (script.AtHead(kActionHead)) {
-        HandleAction(script);
-    } else if (script.AtHead(kCopyFileHead)) {
-        HandleCopyFile(script, run);
-    } else if (script.AtHead(kCreateIconHead)) {
-        HandleCreateIcon(script, run);
-    } else if (script.AtHead(kRunAndWaitFileHead)) {
-        HandleRun(script, run, true);
-    } else if (script.AtHead(kRunFileHead)) {
-        HandleRun(script, run, false);
-    } else if (script.AtHead(kMessageHead) && !run.silent) {
-        HandleMessage(script, run);
-    } else if (script.AtHead(kRegistryHead)) {
-        HandleRegistry(script, run);
+    SectionValues& values = run.values;
+    if (script.ReadSectionAt(kActionHead, &values)) {
+        HandleAction(values);
+    } else if (script.ReadSectionAt(kCopyFileHead, &values)) {
+        HandleCopyFile(run);
+    } else if (script.ReadSectionAt(kCreateIconHead, &values)) {
+        HandleCreateIcon(run);
+    } else if (script.ReadSectionAt(kRunAndWaitFileHead, &values)) {
+        HandleRun(run, true);
+    } else if (script.ReadSectionAt(kRunFileHead, &values)) {
+        HandleRun(run, false);
+    } else if (!run.silent && script.ReadSectionAt(kMessageHead, &values)) {
+        run.actions.ShowMessage(values.Line(0), values.Line(1));
+    } else if (script.ReadSectionAt(kRegistryHead, &values)) {
+        HandleRegistry(run);
     }
 }
 
@@ -120,7 +100,7 @@ void Dispatch(SetupScript& script, RunState& run) {
 
 void RunInstallScript(const char* script_path, bool silent, InstallActions& actions) {
     SetupScript script(script_path);
-    RunState run{actions, silent, 0, 0, false};
+    RunState run{actions, silent, 0, 0, false, {}};
     if (script.IsOpen()) {
         run.copy_files_total = script.CountHeads(kCopyFileHead);
         while (script.NextLine() && !session::Current().stop_requested) {

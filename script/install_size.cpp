@@ -8,16 +8,13 @@ namespace script {
 uint64_t CopyFileBytes(const char* script_path, const archive::PackageArchive& package) {
     SetupScript script(script_path);
     uint64_t total = 0;
+    SectionValues values;
     while (script.NextLine()) {
-        if (!script.AtHead(kCopyFileHead)) {
+        if (!script.ReadSectionAt(kCopyFileHead, &values)) {
             continue;
         }
-        char entry_name[kValueLineLimit + 1];
-        char target[kValueLineLimit + 1];
-        script.ReadValue(entry_name, kValueLineLimit);
-        script.ReadValue(target, kValueLineLimit);
         archive::ArchiveEntry entry;
-        if (package.FindEntry(entry_name, &entry)) {
+        if (package.FindEntry(values.Line(0), &entry)) {
             total += entry.uncompressed_size;
         }
     }

@@ -1,10 +1,12 @@
-// The setup script format: line reading, heads, the optional-item prefix,
-// [Message] texts and [Registry] numbers.
+// The setup script format: line reading, heads, the section layouts and
+// reading a section by its layout, the optional-item prefix, [Message]
+// texts and [Registry] numbers.
 #include "script/setup_script.h"
 
 #include <cstring>
 
 #include "support/message_box.h"
+#include "support/text.h"
 #include "support/win32_values.h"
 
 namespace script {
@@ -22,8 +24,35 @@ bool SetupScript::AtHead(const char* head) const {
     return std::strcmp(line_, head) == 0;
 }
 
-void SetupScript::ReadValue(char* buffer, uint32_t limit) {
-    file_.ReadLine(buffer, limit);
+bool SetupScript::ReadSectionAt(const char* head, SectionValues* values, OptionalLine optional) {
+    if (!AtHead(head)) {
+        return false;
+    }
+    ReadSection(*FindSectionLayout(head), values, optional);
+    return true;
+}
+
+void SetupScript::ReadSection(const SectionLayout& layout, SectionValues* values,
+                              OptionalLine optional) {
+    values->layout = &layout;
+    values->count = layout.value_count;
+    if (layout.optional_line && optional == OptionalLine::kLeftAsLine) {
+        --values->count;
+    }
+    for (int index = 0; index < values->count; ++index) {
+        ReadValue(values->lines[index], layout.limits[index]);
+    }
+}
+
+const char* SectionValues::OptionalCaption() const {
+    if (layout == nullptr || !layout->optional_line || count < layout->value_count) {
+        return nullptr;
+    }
+    return script::OptionalCaption(lines[count - 1]);
+}
+
+bool SetupScript::ReadValue(char* buffer, uint32_t limit) {
+    return file_.ReadLine(buffer, limit);
 }
 
 int SetupScript::CountHeads(const char* head) {
@@ -49,31 +78,43 @@ bool ScriptHasHead(const char* path, const char* head) {
 }
 
 const SectionLayout kSectionLayouts[] = {
-    {kProjectNameHead, 1, {kValueLineLimit}, 0},
-    {kInstallToHead, 1, {kValueLineLimit}, ExpandedLine(0)},
-    {kLocateInstallHead, 1, {kValueLineLimit}, ExpandedLine(0)},
-    {kActionHead, 1, {kValueLineLimit}, 0},
+    {kProjectNameHead, 1, {kValueLineLimit}, 0, false},
+    {kInstallToHead, 1, {kValueLineLimit}, ExpandedLine(0), false},
+    {kLocateInstallHead, 1, {kValueLineLimit}, ExpandedLine(0), false},
+    {kActionHead, 1, {kValueLineLimit}, 0, false},
     // InstallFile expands the entry name too, though entry names hold none.
-    {kCopyFileHead, 2, {kValueLineLimit, kValueLineLimit}, ExpandedLine(0) | ExpandedLine(1)},
+    {kCopyFileHead,
+     2,
+     {kValueLineLimit, kValueLineLimit},
+     ExpandedLine(0) | ExpandedLine(1),
+     false},
     {kRegistryHead,
      5,
      {kLongLineLimit, kValueLineLimit, kLongLineLimit, kValueLineLimit, kLongLineLimit},
-     ExpandedLine(1) | ExpandedLine(4)},
-    {kRunFileHead, 3, {kValueLineLimit, kValueLineLimit, kOptionalLineLimit}, ExpandedLine(0)},
+     ExpandedLine(1) | ExpandedLine(4),
+     false},
+    {kRunFileHead,
+     3,
+     {kValueLineLimit, kValueLineLimit, kOptionalLineLimit},
+     ExpandedLine(0),
+     true},
     {kRunAndWaitFileHead,
      3,
      {kValueLineLimit, kValueLineLimit, kOptionalLineLimit},
-     ExpandedLine(0)},
+     ExpandedLine(0),
+     true},
     {kCreateIconHead,
      4,
      {kValueLineLimit, kValueLineLimit, kValueLineLimit, kOptionalLineLimit},
-     ExpandedLine(0) | ExpandedLine(1) | ExpandedLine(2)},
-    {kMessageHead, 2, {kLongLineLimit, kValueLineLimit}, 0},
-    {kInstallContainerHead, 0, {}, 0},
+     ExpandedLine(0) | ExpandedLine(1) | ExpandedLine(2),
+     true},
+    {kMessageHead, 2, {kLongLineLimit, kValueLineLimit}, 0, false},
+    {kInstallContainerHead, 0, {}, 0, false},
     {kUninstallActionHead,
      2,
      {kValueLineLimit, kValueLineLimit},
-     ExpandedLine(0) | ExpandedLine(1)},
+     ExpandedLine(0) | ExpandedLine(1),
+     false},
 };
 const int kSectionLayoutCount = sizeof kSectionLayouts / sizeof kSectionLayouts[0];
 
@@ -151,12 +192,18 @@ uint32_t RegistryNumber(const char* data) {
     return static_cast<uint32_t>(static_cast<int32_t>(value));
 }
 
+void RegistryItemFrom(const SectionValues& values, RegistryItem* item) {
+    support::CopyText(item->root, values.Line(0));
+    support::CopyText(item->key, values.Line(1));
+    support::CopyText(item->type, values.Line(2));
+    support::CopyText(item->name, values.Line(3));
+    support::CopyText(item->data, values.Line(4));
+}
+
 void ReadRegistryItem(SetupScript& script, RegistryItem* item) {
-    script.ReadValue(item->root, kLongLineLimit);
-    script.ReadValue(item->key, kValueLineLimit);
-    script.ReadValue(item->type, kLongLineLimit);
-    script.ReadValue(item->name, kValueLineLimit);
-    script.ReadValue(item->data, kLongLineLimit);
+    SectionValues values;
+    script.ReadSection(*FindSectionLayout(kRegistryHead), &values);
+    RegistryItemFrom(values, item);
 }
 
 }  // namespace script

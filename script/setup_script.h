@@ -4,8 +4,12 @@
 // The script is CR LF text. A section starts with a head line equal, over
 // the whole line and case-sensitively, to its bracketed name, and is followed
 // by a fixed number of value lines that are read unconditionally. Every other
-// line is skipped. A reader loops: NextLine, test it against its heads, and
-// on a match read that section's values with their limits.
+// line is skipped. A reader loops: NextLine, then ReadSectionAt for each of
+// its heads, which reads that section's value lines as kSectionLayouts says.
+// The linter in vornak-pack reads the same table, so what it calls a section
+// and a line too long is what the installer reads. Two readings of the
+// uninstaller differ from the table, and say so below: OptionalLine and
+// kRecordedFolderLimit.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +33,8 @@ constexpr char kUninstallActionHead[] = "[UninstallAction]";
 
 // Characters taken per read; every buffer holds one more for the NUL.
 // Long: every line tested as a head, the [Message] text, the [Registry] root
-// word, type word and data, and each line copied into the uninstall record.
+// word, type word and data, each line copied into the uninstall record, and
+// the [Install To] value read back from one.
 constexpr uint32_t kLongLineLimit = 1000;
 // The optional line of [CreateIcon], [RunFile] and [RunAndWaitFile].
 constexpr uint32_t kOptionalLineLimit = 520;
@@ -42,13 +47,19 @@ constexpr unsigned ExpandedLine(int index) {
     return 1u << index;
 }
 
-// The layout of one section as the install worker and the uninstaller read
-// it: the number of value lines after the head and each line's read limit.
+// The most value lines any section has.
+constexpr int kMostValueLines = 5;
+
+// The layout of one section, as every reader of the installer and the
+// linter take it: the number of value lines after the head, each line's
+// read limit, which lines are expanded, and whether the last value line is
+// the optional line ("Optional - " and a caption).
 struct SectionLayout {
     const char* head;
     int value_count;
-    uint32_t limits[5];
+    uint32_t limits[kMostValueLines];
     unsigned expanded;  // ExpandedLine bits; [Registry] data only for strings
+    bool optional_line;
 };
 
 // Every section some reader acts on.
@@ -57,6 +68,31 @@ extern const int kSectionLayoutCount;
 
 // The layout whose head line equals line exactly, or null.
 const SectionLayout* FindSectionLayout(const char* line);
+
+// The value lines of one section as ReadSectionAt read them. Each line has
+// room for the longest limit, so a reader may expand a path in place.
+struct SectionValues {
+    const SectionLayout* layout = nullptr;
+    int count = 0;  // the lines read: the layout's, less a skipped optional line
+    char lines[kMostValueLines][kLongLineLimit + 1];
+
+    char* Line(int index) { return lines[index]; }
+    const char* Line(int index) const { return lines[index]; }
+    // The caption of the optional line after an exact "Optional - " prefix;
+    // null when the layout has no optional line, it was not read, or it
+    // does not mark an optional item.
+    const char* OptionalCaption() const;
+};
+
+// Whether a reader takes the optional line with the rest of its section.
+// The uninstaller does not act on it and leaves it to be tested as a head,
+// as any line it does not know.
+enum class OptionalLine { kRead, kLeftAsLine };
+
+// An uninstall record's [Install To] value is read back whole, with the
+// long limit rather than its layout's: the record writer copied the script
+// line by line at that limit and put the folder actually used there.
+constexpr uint32_t kRecordedFolderLimit = kLongLineLimit;
 
 // The [Registry] root words, compared case-sensitively; any other selects
 // no root and the section writes nothing.
@@ -91,11 +127,18 @@ class SetupScript {
     const char* Line() const { return line_; }
     // Whether that line is exactly head.
     bool AtHead(const char* head) const;
+    // When the current line is exactly head, reads the section's value lines
+    // by head's layout into values and returns true; otherwise reads nothing.
+    bool ReadSectionAt(const char* head, SectionValues* values,
+                       OptionalLine optional = OptionalLine::kRead);
+    // Reads the value lines of layout, whatever the current line is.
+    void ReadSection(const SectionLayout& layout, SectionValues* values,
+                     OptionalLine optional = OptionalLine::kRead);
     // Reads the next line as a value of the current section, whatever it
     // holds, into buffer (limit + 1 bytes). A line longer than limit gives
     // its first limit characters and its rest becomes the next line. Past
-    // the end the value is empty.
-    void ReadValue(char* buffer, uint32_t limit);
+    // the end the value is empty and the result false.
+    bool ReadValue(char* buffer, uint32_t limit);
     // Counts the lines equal to head in the whole script, then starts again
     // from its first line.
     int CountHeads(const char* head);
@@ -127,7 +170,8 @@ void ShowScriptMessage(char* text, const char* kind);
 // to the signed 32-bit range and returned as its two's-complement bits.
 uint32_t RegistryNumber(const char* data);
 
-// The five value lines of one [Registry] section, as written.
+// The five value lines of one [Registry] section, as written; each field
+// holds its line's limit from the [Registry] layout.
 struct RegistryItem {
     char root[kLongLineLimit + 1];
     char key[kValueLineLimit + 1];
@@ -138,5 +182,7 @@ struct RegistryItem {
 
 // Reads the value lines after a [Registry] head.
 void ReadRegistryItem(SetupScript& script, RegistryItem* item);
+// The [Registry] section read by its layout, as a RegistryItem.
+void RegistryItemFrom(const SectionValues& values, RegistryItem* item);
 
 }  // namespace script

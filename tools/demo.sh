@@ -38,6 +38,7 @@ if ! runs_32bit_windows_code; then
   # This kernel cannot run 32-bit code: the same package on the x86_64 build
   # of the stub shows what the installer does.
   installer="$work/SampleTool-setup-x64.exe"
+  make --no-print-directory demo-windows64
   build_installer build/windows64/app/VornakSetup.exe build/windows64/examples "$installer"
   program_files="Program Files"
   registry_view=()

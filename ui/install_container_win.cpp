@@ -54,13 +54,10 @@ void ShowContainerMessages() {
     char script_path[MAX_PATH];
     JobFilePath("setup.dat", script_path);
     script::SetupScript script(script_path);
+    script::SectionValues values;
     while (script.NextLine()) {
-        if (script.AtHead(script::kMessageHead)) {
-            char text[script::kLongLineLimit + 1];
-            char kind[script::kValueLineLimit + 1];
-            script.ReadValue(text, script::kLongLineLimit);
-            script.ReadValue(kind, script::kValueLineLimit);
-            script::ShowScriptMessage(text, kind);
+        if (script.ReadSectionAt(script::kMessageHead, &values)) {
+            script::ShowScriptMessage(values.Line(0), values.Line(1));
         }
     }
 }

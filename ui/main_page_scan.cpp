@@ -16,18 +16,16 @@ bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
                         char* install_to_template) {
     script::SetupScript script(script_path);
     bool location_found = false;
-    char value[script::kValueLineLimit + 1];
+    script::SectionValues values;
+    const char* value = values.Line(0);
     while (script.NextLine()) {
-        if (script.AtHead(script::kProjectNameHead)) {
-            script.ReadValue(value, script::kValueLineLimit);
+        if (script.ReadSectionAt(script::kProjectNameHead, &values)) {
             support::CopyText(session::Current().project_name, value);
-        } else if (script.AtHead(script::kInstallToHead)) {
-            script.ReadValue(value, script::kValueLineLimit);
+        } else if (script.ReadSectionAt(script::kInstallToHead, &values)) {
             support::CopyText(install_to_template, support::kMaxPath, value);
             support::CopyText(session::Current().destination_folder, value);
             script::ExpandFolderPlaceholders(session::Current().destination_folder);
-        } else if (script.AtHead(script::kLocateInstallHead)) {
-            script.ReadValue(value, script::kValueLineLimit);
+        } else if (script.ReadSectionAt(script::kLocateInstallHead, &values)) {
             char target[support::kMaxPath] = "";
             if (resolve != nullptr && resolve(value, target) && target[0] != '\0') {
                 // The folder of the target, with its trailing backslash.

@@ -42,14 +42,12 @@ void AddOwnTargets(const char* path, const script::PlaceholderValues& values,
 void ReadScriptTargets(const char* script_path, script::PlaceholderValues* values,
                        support::StringList* targets) {
     script::SetupScript script(script_path);
+    script::SectionValues section;
     while (script.NextLine()) {
-        if (script.AtHead(script::kCopyFileHead)) {
-            char entry_name[script::kValueLineLimit + 1];
-            char target[support::kMaxPath];
-            script.ReadValue(entry_name, script::kValueLineLimit);
-            if (ReadExpandedPath(script, values, target)) {
-                targets->AppendCopy(target);
-            }
+        char target[support::kMaxPath];
+        if (script.ReadSectionAt(script::kCopyFileHead, &section) &&
+            ExpandValuePath(section.Line(1), values, target)) {
+            targets->AppendCopy(target);
         }
     }
 }

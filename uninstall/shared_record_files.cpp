@@ -9,13 +9,6 @@
 
 namespace uninstall {
 
-namespace {
-
-using script::kLongLineLimit;
-using script::kValueLineLimit;
-
-}  // namespace
-
 int PlaceholderRow(const char* token) {
     for (int row = 0; row < script::kPlaceholderCount; ++row) {
         if (std::strcmp(script::kPlaceholderTokens[row], token) == 0) {
@@ -30,17 +23,15 @@ bool RecordedInstallFolder(const char* record_path, char* folder) {
     bool found = false;
     while (record.NextLine()) {
         if (record.AtHead(script::kInstallToHead)) {
-            char line[kLongLineLimit + 1];
-            record.ReadValue(line, kLongLineLimit);
+            char line[script::kRecordedFolderLimit + 1];
+            record.ReadValue(line, script::kRecordedFolderLimit);
             found = support::CopyText(folder, support::kMaxPath, line);
         }
     }
     return found;
 }
 
-bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* values, char* path) {
-    char line[kValueLineLimit + 1];
-    script.ReadValue(line, kValueLineLimit);
+bool ExpandValuePath(const char* line, script::PlaceholderValues* values, char* path) {
     if (!support::CopyText(path, support::kMaxPath, line)) {
         return false;
     }
@@ -90,14 +81,12 @@ void ReadRecordTargets(const char* path, const script::PlaceholderValues& our_va
         values = our_values;
     }
     script::SetupScript record(path);
+    script::SectionValues section;
     while (record.NextLine()) {
-        if (record.AtHead(script::kCopyFileHead)) {
-            char entry_name[kValueLineLimit + 1];
-            char target[support::kMaxPath];
-            record.ReadValue(entry_name, kValueLineLimit);
-            if (ReadExpandedPath(record, &values, target)) {
-                targets->AppendCopy(target);
-            }
+        char target[support::kMaxPath];
+        if (record.ReadSectionAt(script::kCopyFileHead, &section) &&
+            ExpandValuePath(section.Line(1), &values, target)) {
+            targets->AppendCopy(target);
         }
     }
 }

@@ -17,17 +17,17 @@
 
 namespace uninstall {
 
-// Reads a path value line and expands it with values into path (kMaxPath
-// bytes). False for a path no installation can have made: one too long for
-// the buffer, one that still holds a placeholder's "<" after expansion (an
-// expansion that did not fit, or a token whose value is not known, keeps
-// its token), or one that is not absolute ("\bin\x.dll" from an empty
-// install folder would be found on whatever drive is current). Such a path
-// is not acted on at all, so that no other file is deleted in its place.
-bool ReadExpandedPath(script::SetupScript& script, script::PlaceholderValues* values, char* path);
+// Expands a path value line with values into path (kMaxPath bytes). False for a path no
+// installation can have made: one too long for the buffer, one that still holds a placeholder's "<"
+// after expansion (an expansion that did not fit, or a token whose value is not known, keeps its
+// token), or one that is not absolute ("\bin\x.dll" from an empty install folder would be found on
+// whatever drive is current). Such a path is not acted on at all, so that no other file is deleted
+// in its place.
+bool ExpandValuePath(const char* line, script::PlaceholderValues* values, char* path);
 
 // The folder after the record's last "[Install To]", as the record writer
-// put it there. False when there is none, or it does not fit a path.
+// put it there (read whole, with script::kRecordedFolderLimit). False when there is none, or it
+// does not fit a path.
 bool RecordedInstallFolder(const char* record_path, char* folder);
 
 // Appends the [CopyFile] targets of the record at path to targets, expanded

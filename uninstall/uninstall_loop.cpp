@@ -17,13 +17,13 @@ namespace uninstall {
 
 namespace {
 
-using script::kValueLineLimit;
+using script::SectionValues;
 using script::SetupScript;
 
 // "<Destination>" stands for the folder the registry names. Where that is
 // missing or not absolute, the record's own line after "[Install To]" says
 // where the files went. With neither, the token stays as written, so every
-// path that depends on it fails ReadExpandedPath and is left alone: an empty
+// path that depends on it fails ExpandValuePath and is left alone: an empty
 // folder would turn "<Destination>\bin\x.dll" into "\bin\x.dll", a file
 // at the root of whatever drive is current.
 void ResolveInstallFolder(const char* record_path, script::PlaceholderValues* values) {
@@ -58,17 +58,12 @@ struct RunState {
     // from an installer that counted no shared files either.
     support::StringList kept;
     bool has_kept_list = false;
+    SectionValues section;  // the section being read
 };
 
-bool ReadPath(SetupScript& script, RunState& run, char* path) {
-    return ReadExpandedPath(script, &run.values, path);
-}
-
-void HandleCopyFile(SetupScript& record, RunState& run) {
-    char entry_name[kValueLineLimit + 1];
+void HandleCopyFile(RunState& run) {
     char target[support::kMaxPath];
-    record.ReadValue(entry_name, kValueLineLimit);
-    if (!ReadPath(record, run, target)) {
+    if (!ExpandValuePath(run.section.Line(1), &run.values, target)) {
         return;
     }
     // The count goes down whether or not the file stays for other reasons:
@@ -82,27 +77,21 @@ void HandleCopyFile(SetupScript& record, RunState& run) {
     run.deletions.AppendCopy(target);
 }
 
-void HandleCreateIcon(SetupScript& record, RunState& run) {
-    char shortcut_target[kValueLineLimit + 1];
+void HandleCreateIcon(RunState& run) {
     char link[support::kMaxPath];
-    char arguments[kValueLineLimit + 1];
-    record.ReadValue(shortcut_target, kValueLineLimit);
-    bool usable = ReadPath(record, run, link);
-    record.ReadValue(arguments, kValueLineLimit);
-    if (usable) {
+    if (ExpandValuePath(run.section.Line(1), &run.values, link)) {
         run.deletions.AppendCopy(link);
     }
 }
 
-void HandleUninstallAction(SetupScript& record, RunState& run) {
+void HandleUninstallAction(RunState& run) {
     // Not paths to delete: they go to the program start as they are, which
-    // reports what it cannot start.
-    char path[kValueLineLimit + 1];
-    char parameters[kValueLineLimit + 1];
-    record.ReadValue(path, kValueLineLimit);
-    record.ReadValue(parameters, kValueLineLimit);
-    script::ExpandWithValues(path, sizeof path, &run.values);
-    script::ExpandWithValues(parameters, sizeof parameters, &run.values);
+    // reports what it cannot start. Each grows no longer than its line may be.
+    const uint32_t* limits = run.section.layout->limits;
+    char* path = run.section.Line(0);
+    char* parameters = run.section.Line(1);
+    script::ExpandWithValues(path, limits[0] + 1, &run.values);
+    script::ExpandWithValues(parameters, limits[1] + 1, &run.values);
     // Without a known install folder the token stays: the program would be
     // looked for, or told to work, somewhere the installation never was.
     if (std::strstr(path, "<Destination>") != nullptr ||
@@ -114,13 +103,15 @@ void HandleUninstallAction(SetupScript& record, RunState& run) {
 
 // Every uninstall action runs here, in record order, before any file goes.
 void ReadRecord(SetupScript& record, RunState& run) {
+    SectionValues& section = run.section;
     while (record.NextLine()) {
-        if (record.AtHead(script::kCopyFileHead)) {
-            HandleCopyFile(record, run);
-        } else if (record.AtHead(script::kCreateIconHead)) {
-            HandleCreateIcon(record, run);
-        } else if (record.AtHead(script::kUninstallActionHead)) {
-            HandleUninstallAction(record, run);
+        if (record.ReadSectionAt(script::kCopyFileHead, &section)) {
+            HandleCopyFile(run);
+        } else if (record.ReadSectionAt(script::kCreateIconHead, &section,
+                                        script::OptionalLine::kLeftAsLine)) {
+            HandleCreateIcon(run);
+        } else if (record.ReadSectionAt(script::kUninstallActionHead, &section)) {
+            HandleUninstallAction(run);
         }
     }
 }

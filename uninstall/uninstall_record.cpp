@@ -5,6 +5,7 @@
 
 #include "session/install_session.h"
 #include "script/folder_placeholders.h"
+#include "script/setup_script.h"
 #include "support/disk_file.h"
 #include "support/text.h"
 #include "support/text_format.h"
@@ -14,8 +15,8 @@ namespace uninstall {
 
 namespace {
 
-constexpr uint32_t kLineLimit = 1000;
-const char kInstallToHead[] = "[Install To]";
+// Every line is copied whole as the head test reads it.
+constexpr uint32_t kLineLimit = script::kLongLineLimit;
 
 void NamedRecordPath(const char* pattern, char* path) {
     // A project name too long for a path is cut with the path; FormatText
@@ -69,7 +70,7 @@ bool CopyScriptIntoRecord(const char* script_path, const char* record_path, cons
     bool written = true;
     while (written && script.ReadLine(line, kLineLimit)) {
         written = WriteLine(record, line);
-        if (written && std::strcmp(line, kInstallToHead) == 0) {
+        if (written && std::strcmp(line, script::kInstallToHead) == 0) {
             // The proposed folder gives way to the one actually used.
             script.ReadLine(line, kLineLimit);
             written = WriteLine(record, folder);
@@ -81,10 +82,11 @@ bool CopyScriptIntoRecord(const char* script_path, const char* record_path, cons
 void ReadPreviousInstallFolder() {
     char path[support::kMaxPath];
     RecordPath(path);
-    support::DiskFile record(path, support::kGenericRead, support::kOpenExisting, false, true);
-    char line[kLineLimit + 1];
-    while (record.ReadLine(line, kLineLimit)) {
-        if (std::strcmp(line, kInstallToHead) == 0 && record.ReadLine(line, kLineLimit)) {
+    script::SetupScript record(path);
+    char line[script::kRecordedFolderLimit + 1];
+    while (record.NextLine()) {
+        if (record.AtHead(script::kInstallToHead) &&
+            record.ReadValue(line, script::kRecordedFolderLimit)) {
             support::CopyText(session::Current().destination_folder, line);
         }
     }
