@@ -19,7 +19,7 @@ namespace actions {
 void InstallFile(char* entry_name, char* target_path, bool* abort);
 
 // Schedules temporary_path (in target_path's folder) to replace target_path
-// at the next restart and sets session::RebootNeeded. Returns false, leaving
+// at the next restart and sets the session's reboot_needed. Returns false, leaving
 // the flag alone, when the system would not record the operation.
 bool ReplaceAtRestart(const char* temporary_path, const char* target_path);
 

@@ -58,7 +58,7 @@ bool UserWantsRetry(const char* target) {
 }
 
 void ReportReplacementNotScheduled(const char* target) {
-    session::InstallFailed = true;
+    session::Current().install_failed = true;
     char text[support::kMaxPath + 96];
     support::FormatText(text, sizeof text,
                         "Cannot install '%s': the file is in use and its replacement could not be "
@@ -177,7 +177,7 @@ bool ReplaceAtRestart(const char* temporary_path, const char* target_path) {
     if (!ScheduleReplaceAtRestart(temporary_path, target_path)) {
         return false;
     }
-    session::RebootNeeded = true;
+    session::Current().reboot_needed = true;
     return true;
 }
 

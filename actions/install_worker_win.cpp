@@ -60,12 +60,12 @@ class Win32InstallActions : public script::InstallActions {
 
 void InstallWorkerBody(support::WorkerThread* /*worker*/) {
     char script_path[support::kMaxPath] = "";
-    if (session::CurrentJob != nullptr) {
-        session::CurrentJob->FolderPath(script_path);
+    if (session::Current().job != nullptr) {
+        session::Current().job->FolderPath(script_path);
         support::AppendText(script_path, "setup.dat");
     }
     Win32InstallActions actions;
-    script::RunInstallScript(script_path, session::IsSilentInstall(), actions);
+    script::RunInstallScript(script_path, session::Current().Silent(), actions);
 }
 
 }  // namespace actions

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "session/install_job.h"
+#include "session/install_session.h"
 #include "script/entry_extraction.h"
 #include "script/folder_placeholders.h"
 #include "support/message_box.h"
@@ -34,11 +34,11 @@ void ReportRunFailure(const char* path) {
 // own folder, the first place Windows looks for its DLLs, holds nothing but
 // what we put there. The job folder is the installer's alone.
 bool MakeRunFolder(char* folder) {
-    if (session::CurrentJob == nullptr) {
+    if (session::Current().job == nullptr) {
         return false;
     }
     char job_folder[support::kMaxPath];
-    session::CurrentJob->FolderPath(job_folder);
+    session::Current().job->FolderPath(job_folder);
     for (uint32_t attempt = 0; attempt < 100; ++attempt) {
         support::FormatText(folder, support::kMaxPath, "%srun%u\\", job_folder,
                             static_cast<unsigned>(support::RandomBelow(0xFFFFFF)));

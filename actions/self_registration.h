@@ -11,7 +11,7 @@ void QueueSelfRegistration(const char* path);
 // Calls DllRegisterServer of every queued file, in order, then empties the
 // list. Files that do not load or lack the export are skipped silently; a
 // registration that fails is reported ("Unable to register '%s'.", no box
-// under "<Silent>") and sets session::InstallFailed.
+// under "<Silent>") and sets the session's install_failed.
 void RegisterQueuedDlls();
 
 enum class ServerExportResult { kNotCalled, kSucceeded, kFailed };

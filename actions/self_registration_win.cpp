@@ -25,8 +25,8 @@ namespace {
 // A component that did not register is as good as missing: the install is
 // a failure, said in a box unless silent, and always in the exit code.
 void ReportRegistrationFailure(const char* path) {
-    session::InstallFailed = true;
-    if (session::IsSilentInstall()) {
+    session::Current().install_failed = true;
+    if (session::Current().Silent()) {
         return;
     }
     char text[support::kMaxPath + 64];

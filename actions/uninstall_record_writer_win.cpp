@@ -54,7 +54,7 @@ bool CopyUninstallerStub(char* stub_path) {
     support::CopyText(stub_path, support::kMaxPath, "<System>VornakUninstall.exe");
     script::ExpandFolderPlaceholders(stub_path);
     return WriteBesideAndRename(stub_path, [](const char* partial) {
-        if (!session::CurrentJob->Archive().CopyStub(partial)) {
+        if (!session::Current().job->Archive().CopyStub(partial)) {
             return false;
         }
         // A signed installer's stub still names the certificate table that
@@ -89,15 +89,15 @@ bool KeepFilesFoundInPlace(const char* script_path, const char* record_path) {
 }
 
 void ReportRecordNotWritten() {
-    session::InstallFailed = true;
-    if (session::IsSilentInstall()) {
+    session::Current().install_failed = true;
+    if (session::Current().Silent()) {
         return;  // the exit code says it
     }
     char text[support::kMaxPath + 96];
     support::FormatText(text, sizeof text,
                         "The uninstall information of '%s' could not be written: it cannot be "
                         "removed from the list of installed programs.",
-                        session::ProjectName);
+                        session::Current().project_name);
     support::ShowMessage(text, "Installer", support::kMbIconError);
 }
 
@@ -113,12 +113,14 @@ void WriteUninstallEntry(const char* installer_stub_path, const char* installer_
     actions::SystemPathForEveryProcess(installer_stub_path, stub_path, sizeof stub_path);
     actions::SystemPathForEveryProcess(installer_record_path, record_path, sizeof record_path);
     char key[support::kMaxPath + 64];
-    support::FormatText(key, sizeof key, kUninstallKeyPattern, session::ProjectName);
+    support::FormatText(key, sizeof key, kUninstallKeyPattern, session::Current().project_name);
     char command[1000];
     support::FormatText(command, sizeof command, "\"%s\" <uninstall>%s", stub_path, record_path);
-    support::WriteRegistryString(session::ProjectName, "DisplayName", HKEY_LOCAL_MACHINE, key);
+    support::WriteRegistryString(session::Current().project_name, "DisplayName", HKEY_LOCAL_MACHINE,
+                                 key);
     support::WriteRegistryString(command, "UninstallString", HKEY_LOCAL_MACHINE, key);
-    support::WriteRegistryString(session::DestinationFolder, "InstallTo", HKEY_LOCAL_MACHINE, key);
+    support::WriteRegistryString(session::Current().destination_folder, "InstallTo",
+                                 HKEY_LOCAL_MACHINE, key);
 
     // "<Silent>" must come before "<uninstall>": everything after the marker
     // is the record path.
@@ -128,9 +130,9 @@ void WriteUninstallEntry(const char* installer_stub_path, const char* installer_
     support::FormatText(command, sizeof command, "\"%s\"", stub_path);
     support::WriteRegistryString(command, "DisplayIcon", HKEY_LOCAL_MACHINE, key);
     char script_path[support::kMaxPath];
-    session::CurrentJob->FolderPath(script_path);
+    session::Current().job->FolderPath(script_path);
     support::AppendText(script_path, "setup.dat");
-    uint64_t bytes = script::CopyFileBytes(script_path, session::CurrentJob->Archive());
+    uint64_t bytes = script::CopyFileBytes(script_path, session::Current().job->Archive());
     support::WriteRegistryDword(static_cast<DWORD>(bytes / 1024), "EstimatedSize",
                                 HKEY_LOCAL_MACHINE, key);
     support::WriteRegistryDword(1, "NoModify", HKEY_LOCAL_MACHINE, key);
@@ -153,12 +155,13 @@ void WriteUninstallRecord() {
         return;
     }
     g_record_asked = true;
-    if (session::ProjectName[0] == '\0' ||
-        !uninstall::ProjectNameFitsRecord(session::ProjectName) || session::CurrentJob == nullptr) {
+    if (session::Current().project_name[0] == '\0' ||
+        !uninstall::ProjectNameFitsRecord(session::Current().project_name) ||
+        session::Current().job == nullptr) {
         return;
     }
     char job_folder[support::kMaxPath];
-    session::CurrentJob->FolderPath(job_folder);
+    session::Current().job->FolderPath(job_folder);
     char script_path[support::kMaxPath];
     support::CopyText(script_path, job_folder);
     support::AppendText(script_path, "setup.dat");
@@ -171,8 +174,8 @@ void WriteUninstallRecord() {
     bool in_place = CopyUninstallerStub(stub_path) &&
                     KeepFilesFoundInPlace(script_path, record_path) &&
                     WriteBesideAndRename(record_path, [&script_path](const char* partial) {
-                        return uninstall::CopyScriptIntoRecord(script_path, partial,
-                                                               session::DestinationFolder);
+                        return uninstall::CopyScriptIntoRecord(
+                            script_path, partial, session::Current().destination_folder);
                     });
     if (!in_place) {
         ReportRecordNotWritten();

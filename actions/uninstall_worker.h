@@ -7,13 +7,13 @@
 
 namespace actions {
 
-// The worker body: undoes UninstallRecordPath for ProjectName, with
-// DestinationFolder as "<Destination>"; its last act sets WorkerDone. The
-// thread argument is not used.
+// The worker body: undoes the session's uninstall record for its project,
+// with its destination_folder as "<Destination>"; its last act sets
+// worker_done. The thread argument is not used.
 void UninstallWorkerBody(support::WorkerThread* worker);
 
 // Starts the executor on a worker thread that is never stopped or
-// destroyed: the dialog follows it through WorkerDone.
+// destroyed: the dialog follows it through worker_done.
 void StartUninstallWorker();
 
 // Calls DllUnregisterServer of the library at path when its version

@@ -70,8 +70,9 @@ void RemoveAppPathsEntry(const char* path) {
 
 void UninstallWorkerBody(support::WorkerThread* /*worker*/) {
     Win32UninstallActions actions;
-    uninstall::RunUninstallRecord(uninstall::UninstallRecordPath, uninstall::UninstallBitmapPath,
-                                  session::ProjectName, actions);
+    uninstall::RunUninstallRecord(session::Current().uninstall_record_path,
+                                  session::Current().uninstall_bitmap_path,
+                                  session::Current().project_name, actions);
 }
 
 void StartUninstallWorker() {

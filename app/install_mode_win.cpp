@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "ui/app_instance.h"
-#include "session/install_job.h"
+#include <memory>
+
+#include "session/install_session.h"
 #include "app/install_mode.h"
 #include "support/exit_codes.h"
 #include "ui/common_controls.h"
@@ -36,19 +38,19 @@ int RunWizardOrContainer() {
 
 int RunInstallMode() {
     CoInitialize(nullptr);
-    bool corrupted = false;
-    auto* job = new session::InstallJob(&corrupted);
-    session::CurrentJob = job;
-    int exit_code = corrupted ? support::kExitFailed : RunWizardOrContainer();
+    auto run_session = std::make_unique<session::InstallSession>(GetCommandLineA());
+    session::LendSession(run_session.get());
+    run_session->job = session::OpenOwnPackageJob();
+    int exit_code = run_session->job->Corrupted() ? support::kExitFailed : RunWizardOrContainer();
     CoUninitialize();
     if (ui::ContainerStillRunning()) {
         // A cancelled container's thread may still be inside an embedded
-        // installer's launch, using the job's archive: the job stays until
-        // the process ends, which ends that thread too.
+        // installer's launch, using the session's job and its archive: both
+        // stay until the process ends, which ends that thread too.
+        run_session.release();
         return exit_code;
     }
-    session::CurrentJob = nullptr;
-    delete job;
+    session::LendSession(nullptr);
     return exit_code;
 }
 

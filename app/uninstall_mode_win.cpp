@@ -24,14 +24,16 @@ namespace {
 
 // "<Destination>" in the record stands for the folder the installation used,
 // kept in the project's entry of the list of programs.
-void ReadInstallFolder() {
+void ReadInstallFolder(session::InstallSession& run_session) {
     char key[support::kMaxPath + 64];
     support::FormatText(key, sizeof key,
                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
-                        session::ProjectName);
-    support::ReadRegistryString(session::DestinationFolder, sizeof session::DestinationFolder,
-                                "InstallTo", HKEY_LOCAL_MACHINE, key);
-    support::AddTrailingBackslash(session::DestinationFolder, sizeof session::DestinationFolder);
+                        run_session.project_name);
+    support::ReadRegistryString(run_session.destination_folder,
+                                sizeof run_session.destination_folder, "InstallTo",
+                                HKEY_LOCAL_MACHINE, key);
+    support::AddTrailingBackslash(run_session.destination_folder,
+                                  sizeof run_session.destination_folder);
 }
 
 // A record path that cannot be ours, told as the command line's other
@@ -61,14 +63,17 @@ int RunUninstallMode(HINSTANCE instance) {
         Refuse(command, "The uninstall record is not in the system folder. Nothing was removed.");
         return support::kExitBadCommandLine;
     }
-    support::CopyText(session::ProjectName, command.project_name);
-    support::CopyText(uninstall::UninstallRecordPath, command.record_path);
-    support::CopyText(uninstall::UninstallBitmapPath, command.bitmap_path);
+    session::InstallSession run_session(GetCommandLineA());
+    support::CopyText(run_session.project_name, command.project_name);
+    support::CopyText(run_session.uninstall_record_path, command.record_path);
+    support::CopyText(run_session.uninstall_bitmap_path, command.bitmap_path);
+    session::LendSession(&run_session);
     CoInitialize(nullptr);
-    ReadInstallFolder();
+    ReadInstallFolder(run_session);
     ui::InitPageControls();
     ui::RunUninstallDialog(instance);
     CoUninitialize();
+    session::LendSession(nullptr);
     return ui::UninstallExitCode;
 }
 

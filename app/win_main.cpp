@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "ui/app_instance.h"
-#include "session/install_session.h"
 #include "app/install_mode.h"
 #include "app/mode.h"
 #include "app/pack_command_line.h"
@@ -33,7 +32,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
     // Before anything can load a DLL: nothing from the installer's own folder.
     support::RestrictDllSearch();
     ui::AppInstance = instance;
-    session::ProjectName[0] = '\0';
     const char* full_command_line = GetCommandLineA();
     switch (app::ChooseMode(full_command_line)) {
         case app::Mode::kUninstall:

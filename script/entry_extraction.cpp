@@ -1,7 +1,7 @@
 // Entry extraction with the damaged-package message.
 #include "script/entry_extraction.h"
 
-#include "session/install_job.h"
+#include "session/install_session.h"
 #include "support/message_box.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -9,8 +9,8 @@
 namespace script {
 
 bool ExtractJobEntry(const char* entry_name, const char* target) {
-    if (session::CurrentJob != nullptr &&
-        session::CurrentJob->Archive().Extract(entry_name, target)) {
+    if (session::Current().job != nullptr &&
+        session::Current().job->Archive().Extract(entry_name, target)) {
         return true;
     }
     char text[support::kMaxPath + 80];

@@ -4,7 +4,7 @@
 
 namespace script {
 
-// Extracts the entry from the package of session::CurrentJob over target. On
+// Extracts the entry from the package of the session's job over target. On
 // failure, with no job, or with the entry missing or damaged, shows
 // "This installation appears to be corrupted. Error whilst installing '%s'."
 // naming the entry, and returns false.

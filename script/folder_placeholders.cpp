@@ -103,7 +103,7 @@ bool ReadPlaceholderValue(int row, char* value) {
             ReadSystemFolder(SystemFolder::kWindows, value);
             break;
         case kDestinationRow:
-            support::CopyText(value, support::kMaxPath, session::DestinationFolder);
+            support::CopyText(value, support::kMaxPath, session::Current().destination_folder);
             break;
         case kProgramFilesRow:
             ReadSystemFolder(SystemFolder::kProgramFiles, value);
@@ -119,10 +119,10 @@ bool ReadPlaceholderValue(int row, char* value) {
             break;
         case kSourceRow:
             // Outside install mode there is no job folder: the token stays.
-            if (session::CurrentJob == nullptr) {
+            if (session::Current().job == nullptr) {
                 return false;
             }
-            session::CurrentJob->FolderPath(value);
+            session::Current().job->FolderPath(value);
             break;
     }
     return true;

@@ -103,7 +103,7 @@ void RunInstallScript(const char* script_path, bool silent, InstallActions& acti
     RunState run{actions, silent, 0, 0, false, {}};
     if (script.IsOpen()) {
         run.copy_files_total = script.CountHeads(kCopyFileHead);
-        while (script.NextLine() && !session::StopRequested) {
+        while (script.NextLine() && !session::Current().stop_requested) {
             Dispatch(script, run);
             if (run.aborted) {
                 break;
@@ -111,15 +111,15 @@ void RunInstallScript(const char* script_path, bool silent, InstallActions& acti
         }
     }
     if (run.aborted) {
-        session::InstallFailed = true;
-    } else if (script.IsOpen() && !session::StopRequested) {
+        session::Current().install_failed = true;
+    } else if (script.IsOpen() && !session::Current().stop_requested) {
         // A script without files gets its record once it has run whole,
         // still before the finish stage can restart the computer.
         actions.WriteUninstallRecord();
     }
     support::ReportAction("Registering Dlls");
     actions.RegisterQueuedDlls();
-    session::WorkerDone = true;
+    session::Current().worker_done = true;
 }
 
 }  // namespace script

@@ -29,11 +29,11 @@ class InstallActions {
 };
 
 // Runs the whole script at script_path, then the closing steps ("Registering
-// Dlls", the queued DLLs, WorkerDone), which run also after a stop, an abort
+// Dlls", the queued DLLs, worker_done), which run also after a stop, an abort
 // or a missing script. silent skips the [Message] boxes. The uninstall
 // record is asked for before the first [CopyFile], and again at the end of
 // a run that was neither stopped nor aborted (it is written once); an abort
-// sets session::InstallFailed.
+// sets the session's install_failed.
 void RunInstallScript(const char* script_path, bool silent, InstallActions& actions);
 
 }  // namespace script

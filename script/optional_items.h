@@ -24,7 +24,7 @@ struct OptionalRun {
     char caption[260];
 };
 
-// Filled only by the install worker, complete before it sets WorkerDone, and
+// Filled only by the install worker, complete before it sets worker_done, and
 // read by the finish stage afterwards. They own their records for the life
 // of the process.
 extern support::PtrArray OptionalIcons;

@@ -11,31 +11,23 @@
 
 namespace session {
 
-InstallJob* CurrentJob = nullptr;
-
-InstallJob::InstallJob(bool* corrupted) {
+std::unique_ptr<InstallJob> OpenOwnPackageJob() {
     char own_path[support::kMaxPath];
     OwnProgramPath(own_path);
-    Open(own_path, corrupted);
+    return std::make_unique<InstallJob>(own_path);
 }
 
-InstallJob::InstallJob(const char* package_path, bool* corrupted) {
-    Open(package_path, corrupted);
-}
-
-void InstallJob::Open(const char* package_path, bool* corrupted) {
-    folder_ = new support::TempFolder("QZT");
-    archive_ = new archive::PackageArchive(package_path, false);
+InstallJob::InstallJob(const char* package_path) : folder_("QZT"), archive_(package_path, false) {
     // Without a job folder of our own there is nowhere safe to unpack to.
-    *corrupted = folder_->Path()[0] == '\0' || !ExtractSetupFile("setup.dat");
-    if (!*corrupted) {
+    corrupted_ = folder_.Path()[0] == '\0' || !ExtractSetupFile("setup.dat");
+    if (!corrupted_) {
         for (const char* optional : {"setup.bmp", "setup.lic"}) {
-            if (archive_->FindEntry(optional)) {
+            if (archive_.FindEntry(optional)) {
                 ExtractSetupFile(optional);
             }
         }
     }
-    if (*corrupted) {
+    if (corrupted_) {
         support::ShowMessage("This installation is corrupted please obtain a new install.",
                              "Installer", support::kMbOk | support::kMbIconError);
     }
@@ -45,16 +37,11 @@ bool InstallJob::ExtractSetupFile(const char* name) {
     char target[support::kMaxPath];
     FolderPath(target);
     support::AppendText(target, name);
-    return archive_->Extract(name, target);
-}
-
-InstallJob::~InstallJob() {
-    delete archive_;
-    delete folder_;
+    return archive_.Extract(name, target);
 }
 
 void InstallJob::FolderPath(char* text) const {
-    support::CopyText(text, support::kMaxPath, folder_->Path());
+    support::CopyText(text, support::kMaxPath, folder_.Path());
     if (text[0] != '\0') {
         support::AddTrailingBackslash(text);
     }

@@ -5,6 +5,8 @@
 // setup.dat the installation is corrupted, which is reported once.
 #pragma once
 
+#include <memory>
+
 #include "archive/package_archive.h"
 #include "support/temp_path.h"
 
@@ -12,28 +14,30 @@ namespace session {
 
 class InstallJob {
   public:
-    // Opens the running program's own file.
-    explicit InstallJob(bool* corrupted);
-    // Opens the package at package_path instead (tests, tools).
-    InstallJob(const char* package_path, bool* corrupted);
-    ~InstallJob();
+    // Opens the package at package_path and unpacks the setup files.
+    explicit InstallJob(const char* package_path);
     InstallJob(const InstallJob&) = delete;
     InstallJob& operator=(const InstallJob&) = delete;
 
+    // Whether the package could not be used (no job folder, or no readable
+    // setup.dat); the user has been told already.
+    bool Corrupted() const { return corrupted_; }
     // The job folder with a trailing backslash, into a 260-byte buffer; the
     // empty text when no folder could be made.
     void FolderPath(char* text) const;
-    archive::PackageArchive& Archive() { return *archive_; }
+    archive::PackageArchive& Archive() { return archive_; }
 
   private:
-    void Open(const char* package_path, bool* corrupted);
     bool ExtractSetupFile(const char* name);
 
-    archive::PackageArchive* archive_ = nullptr;
-    support::TempFolder* folder_ = nullptr;
+    // Declared in this order so that the archive closes before the folder
+    // it was unpacked into is deleted.
+    support::TempFolder folder_;
+    archive::PackageArchive archive_;
+    bool corrupted_ = false;
 };
 
-// The job of install mode; null outside it.
-extern InstallJob* CurrentJob;
+// The job on the running program's own file.
+std::unique_ptr<InstallJob> OpenOwnPackageJob();
 
 }  // namespace session

@@ -40,7 +40,7 @@ void AskForFloppy() {
     GetModuleFileNameA(nullptr, own_path, MAX_PATH);
     char drive = own_path[0];
     bool floppy = drive == 'A' || drive == 'a' || drive == 'B' || drive == 'b';
-    if (floppy && !session::IsSilentInstall()) {
+    if (floppy && !session::Current().Silent()) {
         support::ShowMessage("Please remove the floppy install disk.", "Installer",
                              MB_ICONINFORMATION);
     }

@@ -37,7 +37,7 @@ void FillRows() {
         g_check_list->AddRow("Run Program", run->caption, kCheckRow, LoadRowIcon(IDI_RUN_PROGRAM),
                              -1);
     }
-    if (session::RebootNeeded) {
+    if (session::Current().reboot_needed) {
         g_check_list->AddRow("Reboot", "Finalize installation by rebooting computer.", kCheckRow,
                              LoadRowIcon(IDI_REBOOT), -1);
     }
@@ -70,7 +70,7 @@ void StartSelectedActions() {
             SelectedRuns.Append(script::OptionalRuns.GetAt(i));
         }
     }
-    g_actions.reboot = session::RebootNeeded && g_check_list->IsChecked(row);
+    g_actions.reboot = session::Current().reboot_needed && g_check_list->IsChecked(row);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     g_actions_thread = new support::WorkerThread(&FinishActionsBody, &g_actions);
 }
@@ -125,8 +125,9 @@ void RunSilently() {
 }  // namespace
 
 bool RunFinishStage(HWND owner) {
-    g_actions = {&script::OptionalRuns, &script::OptionalIcons, session::RebootNeeded, false};
-    if (session::IsSilentInstall()) {
+    g_actions = {&script::OptionalRuns, &script::OptionalIcons, session::Current().reboot_needed,
+                 false};
+    if (session::Current().Silent()) {
         RunSilently();
     } else {
         DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_FINISH_PAGE), owner, &FinishPageProc,

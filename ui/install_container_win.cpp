@@ -48,7 +48,7 @@ void NoteInstallerExit(bool started, uint32_t code) {
 }
 
 void ShowContainerMessages() {
-    if (session::IsSilentInstall()) {
+    if (session::Current().Silent()) {
         return;
     }
     char script_path[MAX_PATH];
@@ -85,7 +85,7 @@ void RunEmbeddedInstallers(archive::PackageArchive& package) {
 }
 
 void ContainerWorkerBody(support::WorkerThread* /*worker*/) {
-    archive::PackageArchive& package = session::CurrentJob->Archive();
+    archive::PackageArchive& package = session::Current().job->Archive();
     g_container_total = CountInstallerEntries(package);
     ShowContainerMessages();
     RunEmbeddedInstallers(package);

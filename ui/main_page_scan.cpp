@@ -20,16 +20,16 @@ bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
     const char* value = values.Line(0);
     while (script.NextLine()) {
         if (script.ReadSectionAt(script::kProjectNameHead, &values)) {
-            support::CopyText(session::ProjectName, value);
+            support::CopyText(session::Current().project_name, value);
         } else if (script.ReadSectionAt(script::kInstallToHead, &values)) {
             support::CopyText(install_to_template, support::kMaxPath, value);
-            support::CopyText(session::DestinationFolder, value);
-            script::ExpandFolderPlaceholders(session::DestinationFolder);
+            support::CopyText(session::Current().destination_folder, value);
+            script::ExpandFolderPlaceholders(session::Current().destination_folder);
         } else if (script.ReadSectionAt(script::kLocateInstallHead, &values)) {
             char target[support::kMaxPath] = "";
             if (resolve != nullptr && resolve(value, target) && target[0] != '\0') {
                 // The folder of the target, with its trailing backslash.
-                support::FolderPart(target, session::DestinationFolder);
+                support::FolderPart(target, session::Current().destination_folder);
                 location_found = true;
             }
         }

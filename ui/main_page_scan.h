@@ -12,9 +12,9 @@ namespace ui {
 using ShortcutResolver = bool (*)(const char* link_path, char* target);
 
 // Reads [Project Name], [Install To] and [LocateInstall] in file order into
-// ProjectName, DestinationFolder (expanded) and install_to_template (as
-// written, 260 bytes). Returns whether a [LocateInstall] shortcut gave the
-// folder, which then outranks the previous installation's record.
+// the session's project_name, the session's destination_folder (expanded) and install_to_template
+// (as written, 260 bytes). Returns whether a [LocateInstall] shortcut gave the folder, which then
+// outranks the previous installation's record.
 bool ScanMainPageScript(const char* script_path, ShortcutResolver resolve,
                         char* install_to_template);
 

@@ -50,9 +50,9 @@ bool ResolveShortcut(const char* link_path, char* target) {
 // Free megabytes on the drive of the folder; kept when the drive cannot
 // be asked (no drive letter, a network path).
 void RefreshLocation(HWND page) {
-    SetDlgItemTextA(page, IDC_LOCATION, session::DestinationFolder);
+    SetDlgItemTextA(page, IDC_LOCATION, session::Current().destination_folder);
     char root[] = "c:\\";
-    root[0] = session::DestinationFolder[0];
+    root[0] = session::Current().destination_folder[0];
     DWORD sectors = 0;
     DWORD bytes_per_sector = 0;
     DWORD free_clusters = 0;
@@ -70,8 +70,8 @@ bool ScanScript() {
     g_install_to_template[0] = '\0';
     bool location_found = ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
     uint64_t bytes = 0;
-    if (session::CurrentJob != nullptr) {
-        bytes = script::CopyFileBytes(script_path, session::CurrentJob->Archive());
+    if (session::Current().job != nullptr) {
+        bytes = script::CopyFileBytes(script_path, session::Current().job->Archive());
     }
     g_required_kilobytes = static_cast<int64_t>(bytes / 1024);
     return location_found;
@@ -82,15 +82,15 @@ bool ScanScript() {
 // this elevated program write there. Told before anything is changed, and
 // not at all under "<Silent>", where nothing is changed either.
 bool RefuseUnfitProjectName() {
-    if (uninstall::ProjectNameFitsRecord(session::ProjectName)) {
+    if (uninstall::ProjectNameFitsRecord(session::Current().project_name)) {
         return false;
     }
-    if (!session::IsSilentInstall()) {
+    if (!session::Current().Silent()) {
         char text[support::kMaxPath + 200];
         support::FormatText(text, sizeof text,
                             "The project name \"%s\" holds \\, /, : or .., so its uninstall "
                             "record would not be in the system folder. Nothing was installed.",
-                            session::ProjectName);
+                            session::Current().project_name);
         support::ShowMessage(text, "Installer", MB_ICONERROR);
     }
     return true;
@@ -100,7 +100,7 @@ bool RefuseUnfitProjectName() {
 // one would be completed with the current drive and folder, which the
 // uninstaller could not find again.
 bool LocationIsAbsolute() {
-    if (support::IsAbsolutePath(session::DestinationFolder)) {
+    if (support::IsAbsolutePath(session::Current().destination_folder)) {
         return true;
     }
     support::ShowMessage(
@@ -132,12 +132,12 @@ BOOL OnInitDialog(HWND page) {
     char licence[MAX_PATH];
     JobFilePath("setup.lic", licence);
     // Silent: straight on, past the licence page.
-    bool licence_first = support::PathExists(licence) && !session::IsSilentInstall();
+    bool licence_first = support::PathExists(licence) && !session::Current().Silent();
     SetMainButton(page, licence_first ? MainButton::kNextToLicence : MainButton::kInstall);
     SetPageTitle(page, "", " Installation");
     RefreshLocation(page);
     ShowPictures(page);
-    if (session::IsSilentInstall()) {
+    if (session::Current().Silent()) {
         PostMessageA(page, WM_COMMAND, IDOK, 0);
     }
     return TRUE;
@@ -154,19 +154,19 @@ void OnChange(HWND page) {
     if (items == nullptr) {
         return;
     }
-    SHGetPathFromIDListA(items, session::DestinationFolder);
+    SHGetPathFromIDListA(items, session::Current().destination_folder);
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(SHGetMalloc(&allocator))) {
         allocator->Free(items);
         allocator->Release();
     }
-    AppendProductFolder(session::DestinationFolder, g_install_to_template);
+    AppendProductFolder(session::Current().destination_folder, g_install_to_template);
     RefreshLocation(page);
 }
 
 void OnInstall(HWND page) {
-    GetDlgItemTextA(page, IDC_LOCATION, session::DestinationFolder, MAX_PATH);
-    if (session::DestinationFolder[0] == '\0') {
+    GetDlgItemTextA(page, IDC_LOCATION, session::Current().destination_folder, MAX_PATH);
+    if (session::Current().destination_folder[0] == '\0') {
         support::ShowMessage("Please set a valid install location.", "Installer",
                              MB_ICONINFORMATION);
         return;
@@ -189,7 +189,7 @@ void OnPaint(HWND page) {
     text.Paint(dc, 9, 292, "Vornak Installer");
     char line[400];
     support::CopyText(line, "Ready To Install ");
-    support::AppendText(line, session::ProjectName);
+    support::AppendText(line, session::Current().project_name);
     text.Paint(dc, 10, 75, line);
     text.Paint(dc, 10, 131, "Install To :");
     FormatRequiredSpace(g_required_kilobytes, line, sizeof line);

@@ -8,7 +8,7 @@ namespace ui {
 
 // Shows the job folder's setup.bmp in the page's banner control.
 void ShowBanner(HWND page);
-// Sets the title to prefix + ProjectName + suffix.
+// Sets the title to prefix + the session's project_name + suffix.
 void SetPageTitle(HWND page, const char* prefix, const char* suffix);
 // Paints a page that shows one header text: the frame, then the text as
 // shadowed text with its black at (x, y).

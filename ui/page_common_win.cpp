@@ -13,8 +13,8 @@ namespace ui {
 
 void JobFilePath(const char* name, char* path) {
     path[0] = '\0';
-    if (session::CurrentJob != nullptr) {
-        session::CurrentJob->FolderPath(path);
+    if (session::Current().job != nullptr) {
+        session::Current().job->FolderPath(path);
     }
     support::AppendText(path, support::kMaxPath, name);
 }
@@ -30,7 +30,7 @@ void ShowBanner(HWND page) {
 void SetPageTitle(HWND page, const char* prefix, const char* suffix) {
     char title[600];
     support::CopyText(title, prefix);
-    support::AppendText(title, session::ProjectName);
+    support::AppendText(title, session::Current().project_name);
     support::AppendText(title, suffix);
     SetWindowTextA(page, title);
 }

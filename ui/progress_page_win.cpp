@@ -39,7 +39,7 @@ void SetStatusLine(HWND page, const char* text) {
 
 bool HasAnythingToOffer() {
     return script::OptionalRuns.Count() > 0 || script::OptionalIcons.Count() > 0 ||
-           session::RebootNeeded;
+           session::Current().reboot_needed;
 }
 
 void OnWorkerDone(HWND page) {
@@ -61,7 +61,7 @@ void OnWorkerDone(HWND page) {
         g_restart_started = RunFinishStage(page);
         PostMessageA(page, WM_COMMAND, IDCANCEL, 0);
     }
-    if (session::IsSilentInstall()) {
+    if (session::Current().Silent()) {
         PostMessageA(page, WM_COMMAND, IDCANCEL, 0);
     }
 }
@@ -83,7 +83,7 @@ void ShowProgressUpdate(HWND page) {
 }
 
 void OnTimer(HWND page) {
-    if (!g_install_finished && session::WorkerDone) {
+    if (!g_install_finished && session::Current().worker_done) {
         OnWorkerDone(page);
     }
     ShowProgressUpdate(page);
@@ -96,7 +96,7 @@ void OnCancel(HWND page) {
     }
     if (support::ShowOwnedMessage(page, "Cancel Installation?", "Installer",
                                   MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        session::StopRequested = true;
+        session::Current().stop_requested = true;
         EndDialog(page, 0);
     }
 }
@@ -139,7 +139,7 @@ void ReportCancelled() {
         support::FormatText(text, sizeof text,
                             "Installation was cancelled and is incomplete.\n\n%s was only partly "
                             "installed. It can be removed from the list of installed programs.",
-                            session::ProjectName);
+                            session::Current().project_name);
     } else {
         support::CopyText(text, "Installation was cancelled and is incomplete.");
     }
@@ -151,24 +151,24 @@ void ReportCancelled() {
 int RunProgressStage() {
     g_status_line[0] = '\0';
     g_restart_started = false;
-    // The worker is abandoned: the stage follows it through WorkerDone.
+    // The worker is abandoned: the stage follows it through worker_done.
     new support::WorkerThread(&actions::InstallWorkerBody, nullptr);
     DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS_PAGE), nullptr,
                     &ProgressPageProc, 0);
-    bool cancelled = session::StopRequested;
-    session::StopRequested = true;
-    while (!session::WorkerDone) {
+    bool cancelled = session::Current().stop_requested;
+    session::Current().stop_requested = true;
+    while (!session::Current().worker_done) {
         Sleep(100);
     }
     if (cancelled) {
         ReportCancelled();
         return support::kExitCancelled;
     }
-    if (session::InstallFailed) {
+    if (session::Current().install_failed) {
         return support::kExitFailed;
     }
-    return session::RebootNeeded && !g_restart_started ? support::kExitRestartRequired
-                                                       : support::kExitSuccess;
+    return session::Current().reboot_needed && !g_restart_started ? support::kExitRestartRequired
+                                                                  : support::kExitSuccess;
 }
 
 }  // namespace ui

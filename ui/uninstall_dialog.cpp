@@ -43,13 +43,13 @@ void ShowProgress(UninstallDialogView& view) {
 
 void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool silent) {
     char text[kMessageSize];
-    if (uninstall::UninstallIncomplete) {
+    if (session::Current().uninstall_incomplete) {
         UninstallExitCode = support::kExitFailed;
-    } else if (uninstall::UninstallRestartNeeded) {
+    } else if (session::Current().uninstall_restart_needed) {
         UninstallExitCode = support::kExitRestartRequired;
     }
     if (silent) {
-        if (uninstall::UninstallRestartNeeded) {
+        if (session::Current().uninstall_restart_needed) {
             support::FormatText(
                 text, sizeof text,
                 "%s has now been uninstalled, however certain items can not be removed "
@@ -59,14 +59,14 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
         }
         return;
     }
-    if (uninstall::UninstallRestartNeeded) {
+    if (session::Current().uninstall_restart_needed) {
         support::FormatText(text, sizeof text,
                             "%s has now been uninstalled, however certain items can not be removed "
                             "until your computer is restarted. Restart Now?",
                             project_name);
         if (support::ShowMessage(text, kCaption, support::kMbYesNo | support::kMbIconQuestion) ==
                 support::kIdYes &&
-            view.RestartSystem() && !uninstall::UninstallIncomplete) {
+            view.RestartSystem() && !session::Current().uninstall_incomplete) {
             UninstallExitCode = support::kExitSuccess;
         }
         return;
@@ -96,12 +96,12 @@ void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool s
         }
     }
     ShowProgress(view);
-    if (!session::WorkerDone) {
+    if (!session::Current().worker_done) {
         return;
     }
     // Cleared before the message: the timer keeps firing while it is shown,
     // and those ticks must not show it again.
-    session::WorkerDone = false;
+    session::Current().worker_done = false;
     view.SetBarPosition(100);
     ReportUninstalled(view, project_name, silent);
     view.Close();

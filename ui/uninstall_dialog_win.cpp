@@ -4,14 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstring>
-
 #include "session/install_session.h"
 #include "ui/resource_ids.h"
 #include "support/text.h"
 #include "ui/page_painting.h"
 #include "actions/system_restart.h"
-#include "uninstall/uninstall_command_line.h"
 #include "ui/uninstall_dialog.h"
 #include "uninstall/uninstall_loop.h"
 #include "actions/uninstall_worker.h"
@@ -35,18 +32,14 @@ class DialogView : public UninstallDialogView {
     HWND dialog_;
 };
 
-bool IsSilentUninstall() {
-    return std::strstr(GetCommandLineA(), uninstall::kSilentMarker) != nullptr;
-}
-
 void OnInitDialog(HWND dialog) {
     char title[support::kMaxPath + 16];
     support::CopyText(title, "Uninstalling ");
-    support::AppendText(title, session::ProjectName);
+    support::AppendText(title, session::Current().project_name);
     SetDlgItemTextA(dialog, IDC_UNINSTALL_TEXT, title);
     SetWindowTextA(dialog, title);
     ui::PageBitmap banner;
-    banner.Load(uninstall::UninstallBitmapPath, 0, nullptr, false);
+    banner.Load(session::Current().uninstall_bitmap_path, 0, nullptr, false);
     banner.AssignTo(dialog, IDC_UNINSTALL_BANNER);
     SetTimer(dialog, 0, 100, nullptr);
 }
@@ -59,7 +52,7 @@ INT_PTR CALLBACK UninstallDialogProc(HWND dialog, UINT message, WPARAM /*wparam*
             return TRUE;
         case WM_TIMER: {
             DialogView view(dialog);
-            OnUninstallTick(view, session::ProjectName, IsSilentUninstall());
+            OnUninstallTick(view, session::Current().project_name, session::Current().Silent());
             return 0;
         }
     }

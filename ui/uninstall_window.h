@@ -6,7 +6,7 @@
 
 namespace ui {
 
-// Dialog 201 for ProjectName and UninstallRecordPath, until it closes.
+// Dialog 201 for the session's project and uninstall record, until it closes.
 void RunUninstallDialog(HINSTANCE instance);
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "session/install_session.h"
 #include "support/path_text.h"
 #include "support/text.h"
 
@@ -18,7 +19,7 @@ UninstallCommandResult ParseUninstallCommandLine(const char* command_line,
     command->record_path[0] = '\0';
     command->bitmap_path[0] = '\0';
     command->project_name[0] = '\0';
-    command->silent = std::strstr(command_line, kSilentMarker) != nullptr;
+    command->silent = session::HasSilentMarker(command_line);
     const char* marker = std::strstr(command_line, kUninstallMarker);
     if (marker == nullptr) {
         return UninstallCommandResult::kNoMarker;

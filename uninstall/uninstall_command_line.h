@@ -14,7 +14,6 @@
 namespace uninstall {
 
 constexpr char kUninstallMarker[] = "<uninstall>";
-constexpr char kSilentMarker[] = "<Silent>";
 
 struct UninstallCommand {
     char record_path[support::kMaxPath];

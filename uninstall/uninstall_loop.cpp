@@ -15,11 +15,6 @@
 
 namespace uninstall {
 
-char UninstallRecordPath[support::kMaxPath];
-char UninstallBitmapPath[support::kMaxPath];
-std::atomic<bool> UninstallRestartNeeded{false};
-std::atomic<bool> UninstallIncomplete{false};
-
 namespace {
 
 using script::SectionValues;
@@ -163,9 +158,9 @@ void RemoveOne(RunState& run, const char* path) {
         // it starts next time, and the user is offered the restart, unless
         // the system would not even record that.
         if (effects.ScheduleDeleteAtRestart(path)) {
-            UninstallRestartNeeded = true;
+            session::Current().uninstall_restart_needed = true;
         } else {
-            UninstallIncomplete = true;
+            session::Current().uninstall_incomplete = true;
         }
     }
     effects.RemoveAppPathsEntry(path);
@@ -229,7 +224,7 @@ void RunUninstallRecord(const char* record_path, const char* bitmap_path, const 
     if (project_name[0] != '\0') {
         effects.DeleteUninstallKey(project_name);
     }
-    session::WorkerDone = true;
+    session::Current().worker_done = true;
 }
 
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,

@@ -11,22 +11,10 @@
 // fakes.
 #pragma once
 
-#include <atomic>
-
 #include "script/folder_placeholders.h"
 #include "support/win32_values.h"
 
 namespace uninstall {
-
-// Set by uninstall mode before the worker starts.
-extern char UninstallRecordPath[support::kMaxPath];
-extern char UninstallBitmapPath[support::kMaxPath];
-// Set by the worker when some file could only be scheduled for deletion at
-// the next restart; read by the dialog only after WorkerDone.
-extern std::atomic<bool> UninstallRestartNeeded;
-// Set when a file that could not be deleted could not be scheduled for
-// deletion at the restart either: the uninstall ends as a failure.
-extern std::atomic<bool> UninstallIncomplete;
 
 // The pattern every project's record matches, in the folder of ours.
 constexpr char kRecordPattern[] = "VornakUninstall-*.dat";
@@ -62,9 +50,9 @@ class UninstallActions {
 
 // Undoes the installation that the record at record_path describes, then
 // deletes the record, its list of kept files, the banner at bitmap_path and (with a project name)
-// the project's Uninstall key, and sets WorkerDone. A missing record removes
+// the project's Uninstall key, and sets worker_done. A missing record removes
 // nothing else. Paths are expanded with the current placeholder values, so
-// DestinationFolder must be set first.
+// the session's destination_folder must be set first.
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
                         UninstallActions& effects);
 // The same with the placeholder values given (tests name shell folders that

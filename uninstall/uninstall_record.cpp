@@ -21,7 +21,8 @@ constexpr uint32_t kLineLimit = script::kLongLineLimit;
 void NamedRecordPath(const char* pattern, char* path) {
     // A project name too long for a path is cut with the path; FormatText
     // bounds it, and only an encoding failure leaves nothing to expand.
-    if (support::FormatText(path, support::kMaxPath, pattern, session::ProjectName) < 0) {
+    if (support::FormatText(path, support::kMaxPath, pattern, session::Current().project_name) <
+        0) {
         path[0] = '\0';
     }
     script::ExpandFolderPlaceholders(path);
@@ -85,7 +86,7 @@ void ReadPreviousInstallFolder() {
     while (record.NextLine()) {
         if (record.AtHead(script::kInstallToHead) &&
             record.ReadValue(line, script::kRecordedFolderLimit)) {
-            support::CopyText(session::DestinationFolder, line);
+            support::CopyText(session::Current().destination_folder, line);
         }
     }
 }

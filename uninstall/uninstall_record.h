@@ -14,13 +14,13 @@ namespace uninstall {
 // the system folder and make nested keys below the Uninstall key.
 bool ProjectNameFitsRecord(const char* name);
 
-// "<System>VornakUninstall-NAME.dat" for ProjectName, expanded (260 bytes).
+// "<System>VornakUninstall-NAME.dat" for the session's project_name, expanded (260 bytes).
 void RecordPath(char* path);
-// "<System>VornakUninstall-NAME.bmp" for ProjectName, expanded (260 bytes).
+// "<System>VornakUninstall-NAME.bmp" for the session's project_name, expanded (260 bytes).
 void RecordBitmapPath(char* path);
 
 // Copies the folder written after the last "[Install To]" of the project's
-// existing record into DestinationFolder; nothing happens without a record.
+// existing record into the session's destination_folder; nothing happens without a record.
 // A line too long for the folder buffer is cut to fit.
 void ReadPreviousInstallFolder();
 

@@ -12,6 +12,7 @@
 #include "script/folder_placeholders.h"
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
+#include "tests/support_lib/lent_session.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 
@@ -173,7 +174,7 @@ TEST(FolderPlaceholders, AskingOnlyForTokensMetGivesTheSameAsReadingEveryValue) 
 }
 
 TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
-    ASSERT_EQ(nullptr, session::CurrentJob);
+    testing_support::LentSession session;
     char text[260] = "<Source>\\setup.exe";
     script::ExpandFolderPlaceholders(text);
     EXPECT_STREQ("<Source>\\setup.exe", text);
@@ -185,14 +186,11 @@ TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
     WriteAll(scratch.PathOf("setup.dat"), "[Project Name]\r\nx\r\n");
     char entry[260];
     archive::PackFile(scratch.PathOf("setup.dat").c_str(), package.c_str(), entry);
-    bool corrupted = true;
-    session::InstallJob job(package.c_str(), &corrupted);
-    ASSERT_FALSE(corrupted);
+    session->job = std::make_unique<session::InstallJob>(package.c_str());
+    ASSERT_FALSE(session->job->Corrupted());
     char folder[260];
-    job.FolderPath(folder);
+    session->job->FolderPath(folder);
 
-    session::CurrentJob = &job;
     script::ExpandFolderPlaceholders(text);
-    session::CurrentJob = nullptr;
     EXPECT_EQ(std::string(folder) + "setup.exe", text);
 }

@@ -67,9 +67,8 @@ TEST_F(HostilePackage, TruncatedAnywhereReadsAsEmpty) {
         PackageArchive archive(package_.c_str(), false);
         EXPECT_EQ(0, archive.EntryCount()) << keep;
     }
-    bool corrupted = false;
-    session::InstallJob job(package_.c_str(), &corrupted);
-    EXPECT_TRUE(corrupted);
+    session::InstallJob job(package_.c_str());
+    EXPECT_TRUE(job.Corrupted());
 }
 
 TEST_F(HostilePackage, EntryClaimsBeyondTheFileFailCleanly) {

@@ -43,9 +43,8 @@ TEST(InstallJob, ExtractsTheSetupFilesAndRemovesThemAtTheEnd) {
     std::string package = MakePackage(scratch, {"Setup.dat", "Setup.bmp", "Setup.lic", "app.exe"});
     std::string folder;
     {
-        bool corrupted = true;
-        session::InstallJob job(package.c_str(), &corrupted);
-        EXPECT_FALSE(corrupted);
+        session::InstallJob job(package.c_str());
+        EXPECT_FALSE(job.Corrupted());
         folder = JobFolder(job);
         ASSERT_EQ('\\', folder.back());
         EXPECT_EQ("content of Setup.dat", ReadAll(folder + "setup.dat"));
@@ -63,9 +62,8 @@ TEST(InstallJob, OptionalFilesMayBeMissing) {
     Scratch scratch;
     MessageCapture capture;
     std::string package = MakePackage(scratch, {"setup.dat"});
-    bool corrupted = true;
-    session::InstallJob job(package.c_str(), &corrupted);
-    EXPECT_FALSE(corrupted);
+    session::InstallJob job(package.c_str());
+    EXPECT_FALSE(job.Corrupted());
     EXPECT_FALSE(FileExists(JobFolder(job) + "setup.lic"));
     EXPECT_FALSE(FileExists(JobFolder(job) + "setup.bmp"));
 }
@@ -77,9 +75,8 @@ TEST(InstallJob, APlainProgramIsACorruptedInstallation) {
     WriteAll(program, "MZ nothing appended");
     std::string folder;
     {
-        bool corrupted = false;
-        session::InstallJob job(program.c_str(), &corrupted);
-        EXPECT_TRUE(corrupted);
+        session::InstallJob job(program.c_str());
+        EXPECT_TRUE(job.Corrupted());
         folder = JobFolder(job);
     }
     ASSERT_EQ(1u, capture.Messages().size());
@@ -104,9 +101,8 @@ TEST(InstallJob, DamagedScriptIsReportedOnceWithoutCodecMessage) {
         archive.AppendEntryData("padding", data, sizeof data, 0);
         ASSERT_TRUE(archive.Close());
     }
-    bool corrupted = false;
-    session::InstallJob job(package.c_str(), &corrupted);
-    EXPECT_TRUE(corrupted);
+    session::InstallJob job(package.c_str());
+    EXPECT_TRUE(job.Corrupted());
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_EQ("Installer", capture.Messages()[0].caption);
 }

@@ -11,6 +11,7 @@
 #include "script/optional_items.h"
 #include "support/progress_state.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 
 using testing_support::Scratch;
 using testing_support::WriteAll;
@@ -43,7 +44,7 @@ class RecordingActions : public script::InstallActions {
     void LaunchFile(const char* program, const char* arguments, bool wait) override {
         calls.push_back(std::string(wait ? "run and wait " : "run ") + program + " " + arguments);
         if (stop_on_launch) {
-            session::StopRequested = true;  // the user cancels while it runs
+            session::Current().stop_requested = true;  // the user cancels while it runs
         }
     }
     void ShowMessage(char* text, const char* kind) override {
@@ -74,18 +75,14 @@ std::string Script(std::initializer_list<const char*> lines) {
 
 class InstallWorkerTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        session::StopRequested = false;
-        session::WorkerDone = false;
-        session::InstallFailed = false;
-        script::ReleaseOptionalItems();
-    }
+    void SetUp() override { script::ReleaseOptionalItems(); }
     void TearDown() override { script::ReleaseOptionalItems(); }
     void Run(const std::string& text, bool silent = false) {
         std::string path = scratch_.PathOf("setup.dat");
         WriteAll(path, text);
         script::RunInstallScript(path.c_str(), silent, actions_);
     }
+    testing_support::LentSession session_;
     Scratch scratch_;
     RecordingActions actions_;
 };
@@ -156,7 +153,7 @@ TEST_F(InstallWorkerTest, CarriesOutSectionsInFileOrder) {
                   "register dlls",
               }),
               actions_.calls);
-    EXPECT_TRUE(session::WorkerDone);
+    EXPECT_TRUE(session::Current().worker_done);
     EXPECT_EQ((std::vector<std::string>{"Installing Tool 1/2", "Installing Tool 2/2",
                                         "Registering Dlls 2/2"}),
               actions_.progress);
@@ -187,7 +184,7 @@ TEST_F(InstallWorkerTest, SilentSkipsMessagesOnly) {
 TEST_F(InstallWorkerTest, ScriptWithoutFilesGetsItsRecordOnceItHasRunWhole) {
     Run(Script({"[RunFile]", "a.exe", "", "", "[RunFile]", "b.exe", "", "Optional - B"}));
     EXPECT_EQ((std::vector<std::string>{"run a.exe ", "record", "register dlls"}), actions_.calls);
-    EXPECT_FALSE(session::InstallFailed);
+    EXPECT_FALSE(session::Current().install_failed);
 }
 
 TEST_F(InstallWorkerTest, AbortStopsTheScriptButNotTheClosingSteps) {
@@ -200,8 +197,8 @@ TEST_F(InstallWorkerTest, AbortStopsTheScriptButNotTheClosingSteps) {
                                   "app path t2", "install 3 -> t3", "register dlls"}),
         actions_.calls);
     EXPECT_EQ(0, script::OptionalRuns.Count());
-    EXPECT_FALSE(session::StopRequested);
-    EXPECT_TRUE(session::InstallFailed);
+    EXPECT_FALSE(session::Current().stop_requested);
+    EXPECT_TRUE(session::Current().install_failed);
     // The counter counts every [CopyFile] in the script, also those never run.
     EXPECT_EQ("Registering Dlls 3/5", actions_.progress.back());
 }
@@ -213,13 +210,13 @@ TEST_F(InstallWorkerTest, StopTakesEffectAfterTheCurrentSection) {
     EXPECT_EQ((std::vector<std::string>{"record", "install 1 -> t1", "app path t1",
                                         "run and wait setup2.exe ", "register dlls"}),
               actions_.calls);
-    EXPECT_TRUE(session::WorkerDone);
+    EXPECT_TRUE(session::Current().worker_done);
 }
 
 TEST_F(InstallWorkerTest, MissingScriptRunsOnlyTheClosingSteps) {
     script::RunInstallScript(scratch_.PathOf("absent.dat").c_str(), false, actions_);
     EXPECT_EQ((std::vector<std::string>{"register dlls"}), actions_.calls);
-    EXPECT_TRUE(session::WorkerDone);
+    EXPECT_TRUE(session::Current().worker_done);
 }
 
 TEST_F(InstallWorkerTest, LfOnlyScriptHasNoHeads) {

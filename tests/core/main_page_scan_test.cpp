@@ -11,6 +11,7 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "ui/main_page_scan.h"
+#include "tests/support_lib/lent_session.h"
 
 using testing_support::Scratch;
 using testing_support::WriteAll;
@@ -34,6 +35,7 @@ std::string Space(int64_t kilobytes) {
 }  // namespace
 
 TEST(MainPageScan, LaterSectionsWinAndAResolvedShortcutGivesTheFolder) {
+    testing_support::LentSession session;
     Scratch scratch;
     std::string script = scratch.PathOf("setup.dat");
     WriteAll(script,
@@ -41,13 +43,13 @@ TEST(MainPageScan, LaterSectionsWinAndAResolvedShortcutGivesTheFolder) {
              "[LocateInstall]\r\nmissing.lnk\r\n[Install To]\r\nC:\\Two\\Tool\r\n");
     char install_to[260];
     EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
-    EXPECT_STREQ("Second", session::ProjectName);
-    EXPECT_STREQ("C:\\Two\\Tool", session::DestinationFolder);
+    EXPECT_STREQ("Second", session->project_name);
+    EXPECT_STREQ("C:\\Two\\Tool", session->destination_folder);
     EXPECT_STREQ("C:\\Two\\Tool", install_to);
 
     WriteAll(script, "[Install To]\r\nC:\\One\r\n[LocateInstall]\r\nfound.lnk\r\n");
     EXPECT_TRUE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
-    EXPECT_STREQ("D:\\Found\\Tool\\", session::DestinationFolder);
+    EXPECT_STREQ("D:\\Found\\Tool\\", session->destination_folder);
 }
 
 TEST(MainPageScan, RequiredSpaceSwitchesToMegabytesAbove10000Kilobytes) {
@@ -57,6 +59,7 @@ TEST(MainPageScan, RequiredSpaceSwitchesToMegabytesAbove10000Kilobytes) {
 }
 
 TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
+    testing_support::LentSession session;
     Scratch scratch;
     testing_support::MessageCapture capture;
     std::string package = scratch.PathOf("p.exe");
@@ -82,8 +85,8 @@ TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
               Space(script::CopyFileBytes(script.c_str(), archive) / 1024));
     char install_to[260];
     EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), nullptr, install_to));
-    EXPECT_STREQ("Mixed", session::ProjectName);
-    EXPECT_STREQ("C:\\Mixed", session::DestinationFolder);
+    EXPECT_STREQ("Mixed", session->project_name);
+    EXPECT_STREQ("C:\\Mixed", session->destination_folder);
 }
 
 TEST(MainPageScan, ChangeKeepsTheProductFolderName) {

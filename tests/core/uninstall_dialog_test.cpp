@@ -13,6 +13,7 @@
 #include "support/win32_values.h"
 #include "ui/uninstall_dialog.h"
 #include "uninstall/uninstall_loop.h"
+#include "tests/support_lib/lent_session.h"
 
 namespace {
 
@@ -63,8 +64,6 @@ class UninstallDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ui::UninstallStarted = false;
-        uninstall::UninstallRestartNeeded = false;
-        session::WorkerDone = false;
         SetProgress(0, 0, false);
         boxes_.view = &view_;
         g_boxes = &boxes_;
@@ -73,7 +72,6 @@ class UninstallDialogTest : public ::testing::Test {
     void TearDown() override {
         support::SetMessagePresenter(nullptr);
         g_boxes = nullptr;
-        session::WorkerDone = false;
     }
     static void SetProgress(int number, int count, bool changed) {
         support::ProgressGuard guard;
@@ -83,6 +81,7 @@ class UninstallDialogTest : public ::testing::Test {
     }
     void Tick(bool silent = false) { ui::OnUninstallTick(view_, "Demo", silent); }
 
+    testing_support::LentSession session_;
     RecordingView view_;
     BoxScript boxes_;
 };
@@ -104,12 +103,12 @@ TEST_F(UninstallDialogTest, AsksOnceThenFollowsTheWorkerToTheEnd) {
     EXPECT_EQ((std::vector<std::string>{"bar 33", "bar 133"}), view_.calls);
 
     view_.calls.clear();
-    session::WorkerDone = true;
+    session::Current().worker_done = true;
     Tick();
     EXPECT_EQ((std::vector<std::string>{
                   "bar 100", "box Uninstall 64: Demo has now been uninstalled.", "close"}),
               view_.calls);
-    EXPECT_FALSE(session::WorkerDone);
+    EXPECT_FALSE(session::Current().worker_done);
 }
 
 TEST_F(UninstallDialogTest, NoOrABoxThatFailsRemovesNothingAndSaysNothingMore) {
@@ -129,8 +128,8 @@ TEST_F(UninstallDialogTest, NoOrABoxThatFailsRemovesNothingAndSaysNothingMore) {
 TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {
     boxes_.replies = {support::kIdYes, support::kIdYes};
     Tick();
-    uninstall::UninstallRestartNeeded = true;
-    session::WorkerDone = true;
+    session::Current().uninstall_restart_needed = true;
+    session::Current().worker_done = true;
     view_.calls.clear();
     Tick();
     EXPECT_EQ((std::vector<std::string>{
@@ -145,8 +144,8 @@ TEST_F(UninstallDialogTest, RestartIsOfferedWhenFilesWereInUse) {
 TEST_F(UninstallDialogTest, DecliningTheRestartEndsNormally) {
     boxes_.replies = {support::kIdYes, support::kIdNo};
     Tick();
-    uninstall::UninstallRestartNeeded = true;
-    session::WorkerDone = true;
+    session::Current().uninstall_restart_needed = true;
+    session::Current().worker_done = true;
     Tick();
     EXPECT_EQ("close", view_.calls.back());
     EXPECT_NE("restart", view_.calls[view_.calls.size() - 2]);
@@ -155,7 +154,7 @@ TEST_F(UninstallDialogTest, DecliningTheRestartEndsNormally) {
 
 TEST_F(UninstallDialogTest, SilentAsksNothingAndSaysNothing) {
     Tick(true);
-    session::WorkerDone = true;
+    session::Current().worker_done = true;
     Tick(true);
     EXPECT_EQ((std::vector<std::string>{"start", "bar 100", "close"}), view_.calls);
     EXPECT_EQ(0, ui::UninstallExitCode);
@@ -163,8 +162,8 @@ TEST_F(UninstallDialogTest, SilentAsksNothingAndSaysNothing) {
 
 TEST_F(UninstallDialogTest, SilentReportsARestartWithoutOfferingIt) {
     Tick(true);
-    uninstall::UninstallRestartNeeded = true;
-    session::WorkerDone = true;
+    session::Current().uninstall_restart_needed = true;
+    session::Current().worker_done = true;
     Tick(true);
     EXPECT_EQ((std::vector<std::string>{
                   "start", "bar 100",

@@ -14,6 +14,7 @@
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 #include "uninstall/uninstall_loop.h"
 #include "uninstall/shared_record_files.h"
 
@@ -84,9 +85,6 @@ std::string Lines(std::initializer_list<std::string> lines) {
 class UninstallExecutorTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        session::WorkerDone = false;
-        uninstall::UninstallRestartNeeded = false;
-        uninstall::UninstallIncomplete = false;
         support::ProgressGuard guard;
         support::ProgressState.file_number = -1;
         support::ProgressState.file_count = -1;
@@ -115,6 +113,7 @@ class UninstallExecutorTest : public ::testing::Test {
         return {"delete " + RecordPath(), "delete " + BitmapPath(), "key Demo"};
     }
 
+    testing_support::LentSession session_;
     Scratch scratch_;
     testing_support::DestinationFolderSwap destination_{"C:\\Apps\\Demo\\"};
     RecordingEffects effects_;
@@ -193,8 +192,8 @@ TEST_F(UninstallExecutorTest, UndoesARecordInOrderWithActionsBeforeAnyRemoval) {
     // The count is the [CopyFile] sections; the number counts every removal,
     // the shortcut too.
     EXPECT_EQ((std::vector<std::string>{"-1/-1", "1/3", "2/3", "3/3", "4/3"}), effects_.progress);
-    EXPECT_TRUE(session::WorkerDone);
-    EXPECT_FALSE(uninstall::UninstallRestartNeeded);
+    EXPECT_TRUE(session::Current().worker_done);
+    EXPECT_FALSE(session::Current().uninstall_restart_needed);
 }
 
 TEST_F(UninstallExecutorTest, FilesListedByAnotherProjectStay) {
@@ -288,8 +287,8 @@ TEST_F(UninstallExecutorTest, FilesInUseAreLeftForTheRestart) {
         expected.push_back(call);
     }
     EXPECT_EQ(expected, effects_.calls);
-    EXPECT_TRUE(uninstall::UninstallRestartNeeded);
-    EXPECT_FALSE(uninstall::UninstallIncomplete);
+    EXPECT_TRUE(session::Current().uninstall_restart_needed);
+    EXPECT_FALSE(session::Current().uninstall_incomplete);
 }
 
 // A deletion the system would not record offers no restart for it: the
@@ -299,21 +298,21 @@ TEST_F(UninstallExecutorTest, AnUnrecordedDeletionOffersNoRestart) {
     effects_.locked = {"C:\\A\\busy.exe"};
     effects_.restart_recorded = false;
     Run();
-    EXPECT_FALSE(uninstall::UninstallRestartNeeded);
-    EXPECT_TRUE(uninstall::UninstallIncomplete);
+    EXPECT_FALSE(session::Current().uninstall_restart_needed);
+    EXPECT_TRUE(session::Current().uninstall_incomplete);
 }
 
 TEST_F(UninstallExecutorTest, MissingRecordStillRemovesRecordFilesAndKey) {
     Run();
     EXPECT_EQ(Closing(), effects_.calls);
-    EXPECT_TRUE(session::WorkerDone);
+    EXPECT_TRUE(session::Current().worker_done);
 }
 
 TEST_F(UninstallExecutorTest, EmptyProjectNameKeepsTheUninstallKey) {
     Run("");
     EXPECT_EQ((std::vector<std::string>{"delete " + RecordPath(), "delete " + BitmapPath()}),
               effects_.calls);
-    EXPECT_TRUE(session::WorkerDone);
+    EXPECT_TRUE(session::Current().worker_done);
 }
 
 TEST_F(UninstallExecutorTest, WithoutCopyFileSectionsTheCountStaysZero) {

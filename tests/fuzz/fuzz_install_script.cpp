@@ -10,6 +10,7 @@
 #include "script/setup_script.h"
 #include "tests/fuzz/fuzz_files.h"
 #include "ui/main_page_scan.h"
+#include "tests/support_lib/lent_session.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::SilenceMessages();
     std::string path = fuzzing::WriteInput("setup.dat", data, size);
     NullActions actions;
-    session::StopRequested = false;
+    testing_support::LentSession session;
     script::RunInstallScript(path.c_str(), size % 2 == 0, actions);
     script::ReleaseOptionalItems();
     char install_to[260];

@@ -11,6 +11,7 @@
 #include "support/win32_values.h"
 #include "tests/fuzz/fuzz_files.h"
 #include "uninstall/uninstall_loop.h"
+#include "tests/support_lib/lent_session.h"
 
 namespace {
 
@@ -78,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same bytes as our list of kept files: its lines are read as paths.
     fuzzing::WriteInput("VornakUninstall-Fuzz.kept", data + own_size + (split != nullptr),
                         other_size);
-    support::CopyText(session::DestinationFolder, "C:\\Program Files\\Fuzz\\");
+    testing_support::LentSession session;
+    support::CopyText(session->destination_folder, "C:\\Program Files\\Fuzz\\");
     CheckingEffects effects;
     uninstall::RunUninstallRecord(own.c_str(), "C:\\no.bmp", "Fuzz", effects);
     return 0;

@@ -19,6 +19,7 @@
 #include "script/optional_items.h"
 #include "session/install_session.h"
 #include "support/progress_state.h"
+#include "tests/support_lib/lent_session.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "ui/main_page_scan.h"
@@ -97,7 +98,7 @@ Taken ScanMainPage(const std::string& path, const char* head) {
     char install_to_template[support::kMaxPath] = "";
     ui::ScanMainPageScript(path.c_str(), RecordLocation, install_to_template);
     if (std::strcmp(head, script::kProjectNameHead) == 0) {
-        return {{session::ProjectName}};
+        return {{session::Current().project_name}};
     }
     if (std::strcmp(head, script::kInstallToHead) == 0) {
         return {{install_to_template}};
@@ -241,10 +242,8 @@ std::string Expected(const std::string& written, size_t read_limit, size_t kept,
 
 class SectionLayoutAgreement : public ::testing::TestWithParam<int> {
   protected:
-    void SetUp() override {
-        script::ReleaseOptionalItems();
-        session::ProjectName[0] = '\0';
-    }
+    void SetUp() override { script::ReleaseOptionalItems(); }
+    testing_support::LentSession session_;
     testing_support::MessageCapture messages_;
     testing_support::Scratch scratch_;
 };

@@ -1,4 +1,5 @@
-// Sets DestinationFolder for one test and puts the earlier value back.
+// Sets the current session's destination_folder for one scope and puts the
+// earlier value back.
 #pragma once
 
 #include "session/install_session.h"
@@ -9,15 +10,15 @@ namespace testing_support {
 class DestinationFolderSwap {
   public:
     explicit DestinationFolderSwap(const char* folder) {
-        support::CopyText(saved_, session::DestinationFolder);
-        support::CopyText(session::DestinationFolder, folder);
+        support::CopyText(saved_, session::Current().destination_folder);
+        support::CopyText(session::Current().destination_folder, folder);
     }
-    ~DestinationFolderSwap() { support::CopyText(session::DestinationFolder, saved_); }
+    ~DestinationFolderSwap() { support::CopyText(session::Current().destination_folder, saved_); }
     DestinationFolderSwap(const DestinationFolderSwap&) = delete;
     DestinationFolderSwap& operator=(const DestinationFolderSwap&) = delete;
 
   private:
-    char saved_[sizeof session::DestinationFolder];
+    char saved_[sizeof session::Current().destination_folder];
 };
 
 }  // namespace testing_support

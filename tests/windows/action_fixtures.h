@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "session/install_job.h"
+#include "session/install_session.h"
 #include "archive/pack_mode.h"
 #include "actions/file_install.h"
 #include "support/folders.h"
@@ -35,7 +35,7 @@ inline bool RunningUnderWine() {
 }
 
 // A package holding setup.dat and the given files (each entry named after
-// its file), open as session::CurrentJob while the object lives.
+// its file), open as the session's job while the object lives.
 class CurrentTestJob {
   public:
     explicit CurrentTestJob(std::initializer_list<std::string> files) {
@@ -46,12 +46,10 @@ class CurrentTestJob {
         for (const std::string& file : files) {
             Pack(file, package);
         }
-        bool corrupted = true;
-        job_ = std::make_unique<session::InstallJob>(package.c_str(), &corrupted);
-        EXPECT_FALSE(corrupted);
-        session::CurrentJob = job_.get();
+        session::Current().job = std::make_unique<session::InstallJob>(package.c_str());
+        EXPECT_FALSE(session::Current().job->Corrupted());
     }
-    ~CurrentTestJob() { session::CurrentJob = nullptr; }
+    ~CurrentTestJob() { session::Current().job.reset(); }
     CurrentTestJob(const CurrentTestJob&) = delete;
     CurrentTestJob& operator=(const CurrentTestJob&) = delete;
 
@@ -62,7 +60,6 @@ class CurrentTestJob {
     }
 
     Scratch scratch_;
-    std::unique_ptr<session::InstallJob> job_;
 };
 
 struct InstallResult {

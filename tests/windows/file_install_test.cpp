@@ -16,6 +16,7 @@
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 #include "tests/windows/action_fixtures.h"
 
 using testing_support::CopyFixture;
@@ -38,15 +39,11 @@ class FileInstall : public ::testing::Test {
     FileInstall()
         : job_({FixturePath("app_v150.exe"), FixturePath("app_v200.exe"),
                 FixturePath("app_plain.exe"), FixturePath("self_register.dll")}) {
-        session::RebootNeeded = false;
         actions::SelfRegisterList.ClearAll();
     }
-    ~FileInstall() override {
-        session::RebootNeeded = false;
-        actions::SelfRegisterList.ClearAll();
-        session::DestinationFolder[0] = '\0';
-    }
+    ~FileInstall() override { actions::SelfRegisterList.ClearAll(); }
 
+    testing_support::LentSession session_;
     Scratch scratch_;
     MessageCapture capture_;
     CurrentTestJob job_;
@@ -116,7 +113,7 @@ TEST_F(FileInstall, VersionRuleDecidesWhetherTheTargetIsReplaced) {
         EXPECT_EQ(0, CountPartialFiles(target.substr(0, target.rfind('\\'))));
     }
     EXPECT_TRUE(capture_.Messages().empty());
-    EXPECT_FALSE(session::RebootNeeded);
+    EXPECT_FALSE(session::Current().reboot_needed);
 }
 
 // Windows refuses to copy over a read-only file; Wine does not, so there this
@@ -133,7 +130,7 @@ TEST_F(FileInstall, ReadOnlyOlderTargetIsMadeWritableAndReplaced) {
 }
 
 TEST_F(FileInstall, ExpandsTheTargetAndCreatesItsFolders) {
-    support::CopyText(session::DestinationFolder, scratch_.Folder().c_str());
+    support::CopyText(session::Current().destination_folder, scratch_.Folder().c_str());
     InstallResult result = Install("app_v150.exe", "<Destination>\\bin\\tools\\app.exe");
     EXPECT_FALSE(result.abort);
     EXPECT_EQ(scratch_.PathOf("bin\\tools\\app.exe"), result.target);
@@ -182,12 +179,11 @@ TEST(FileInstallNewTarget, StreamThatWillNotDecodeLeavesNoTargetAndReportsOnce) 
         ASSERT_TRUE(archive.AppendEntryData("setup.dat", garbage, sizeof garbage - 1, 0));
         ASSERT_TRUE(archive.Close());
     }
-    bool corrupted = true;
-    session::InstallJob job(package.c_str(), &corrupted);
-    session::CurrentJob = &job;
+    testing_support::LentSession session;
+    session->job = std::make_unique<session::InstallJob>(package.c_str());
     std::string target = scratch.PathOf("new\\broken.bin");
     InstallResult result = Install("broken.bin", target);
-    session::CurrentJob = nullptr;
+    session->job.reset();
 
     EXPECT_TRUE(result.abort);
     EXPECT_FALSE(FileExists(target));
@@ -206,7 +202,7 @@ TEST_F(FileInstall, TargetInUseWithTheSameVersionIsLeftAlone) {
     ASSERT_TRUE(held.Holding());
 
     EXPECT_FALSE(Install("app_v150.exe", target).abort);
-    EXPECT_FALSE(session::RebootNeeded);
+    EXPECT_FALSE(session::Current().reboot_needed);
     EXPECT_TRUE(capture_.Messages().empty());
     EXPECT_EQ(0, CountPartialFiles(scratch_.Folder()));
 }

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "session/install_session.h"
@@ -21,6 +22,7 @@
 #include "support/text.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 #include "actions/uninstall_record_writer.h"
 #include "uninstall/uninstall_record.h"
 
@@ -92,11 +94,8 @@ class InstallWorkerSample : public ::testing::Test {
     void SetUp() override {
         CoInitialize(nullptr);
         folder_ = scratch_.PathOf("Product");
-        support::CopyText(session::ProjectName, kProject);
-        support::CopyText(session::DestinationFolder, folder_.c_str());
-        session::StopRequested = false;
-        session::WorkerDone = false;
-        session::RebootNeeded = false;
+        support::CopyText(session_->project_name, kProject);
+        support::CopyText(session_->destination_folder, folder_.c_str());
         script::ReleaseOptionalItems();
         actions::SelfRegisterList.ClearAll();
         actions::ForgetRecordWritten();
@@ -104,8 +103,7 @@ class InstallWorkerSample : public ::testing::Test {
         SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
     }
     void TearDown() override {
-        delete job_;
-        session::CurrentJob = nullptr;
+        session_->job.reset();
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VornakTests\\WorkerSample");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
@@ -135,24 +133,22 @@ class InstallWorkerSample : public ::testing::Test {
             }
             ASSERT_TRUE(archive.Close());
         }
-        bool corrupted = true;
-        job_ = new session::InstallJob(package.c_str(), &corrupted);
-        ASSERT_FALSE(corrupted);
-        session::CurrentJob = job_;
+        session_->job = std::make_unique<session::InstallJob>(package.c_str());
+        ASSERT_FALSE(session_->job->Corrupted());
     }
 
     void RunWorker() {
         support::WorkerThread worker(&actions::InstallWorkerBody, nullptr);
-        for (int i = 0; i < 600 && !session::WorkerDone; ++i) {
+        for (int i = 0; i < 600 && !session::Current().worker_done; ++i) {
             Sleep(50);
         }
-        ASSERT_TRUE(session::WorkerDone);
+        ASSERT_TRUE(session::Current().worker_done);
     }
 
+    testing_support::LentSession session_;
     Scratch scratch_;
     testing_support::MessageCapture capture_;
     std::string folder_;
-    session::InstallJob* job_ = nullptr;
 };
 
 }  // namespace
@@ -273,9 +269,9 @@ TEST_F(InstallWorkerSample, InstallsEverySection) {
     EXPECT_EQ(folder_, value("InstallTo"));
 
     // Reinstalling proposes the folder chosen the first time.
-    support::CopyText(session::DestinationFolder, "C:\\Somewhere Else");
+    support::CopyText(session::Current().destination_folder, "C:\\Somewhere Else");
     uninstall::ReadPreviousInstallFolder();
-    EXPECT_EQ(folder_, session::DestinationFolder);
+    EXPECT_EQ(folder_, session::Current().destination_folder);
 }
 
 TEST_F(InstallWorkerSample, CancelWaitsForTheProgramThenStops) {
@@ -292,11 +288,11 @@ TEST_F(InstallWorkerSample, CancelWaitsForTheProgramThenStops) {
          ++i) {
         Sleep(25);
     }
-    session::StopRequested = true;
-    for (int i = 0; i < 200 && !session::WorkerDone; ++i) {
+    session::Current().stop_requested = true;
+    for (int i = 0; i < 200 && !session::Current().worker_done; ++i) {
         Sleep(50);
     }
-    ASSERT_TRUE(session::WorkerDone);
+    ASSERT_TRUE(session::Current().worker_done);
     EXPECT_NE(std::string::npos, ReadAll(scratch_.PathOf("runs.txt")).find("exited"));
     EXPECT_FALSE(FileExists(folder_ + "\\app_v200.exe"));
     EXPECT_EQ(1u, ReadAll(folder_ + "\\self_register.dll.register").size());
@@ -329,9 +325,9 @@ TEST_F(InstallWorkerSample, ADamagedEntryAbortsTheRest) {
              {"two.txt", scratch_.PathOf("two.txt")},
              {"three.txt", scratch_.PathOf("three.txt")}});
     // Damage the third entry's data sum in the open job's directory.
-    for (int32_t i = 0; i < job_->Archive().EntryCount(); ++i) {
-        if (std::string(job_->Archive().EntryAt(i).name) == "three.txt") {
-            const_cast<archive::ArchiveEntry&>(job_->Archive().EntryAt(i)).data_sum ^= 1;
+    for (int32_t i = 0; i < session_->job->Archive().EntryCount(); ++i) {
+        if (std::string(session_->job->Archive().EntryAt(i).name) == "three.txt") {
+            const_cast<archive::ArchiveEntry&>(session_->job->Archive().EntryAt(i)).data_sum ^= 1;
         }
     }
     RunWorker();

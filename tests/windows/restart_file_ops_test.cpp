@@ -14,6 +14,7 @@
 #include "actions/restart_file_ops.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 #include "tests/windows/action_fixtures.h"
 
 using testing_support::CopyFixture;
@@ -99,8 +100,8 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
     }
     Scratch scratch;
     MessageCapture capture;
+    testing_support::LentSession session;
     CurrentTestJob job({FixturePath("app_v200.exe")});
-    session::RebootNeeded = false;
     std::string target = scratch.PathOf("app.exe");
     ASSERT_TRUE(CopyFixture("app_v150.exe", target));
     std::string temporary;
@@ -109,7 +110,7 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
         ASSERT_TRUE(held.Holding());
         EXPECT_FALSE(Install("app_v200.exe", target).abort);
         EXPECT_TRUE(capture.Messages().empty());
-        EXPECT_TRUE(session::RebootNeeded);
+        EXPECT_TRUE(session::Current().reboot_needed);
         EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(target));
 
         // One move that replaces ("!" before the destination), from a new
@@ -129,7 +130,6 @@ TEST(RestartFileOps, TargetInUseIsReplacedAtTheNextRestart) {
     RestartWine();
     EXPECT_EQ(ReadAll(FixturePath("app_v200.exe")), ReadAll(target));
     EXPECT_FALSE(FileExists(temporary));
-    session::RebootNeeded = false;
 }
 
 TEST(RestartFileOps, DeletionIsCarriedOutAtTheNextRestart) {
@@ -164,7 +164,6 @@ class ConsumerPlatform : public ::testing::Test {
         ini_ = ini;
         existed_ = FileExists(ini_);
         saved_ = ReadAll(ini_);
-        session::RebootNeeded = false;
     }
     ~ConsumerPlatform() override {
         actions::SetPlatformQuery(previous_);
@@ -173,9 +172,9 @@ class ConsumerPlatform : public ::testing::Test {
         } else {
             DeleteFileA(ini_.c_str());
         }
-        session::RebootNeeded = false;
     }
 
+    testing_support::LentSession session_;
     actions::PlatformQuery previous_;
     std::string ini_;
     bool existed_;
@@ -190,7 +189,7 @@ TEST_F(ConsumerPlatform, ReplacementIsWrittenToWininitRenameSection) {
 
     const char target[] = "C:\\Vornak Test\\app.exe";
     EXPECT_TRUE(actions::ReplaceAtRestart("C:\\Temp\\Ins1.tmp", target));
-    EXPECT_TRUE(session::RebootNeeded);
+    EXPECT_TRUE(session::Current().reboot_needed);
     EXPECT_NE(std::string::npos,
               ReadAll(ini_).find("[rename]\r\n" + std::string(target) + "=C:\\Temp\\Ins1.tmp\r\n"))
         << ReadAll(ini_);

@@ -14,6 +14,7 @@
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 #include "tests/windows/action_fixtures.h"
 #include "tests/windows/registry_test_key.h"
 
@@ -104,9 +105,9 @@ TEST_F(RunProgram, PathWithSpacesStartsThatProgramAndNoDecoy) {
 }
 
 TEST_F(RunProgram, ArgumentsQuoteThePathAndAreNotExpanded) {
-    support::CopyText(session::DestinationFolder, "C:\\Somewhere\\");
+    testing_support::LentSession session;
+    support::CopyText(session->destination_folder, "C:\\Somewhere\\");
     Launch(recorder_, "<Destination> /x \"two words\"", true);
-    session::DestinationFolder[0] = '\0';
     EXPECT_EQ("\"" + recorder_ + "\" <Destination> /x \"two words\"", Recorded("command="));
 }
 
@@ -203,7 +204,7 @@ TEST_F(RunProgram, TempInstallEntryRunsFromTheJobFolderUnderItsOwnName) {
     CopyFixture("command_recorder.exe", bare);
     CurrentTestJob job({FixturePath("command_recorder.exe"), bare});
     char job_folder[MAX_PATH];
-    session::CurrentJob->FolderPath(job_folder);
+    session::Current().job->FolderPath(job_folder);
     const char* runs[][2] = {{"<TempInstall>\\command_recorder.exe", "command_recorder.exe"},
                              {"<TempInstall>\\recorder", "recorder"},
                              {"<Destination>\\<TempInstall>recorder", "recorder"}};

@@ -13,6 +13,7 @@
 #include "actions/shortcut.h"
 #include "support/text.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 
 using testing_support::FileExists;
 using testing_support::ReadAll;
@@ -46,8 +47,7 @@ std::string StoredArguments(const std::string& link_path) {
 
 class Shortcut : public ::testing::Test {
   protected:
-    Shortcut() { support::CopyText(session::DestinationFolder, scratch_.Folder().c_str()); }
-    ~Shortcut() override { session::DestinationFolder[0] = '\0'; }
+    Shortcut() { support::CopyText(session_->destination_folder, scratch_.Folder().c_str()); }
 
     // Writes a shortcut as the install worker does: target, arguments, and
     // the arguments flag only. Returns the status.
@@ -69,6 +69,7 @@ class Shortcut : public ::testing::Test {
     }
 
     Scratch scratch_;
+    testing_support::LentSession session_;
     char link_[260];
     char target_[260];
     char arguments_[260];

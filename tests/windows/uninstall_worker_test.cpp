@@ -13,6 +13,7 @@
 #include "support/text.h"
 #include "tests/support_lib/destination_folder.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/lent_session.h"
 #include "tests/windows/action_fixtures.h"
 #include "tests/windows/registry_test_key.h"
 #include "uninstall/uninstall_loop.h"
@@ -50,13 +51,11 @@ bool FolderExists(const std::string& path) {
 class UninstallWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        support::CopyText(session::ProjectName, kProject);
-        session::WorkerDone = false;
-        uninstall::UninstallRestartNeeded = false;
-        support::CopyText(uninstall::UninstallRecordPath, Record().c_str());
-        support::CopyText(uninstall::UninstallBitmapPath,
+        support::CopyText(session::Current().project_name, kProject);
+        support::CopyText(session::Current().uninstall_record_path, Record().c_str());
+        support::CopyText(session::Current().uninstall_bitmap_path,
                           scratch_.PathOf("VornakUninstall-Worker.bmp").c_str());
-        WriteAll(uninstall::UninstallBitmapPath, "BM");
+        WriteAll(session::Current().uninstall_bitmap_path, "BM");
         HKEY key = nullptr;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                         nullptr, &key, nullptr);
@@ -65,7 +64,6 @@ class UninstallWorkerTest : public ::testing::Test {
         CreateDirectoryA((App() + "lib").c_str(), nullptr);
     }
     void TearDown() override {
-        session::ProjectName[0] = '\0';
         testing_support::DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     }
     std::string Record() const { return scratch_.PathOf("VornakUninstall-Worker.dat"); }
@@ -73,9 +71,10 @@ class UninstallWorkerTest : public ::testing::Test {
     void RunWorker() {
         testing_support::DestinationFolderSwap destination(App().c_str());
         actions::UninstallWorkerBody(nullptr);
-        EXPECT_TRUE(session::WorkerDone);
+        EXPECT_TRUE(session::Current().worker_done);
     }
 
+    testing_support::LentSession session_;
     Scratch scratch_;
 };
 
@@ -104,7 +103,7 @@ TEST_F(UninstallWorkerTest, UndoesTheRecordOnDiskAndInTheRegistry) {
         0u, record.find("command=\"" + App() + "VornakUninstTool.exe\" --forget " + App() + "\r\n"))
         << record;
     EXPECT_EQ(record.size() - 8, record.find("exited\r\n")) << record;
-    EXPECT_FALSE(uninstall::UninstallRestartNeeded);
+    EXPECT_FALSE(session::Current().uninstall_restart_needed);
     EXPECT_FALSE(FileExists(App() + "VornakUninstTool.exe"));
     EXPECT_FALSE(FileExists(App() + "Tool.lnk"));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPaths + "VornakUninstTool.exe"));
@@ -115,7 +114,7 @@ TEST_F(UninstallWorkerTest, UndoesTheRecordOnDiskAndInTheRegistry) {
     EXPECT_TRUE(FolderExists(App() + "lib"));
 
     EXPECT_FALSE(FileExists(Record()));
-    EXPECT_FALSE(FileExists(uninstall::UninstallBitmapPath));
+    EXPECT_FALSE(FileExists(session::Current().uninstall_bitmap_path));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
@@ -135,7 +134,7 @@ TEST_F(UninstallWorkerTest, FileInUseIsLeftForTheRestart) {
     HeldFile held(App() + "busy.exe");
     ASSERT_TRUE(held.Holding());
     RunWorker();
-    EXPECT_TRUE(uninstall::UninstallRestartNeeded);
+    EXPECT_TRUE(session::Current().uninstall_restart_needed);
     EXPECT_TRUE(FileExists(App() + "busy.exe"));
 }
 
