@@ -1,4 +1,4 @@
-// The uninstall worker's effects through Win32.
+// The uninstall worker's actions through Win32.
 #include "actions/uninstall_worker.h"
 
 #include <windows.h>
