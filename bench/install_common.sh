@@ -11,13 +11,15 @@ row() { printf '%-50s %14s %14s %8.2f\n' "$1" "$2" "$3" "$4"; }
 
 # Payload files: text-like, binary-like, zeros and random, as real products.
 # write_payload FOLDER NAME COUNT SIZE [KIND] writes the files and NAME.dat, a
-# script that copies each of them into C:\VornakBench\NAME. A single file
-# is text unless KIND says otherwise (3: random bytes).
+# script that copies each of them into C:\VornakBench\NAME. Without KIND the
+# files take the kinds in turn (a single file is text); with KIND every file
+# is of that kind (3: random bytes; 4: 6 MB of text and code-like bytes,
+# then 1 MB of random bytes, at any size in that proportion).
 write_payload() {
   python3 - "$@" <<'PY'
 import os, random, sys
 folder, name, count, size = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
-single_kind = int(sys.argv[5]) if len(sys.argv) > 5 else 0
+given_kind = int(sys.argv[5]) if len(sys.argv) > 5 else None
 random.seed(7)
 words = [b"install", b"folder", b"value", b"program", b"window", b"\r\n", b"the", b"file"]
 text = b" ".join(random.choice(words) for _ in range(400_000))
@@ -34,13 +36,17 @@ def content(kind, size, number):
         return (pattern * (size // len(pattern) + 1))[:size]
     if kind == 2:
         return bytes(size)
+    if kind == 4:
+        third = size * 3 // 7
+        return content(0, third, number) + content(1, third, number) + os.urandom(size - 2 * third)
     return os.urandom(size)
 os.makedirs(os.path.join(folder, name))
 lines = ["[Project Name]", "Bench " + name, "[Install To]", "C:\\VornakBench\\" + name, ""]
 for i in range(count):
     file_name = "%s%04d.bin" % (name, i)
     with open(os.path.join(folder, name, file_name), "wb") as out:
-        out.write(content(i % 4 if count > 1 else single_kind, size, i))
+        kind = given_kind if given_kind is not None else (i % 4 if count > 1 else 0)
+        out.write(content(kind, size, i))
     lines += ["[CopyFile]", file_name, "<Destination>\\" + file_name, ""]
 with open(os.path.join(folder, name + ".dat"), "wb") as out:
     out.write(("\r\n".join(lines) + "\r\n").encode())
