@@ -69,6 +69,15 @@ class WizardTest : public ::testing::Test {
         return "\"" + package_ + "\" " + arguments;
     }
     std::string MainCaption() const { return project_ + " Installation"; }
+    // Answers the one box a damaged package shows, then waits for the exit.
+    static void ExpectCorruptedBoxAndExit(RunningProgram& installer) {
+        HWND box = installer.WaitForMessageBox("Installer");
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("This installation is corrupted please obtain a new install.",
+                  e2e::MessageBoxText(box));
+        Click(box, IDOK);
+        ASSERT_TRUE(installer.WaitForExit(20000));
+    }
     std::string RecordPath() const {
         return e2e::SystemFolder() + "VornakUninstall-" + project_ + ".dat";
     }
@@ -270,12 +279,7 @@ TEST_F(WizardTest, ARecordThatCannotBeWrittenLeavesNoEntryAndFails) {
 TEST_F(WizardTest, AnEmptyPackageIsReportedAsCorrupted) {
     ASSERT_TRUE(CopyFileA(e2e::StubPath().c_str(), package_.c_str(), FALSE));
     RunningProgram installer(Command());
-    HWND box = installer.WaitForMessageBox("Installer");
-    ASSERT_NE(nullptr, box);
-    EXPECT_EQ("This installation is corrupted please obtain a new install.",
-              e2e::MessageBoxText(box));
-    Click(box, IDOK);
-    ASSERT_TRUE(installer.WaitForExit(20000));
+    ASSERT_NO_FATAL_FAILURE(ExpectCorruptedBoxAndExit(installer));
     EXPECT_EQ(1603u, installer.ExitCode());
 }
 
@@ -288,12 +292,7 @@ TEST_F(WizardTest, ASignedPackageInstallsAndADamagedOneIsReportedAsCorrupted) {
     testing_support::WriteAll(package_, damaged);
     {
         RunningProgram installer(Command());
-        HWND box = installer.WaitForMessageBox("Installer");
-        ASSERT_NE(nullptr, box);
-        EXPECT_EQ("This installation is corrupted please obtain a new install.",
-                  e2e::MessageBoxText(box));
-        Click(box, IDOK);
-        ASSERT_TRUE(installer.WaitForExit(20000));
+        ASSERT_NO_FATAL_FAILURE(ExpectCorruptedBoxAndExit(installer));
     }
     testing_support::WriteAll(package_, signed_bytes);
     RunningProgram installer(Command("<Silent>"));
