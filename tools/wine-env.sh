@@ -61,6 +61,17 @@ wine_prefix_ready() {
   fi
 }
 
+# Empties FOLDER for a test that runs Windows programs on its files. Wine sees
+# only the project's folder, so a FOLDER outside it is refused (with a
+# "skipped" line; callers exit 77 then).
+fresh_wine_scratch_folder() {
+  case "$1" in
+    "$vornak_root_dir"/*) ;;
+    *) echo "skipped: $1 is outside $vornak_root_dir"; return 1 ;;
+  esac
+  rm -rf "$1" && mkdir -p "$1"
+}
+
 # Whether this machine runs 32-bit Windows code at all (some kernels have
 # 32-bit execution switched off). The i686 stub is asked to pack with a
 # command line it refuses: where it runs, it ends at once with 1639, which a

@@ -15,13 +15,7 @@ for tool in osslsigncode openssl; do
   command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
 [ -f "$VORNAK_WINE_ROOT/.vornak-ready" ] || { echo "skipped: no Wine root"; exit 77; }
-# Wine sees only the project's folder: the scratch folder must lie inside it.
-case "$work" in
-  "$vornak_root_dir"/*) ;;
-  *) echo "skipped: $work is outside $vornak_root_dir"; exit 77 ;;
-esac
-rm -rf "$work"
-mkdir -p "$work"
+fresh_wine_scratch_folder "$work" || exit 77
 cd "$work"
 
 printf '%s\r\n' '[Project Name]' 'Signed Demo' '' '[Install To]' '<Program Files>\Signed Demo' '' \

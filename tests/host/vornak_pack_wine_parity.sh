@@ -14,13 +14,7 @@ if [ ! -f "$VORNAK_WINE_ROOT/.vornak-ready" ]; then
   echo "skipped: no Wine root at $VORNAK_WINE_ROOT"
   exit 77
 fi
-# Wine sees only the project's folder: the scratch folder must lie inside it.
-case "$work" in
-  "$vornak_root_dir"/*) ;;
-  *) echo "skipped: $work is outside $vornak_root_dir"; exit 77 ;;
-esac
-rm -rf "$work"
-mkdir -p "$work"
+fresh_wine_scratch_folder "$work" || exit 77
 cd "$work"
 
 printf '[Project Name]\r\nParity\r\n' >Setup.dat
