@@ -3,7 +3,9 @@
 
 #include <bzlib.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
 
 #include "archive/disk_file_stream.h"
 #include "archive/entry_decoder.h"
@@ -82,12 +84,16 @@ Outcome CompressOpenFiles(DiskFile& source, DiskFile& destination, uint32_t* unc
 // does. A source that stops short of what it stated is a read failure; so
 // is one whose bytes, all of them, do not add up to expected_sum when that
 // is given.
-Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder, const uint32_t* expected_sum) {
+Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder, const uint32_t* expected_sum,
+                   const std::atomic<bool>* stop = nullptr) {
     PieceBuffer piece;
     if (piece.Bytes() == nullptr) {
         return Outcome::kReadFailure;
     }
     while (!decoder.Ended()) {
+        if (stop != nullptr && *stop) {
+            return Outcome::kReadFailure;
+        }
         uint32_t got = source.Read(piece.Bytes(), kStreamPieceSize);
         if (got == 0) {
             break;
@@ -109,6 +115,22 @@ Outcome DecodeFrom(DiskFileSource& source, EntryDecoder& decoder, const uint32_t
 bool IsDecodableClaim(uint32_t expected_size) {
     return static_cast<uint64_t>(expected_size) + kDecodeSlack <= UINT32_MAX;
 }
+
+// Stores what the decoder passes on at the front of a buffer the decoder
+// never lets it overrun: the decoder stops at the stated size, which is the
+// buffer's.
+class MemorySink final : public ByteSink {
+  public:
+    explicit MemorySink(uint8_t* buffer) : next_(buffer) {}
+    bool Write(const uint8_t* data, uint32_t length) override {
+        std::memcpy(next_, data, length);
+        next_ += length;
+        return true;
+    }
+
+  private:
+    uint8_t* next_;
+};
 
 // Truncates destination: a decode that failed half-way must leave the
 // target empty, as one that never wrote would.
@@ -205,6 +227,33 @@ bool DecompressData(const uint8_t* data, uint32_t length, const char* destinatio
         ReportFailure(false, Outcome::kWriteFailure, destination_path, destination_path);
     }
     return decoded;
+}
+
+bool DecodeToMemory(support::DiskFile* source, uint32_t length, uint32_t expected_sum,
+                    uint8_t* output, uint32_t expected_size, const std::atomic<bool>* stop) {
+    if (expected_size == 0 || !IsDecodableClaim(expected_size)) {
+        return false;
+    }
+    MemorySink sink(output);
+    EntryDecoder decoder(expected_size, &sink);
+    DiskFileSource input(source, length);
+    return DecodeFrom(input, decoder, &expected_sum, stop) == Outcome::kSuccess;
+}
+
+bool WriteDecodedEntry(const uint8_t* bytes, uint32_t size, const char* destination_path,
+                       bool report) {
+    bool written = false;
+    {
+        DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
+        written = destination.IsOpen() && (size == 0 || destination.Write(bytes, size));
+    }
+    if (!written) {
+        Empty(destination_path);
+        if (report) {
+            ReportFailure(false, Outcome::kWriteFailure, destination_path, destination_path);
+        }
+    }
+    return written;
 }
 
 }  // namespace archive

@@ -9,6 +9,7 @@
 // and the like (see the formats in entry_codec.cpp).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace support {
@@ -41,6 +42,20 @@ bool DecompressData(const uint8_t* data, uint32_t length, const char* destinatio
 bool DecompressFromFile(support::DiskFile* source, const char* source_path, uint32_t length,
                         const char* destination, bool report, uint32_t expected_size,
                         const uint32_t* expected_sum = nullptr);
+
+// Decodes the length bytes at source's current position into output, which
+// holds exactly expected_size bytes: how the install's look-ahead decodes an
+// entry before anyone asked for it. True only when every byte was read, they
+// add up to expected_sum, and the stream decodes to exactly expected_size
+// bytes; an empty entry is not decoded here, so it gives false. Reports
+// nothing; a set stop ends the decoding early, as a failure.
+bool DecodeToMemory(support::DiskFile* source, uint32_t length, uint32_t expected_sum,
+                    uint8_t* output, uint32_t expected_size, const std::atomic<bool>* stop);
+
+// Writes an entry decoded and checked already (by DecodeToMemory) to
+// destination, with DecompressFromFile's rules on failure: the destination
+// is left empty and, with report, the write failure is shown.
+bool WriteDecodedEntry(const uint8_t* bytes, uint32_t size, const char* destination, bool report);
 
 // The compression output bound: size * 101 / 100 + 600, the worst case bzip2
 // documents, so compression never runs out of space.

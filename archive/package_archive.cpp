@@ -7,6 +7,7 @@
 
 #include "archive/disk_file_stream.h"
 #include "archive/entry_codec.h"
+#include "archive/entry_look_ahead.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
 #include "support/temp_path.h"
@@ -163,6 +164,12 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     // decoded on such a claim.
     if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
         return false;
+    }
+    if (look_ahead_ != nullptr) {
+        uint32_t size = 0;
+        if (const uint8_t* bytes = look_ahead_->Take(index, &size)) {
+            return WriteDecodedEntry(bytes, size, target, report);
+        }
     }
     // Two passes, so that memory does not grow with the entry and the
     // target is still never opened for damaged data: the sum first, then

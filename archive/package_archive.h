@@ -16,6 +16,8 @@
 
 namespace archive {
 
+class EntryLookAhead;
+
 class PackageArchive {
   public:
     // Opens (creating a missing file, even for reading) and reads the directory.
@@ -81,6 +83,10 @@ class PackageArchive {
     const PackageLayout& Layout() const { return layout_; }
     bool IsSigned() const { return layout_.is_signed; }
     bool IsOpen() const { return file_ != nullptr && file_->IsOpen(); }
+    const char* Path() const { return path_; }
+    // Extraction takes entries from look_ahead when it has them decoded
+    // already; null ends that. Only the thread that extracts may use it.
+    void UseLookAhead(EntryLookAhead* look_ahead) { look_ahead_ = look_ahead; }
     // The length of the stub: the file size lowered to the first data offset.
     uint32_t StubLength() const;
 
@@ -111,6 +117,7 @@ class PackageArchive {
     Validation validation_ = Validation::kNotOpen;
     PackageLayout layout_ = {};
     char path_[260] = {};
+    EntryLookAhead* look_ahead_ = nullptr;
 };
 
 }  // namespace archive

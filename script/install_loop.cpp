@@ -1,6 +1,9 @@
 // The install worker's loop over the script.
 #include "script/install_loop.h"
 
+#include <memory>
+
+#include "script/install_look_ahead.h"
 #include "session/install_session.h"
 #include "script/optional_items.h"
 #include "support/progress_state.h"
@@ -103,6 +106,13 @@ void RunInstallScript(const char* script_path, bool silent, InstallActions& acti
     RunState run{actions, silent, 0, 0, false, {}};
     if (script.IsOpen()) {
         run.copy_files_total = script.CountHeads(kCopyFileHead);
+        // The files are decoded ahead on a second core while the loop writes
+        // the one before; that stops with the loop.
+        std::unique_ptr<InstallLookAhead> look_ahead;
+        if (session::Current().job != nullptr) {
+            look_ahead =
+                std::make_unique<InstallLookAhead>(script_path, &session::Current().job->Archive());
+        }
         while (script.NextLine() && !session::Current().stop_requested) {
             Dispatch(script, run);
             if (run.aborted) {

@@ -5,6 +5,8 @@
 // can never block anyone.
 #pragma once
 
+#include <cstdint>
+
 namespace support {
 
 // A manual-reset event, created unsignalled.
@@ -16,8 +18,12 @@ class SyncEvent {
     SyncEvent& operator=(const SyncEvent&) = delete;
 
     void Set();
+    void Reset();
     // Never blocks: true exactly when the event is signalled.
     bool IsSet() const;
+    // Waits until the event is signalled or milliseconds have passed; true
+    // when it is signalled. Without an event it returns false at once.
+    bool Wait(uint32_t milliseconds) const;
     // Returns the CloseHandle result, or false when there was nothing to close.
     bool Close();
     void* Handle() const { return handle_; }

@@ -1,5 +1,7 @@
 // SyncEvent and SyncMutex for the native build, where the portable core (the
 // install script loop under test and fuzzing) takes the progress lock too.
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <new>
 
@@ -10,6 +12,7 @@ namespace support {
 namespace {
 struct PosixEvent {
     std::mutex lock;
+    std::condition_variable changed;
     bool set = false;
 };
 }  // namespace
@@ -26,7 +29,26 @@ void SyncEvent::Set() {
         auto* event = static_cast<PosixEvent*>(handle_);
         std::lock_guard<std::mutex> guard(event->lock);
         event->set = true;
+        event->changed.notify_all();
     }
+}
+
+void SyncEvent::Reset() {
+    if (handle_ != nullptr) {
+        auto* event = static_cast<PosixEvent*>(handle_);
+        std::lock_guard<std::mutex> guard(event->lock);
+        event->set = false;
+    }
+}
+
+bool SyncEvent::Wait(uint32_t milliseconds) const {
+    if (handle_ == nullptr) {
+        return false;
+    }
+    auto* event = static_cast<PosixEvent*>(handle_);
+    std::unique_lock<std::mutex> guard(event->lock);
+    return event->changed.wait_for(guard, std::chrono::milliseconds(milliseconds),
+                                   [event] { return event->set; });
 }
 
 bool SyncEvent::IsSet() const {

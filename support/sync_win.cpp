@@ -18,6 +18,16 @@ void SyncEvent::Set() {
     }
 }
 
+void SyncEvent::Reset() {
+    if (handle_ != nullptr) {
+        ResetEvent(handle_);
+    }
+}
+
+bool SyncEvent::Wait(uint32_t milliseconds) const {
+    return handle_ != nullptr && WaitForSingleObject(handle_, milliseconds) == WAIT_OBJECT_0;
+}
+
 bool SyncEvent::IsSet() const {
     return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0;
 }

@@ -27,9 +27,11 @@ class WorkerThread {
     void* Argument() const { return argument_; }
     SyncEvent* StopEvent() const { return stop_event_; }
 
-  private:
-    static unsigned __stdcall ThreadEntry(void* self);
+    // Runs the body and signals the end; the platform's thread entry calls it
+    // on the new thread.
+    void RunOnThread();
 
+  private:
     SyncEvent* stop_event_;
     void* thread_handle_ = nullptr;
     SyncEvent* finished_event_;

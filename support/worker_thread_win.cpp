@@ -8,11 +8,21 @@
 
 namespace support {
 
+namespace {
+
+unsigned __stdcall ThreadEntry(void* self) {
+    static_cast<WorkerThread*>(self)->RunOnThread();
+    _endthreadex(0);
+    return 0;
+}
+
+}  // namespace
+
 WorkerThread::WorkerThread(Body body, void* argument) : body_(body), argument_(argument) {
     finished_event_ = new (std::nothrow) SyncEvent();
     stop_event_ = new (std::nothrow) SyncEvent();
     unsigned thread_id = 0;
-    uintptr_t handle = _beginthreadex(nullptr, 0, &WorkerThread::ThreadEntry, this, 0, &thread_id);
+    uintptr_t handle = _beginthreadex(nullptr, 0, &ThreadEntry, this, 0, &thread_id);
     thread_handle_ = reinterpret_cast<void*>(handle);
     if (handle == 0 && finished_event_ != nullptr) {
         // Pollers must see a task that could not start as finished.
@@ -35,14 +45,11 @@ WorkerThread::~WorkerThread() {
     }
 }
 
-unsigned __stdcall WorkerThread::ThreadEntry(void* self) {
-    auto* worker = static_cast<WorkerThread*>(self);
-    worker->body_(worker);
-    if (worker->finished_event_ != nullptr) {
-        worker->finished_event_->Set();
+void WorkerThread::RunOnThread() {
+    body_(this);
+    if (finished_event_ != nullptr) {
+        finished_event_->Set();
     }
-    _endthreadex(0);
-    return 0;
 }
 
 bool WorkerThread::IsFinished() const {
@@ -60,7 +67,12 @@ void WorkerThread::Stop(bool wait) {
         stop_event_->Set();
     }
     while (wait && !IsFinished()) {
-        Sleep(25);
+        // Woken by the end itself; polled when there is no event to wait on.
+        if (finished_event_ != nullptr && finished_event_->Handle() != nullptr) {
+            finished_event_->Wait(25);
+        } else {
+            Sleep(25);
+        }
     }
 }
 

@@ -1,0 +1,70 @@
+// WorkerThread over posix threads, for the native build: the portable code
+// that runs work on a second thread (the install's look-ahead) is tested and
+// fuzzed there too.
+#include <pthread.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "support/worker_thread.h"
+
+namespace support {
+
+WorkerThread::WorkerThread(Body body, void* argument) : body_(body), argument_(argument) {
+    finished_event_ = new (std::nothrow) SyncEvent();
+    stop_event_ = new (std::nothrow) SyncEvent();
+    auto* thread = new (std::nothrow) pthread_t;
+    if (thread != nullptr && pthread_create(
+                                 thread, nullptr,
+                                 [](void* self) -> void* {
+                                     static_cast<WorkerThread*>(self)->RunOnThread();
+                                     return nullptr;
+                                 },
+                                 this) == 0) {
+        thread_handle_ = thread;
+        return;
+    }
+    delete thread;
+    if (finished_event_ != nullptr) {
+        // Pollers must see a task that could not start as finished.
+        finished_event_->Set();
+    }
+}
+
+WorkerThread::~WorkerThread() {
+    Stop(true);
+    if (thread_handle_ != nullptr) {
+        auto* thread = static_cast<pthread_t*>(thread_handle_);
+        pthread_join(*thread, nullptr);
+        delete thread;
+    }
+    delete finished_event_;
+    delete stop_event_;
+}
+
+void WorkerThread::RunOnThread() {
+    body_(this);
+    if (finished_event_ != nullptr) {
+        finished_event_->Set();
+    }
+}
+
+bool WorkerThread::IsFinished() const {
+    return thread_handle_ == nullptr || (finished_event_ != nullptr && finished_event_->IsSet());
+}
+
+void WorkerThread::Stop(bool wait) {
+    if (stop_event_ != nullptr) {
+        stop_event_->Set();
+    }
+    while (wait && !IsFinished()) {
+        // Woken by the end itself; polled when there is no event to wait on.
+        if (finished_event_ != nullptr && finished_event_->Handle() != nullptr) {
+            finished_event_->Wait(25);
+        } else {
+            usleep(25 * 1000);
+        }
+    }
+}
+
+}  // namespace support
