@@ -1,8 +1,11 @@
 // The progress page: shows the worker's progress on a 100 ms timer, turns
-// Cancel into Finish when the worker is done, and runs the finish stage when
-// there is anything to offer.
+// Cancel into Finish when the worker is done (told at once by a posted
+// message, or noticed by the timer), and runs the finish stage when there is
+// anything to offer.
 #include <windows.h>
 #include <commctrl.h>
+
+#include <atomic>
 
 #include "ui/app_instance.h"
 #include "session/install_session.h"
@@ -31,6 +34,19 @@ bool g_install_finished = false;
 bool g_restart_started = false;
 char g_status_line[1100];
 const RECT kStatusBand = {10, 77, 412, 90};
+// The page while it is up, for the worker to tell it the moment the work is
+// done: waiting for the next timer tick cost a silent install 50 ms on
+// average. A worker that ends before the page is up is found by the timer.
+std::atomic<HWND> g_progress_page{nullptr};
+constexpr UINT kWorkerDoneMessage = WM_APP + 1;
+
+void InstallThenTellThePage(support::WorkerThread* worker) {
+    actions::InstallWorkerBody(worker);
+    HWND page = g_progress_page.load();
+    if (page != nullptr) {
+        PostMessageA(page, kWorkerDoneMessage, 0, 0);
+    }
+}
 
 void SetStatusLine(HWND page, const char* text) {
     support::CopyText(g_status_line, text);
@@ -107,11 +123,17 @@ INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM
             SetPageTitle(page, "Installing ", "");
             ShowBanner(page);
             SetTimer(page, 0, 100, nullptr);
+            g_progress_page = page;
+            // Done before the page was known: no message will come.
+            if (session::Current().worker_done) {
+                PostMessageA(page, kWorkerDoneMessage, 0, 0);
+            }
             return TRUE;
         case WM_PAINT:
             PaintHeaderPage(page, false, 10, 77, g_status_line);
             return 0;
         case WM_TIMER:
+        case kWorkerDoneMessage:
             OnTimer(page);
             return 0;
         case WM_COMMAND:
@@ -152,9 +174,10 @@ int RunProgressStage() {
     g_status_line[0] = '\0';
     g_restart_started = false;
     // The worker is abandoned: the stage follows it through worker_done.
-    new support::WorkerThread(&actions::InstallWorkerBody, nullptr);
+    new support::WorkerThread(&InstallThenTellThePage, nullptr);
     DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS_PAGE), nullptr,
                     &ProgressPageProc, 0);
+    g_progress_page = nullptr;
     bool cancelled = session::Current().stop_requested;
     session::Current().stop_requested = true;
     while (!session::Current().worker_done) {
