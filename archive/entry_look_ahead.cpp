@@ -181,9 +181,11 @@ const uint8_t* EntryLookAhead::Take(int32_t index, uint32_t* size) {
         }
         next_ = found + 1;
         Slot& slot = slots_[found];
-        // Not started yet (the helper is behind, or busy further on): decoded
-        // here, the same way, when it fits.
-        if (slot.state == State::kWaiting && reserved_ + slot.size <= budget_) {
+        // Not started yet, since the helper is behind: decoded here the same
+        // way when it takes at most half the budget, so that the helper keeps
+        // room for the next one. A larger one streams straight to its file.
+        if (slot.state == State::kWaiting && slot.size <= budget_ / 2 &&
+            reserved_ + slot.size <= budget_) {
             DecodeSlot(found, caller_file_);
         }
         // Rather than idle while the helper finishes this entry, decode the

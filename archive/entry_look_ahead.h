@@ -10,10 +10,11 @@
 // decoded in one pass; only an entry whose bytes add up to its data sum and
 // decode to exactly its stated size is handed over. Decoded bytes held at
 // once stay within a budget. An entry the helper has not reached when it is
-// asked for is decoded the same way by the caller's thread. An entry larger
-// than the budget (or than the room left in it), an empty one and a damaged
-// one are left to the caller, who extracts it as without a look-ahead (and
-// reports a damaged one as always). While the entry it waits for is still
+// asked for is decoded the same way by the caller's thread if it takes at
+// most half the budget. Any other entry not decoded ahead (larger than the
+// budget or the room left in it), an empty one and a damaged one are left to
+// the caller, who extracts it as without a look-ahead (and reports a damaged
+// one as always). While the entry it waits for is still
 // being decoded, the caller decodes the next one ahead itself, so both cores
 // stay busy.
 #pragma once

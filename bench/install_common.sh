@@ -66,12 +66,15 @@ build_package() {
 # PEAK_KB", its wall time and the peak resident memory of the process that
 # `pgrep PGREP-ARGS` finds, read from /proc while it runs (the high-water
 # mark only grows, so the last reading before the process ends is the peak).
+# The time is exact; the peak misses at most the last 50 ms of the run.
 peak_while_running() {
   local pattern=() start end pid peak=0 hwm
   while [ "$1" != -- ]; do pattern+=("$1"); shift; done
   shift
   start=$(now)
-  "$@" </dev/null >/dev/null 2>&1 &
+  # The run notes its own end: the polling below sleeps between readings,
+  # and its last sleep must not count in the time.
+  ( "$@" </dev/null >/dev/null 2>&1; now >"$work/.ended" ) &
   local runner=$!
   while kill -0 "$runner" 2>/dev/null; do
     pid=$(pgrep "${pattern[@]}" | head -1 || true)
@@ -82,7 +85,7 @@ peak_while_running() {
     sleep 0.05
   done
   wait "$runner" || true
-  end=$(now)
+  end=$(cat "$work/.ended")
   echo "$(echo "$end - $start" | bc -l) $peak"
 }
 

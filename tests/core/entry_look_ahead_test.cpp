@@ -25,7 +25,7 @@ TEST(EntryLookAhead, HandsOverEachEntryInOrderAndLeavesWhatItCannotVouchForToThe
     std::string package = scratch.PathOf("setup.exe");
     WriteAll(package, "MZ-stub");
     const std::vector<std::pair<std::string, size_t>> files = {
-        {"first.bin", 300000},   {"second.bin", 250000}, {"large.bin", 600000},
+        {"first.bin", 300000},   {"second.bin", 250000}, {"large.bin", 800000},
         {"damaged.bin", 120000}, {"passed.bin", 90000},  {"last.bin", 310000}};
     for (size_t i = 0; i < files.size(); ++i) {
         WriteAll(scratch.PathOf(files[i].first), SampleBytes(files[i].second, static_cast<int>(i)));
@@ -43,10 +43,10 @@ TEST(EntryLookAhead, HandsOverEachEntryInOrderAndLeavesWhatItCannotVouchForToThe
         support::DiskFile file(package.c_str(), support::DiskFile::kWrite);
         file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
     }
-    // A budget of 500,000 bytes: one entry held and one more decoding at
-    // most, so both threads wait for room; the large one never fits.
+    // A budget of 700,000 bytes: two entries held or decoding at most, so
+    // both threads wait for room; the large one never fits.
     const int32_t order[] = {0, 1, 2, 3, 4, 5};
-    archive::EntryLookAhead look_ahead(archive, order, 6, 500000);
+    archive::EntryLookAhead look_ahead(archive, order, 6, 700000);
     ASSERT_TRUE(look_ahead.Start());
     auto take = [&](int32_t index) {
         uint32_t size = 0;
@@ -69,7 +69,7 @@ TEST(EntryLookAhead, HandsOverEachEntryInOrderAndLeavesWhatItCannotVouchForToThe
     EXPECT_FALSE(archive.ExtractEntry(3, target.c_str(), false));
     EXPECT_FALSE(testing_support::FileExists(target));
     EXPECT_TRUE(archive.ExtractEntry(2, target.c_str(), false));
-    EXPECT_EQ(SampleBytes(600000, 2), ReadAll(target));
+    EXPECT_EQ(SampleBytes(800000, 2), ReadAll(target));
     archive.UseLookAhead(nullptr);
 }
 
