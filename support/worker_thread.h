@@ -32,6 +32,9 @@ class WorkerThread {
     void RunOnThread();
 
   private:
+    // About 25 ms, for polling an end that has no event to wait on.
+    static void PauseBriefly();
+
     SyncEvent* stop_event_;
     void* thread_handle_ = nullptr;
     SyncEvent* finished_event_;

@@ -42,29 +42,12 @@ WorkerThread::~WorkerThread() {
     delete stop_event_;
 }
 
-void WorkerThread::RunOnThread() {
-    body_(this);
-    if (finished_event_ != nullptr) {
-        finished_event_->Set();
-    }
-}
-
 bool WorkerThread::IsFinished() const {
     return thread_handle_ == nullptr || (finished_event_ != nullptr && finished_event_->IsSet());
 }
 
-void WorkerThread::Stop(bool wait) {
-    if (stop_event_ != nullptr) {
-        stop_event_->Set();
-    }
-    while (wait && !IsFinished()) {
-        // Woken by the end itself; polled when there is no event to wait on.
-        if (finished_event_ != nullptr && finished_event_->Handle() != nullptr) {
-            finished_event_->Wait(25);
-        } else {
-            usleep(25 * 1000);
-        }
-    }
+void WorkerThread::PauseBriefly() {
+    usleep(25 * 1000);
 }
 
 }  // namespace support

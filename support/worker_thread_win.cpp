@@ -45,13 +45,6 @@ WorkerThread::~WorkerThread() {
     }
 }
 
-void WorkerThread::RunOnThread() {
-    body_(this);
-    if (finished_event_ != nullptr) {
-        finished_event_->Set();
-    }
-}
-
 bool WorkerThread::IsFinished() const {
     if (finished_event_ != nullptr && finished_event_->Handle() != nullptr) {
         return finished_event_->IsSet();
@@ -62,18 +55,8 @@ bool WorkerThread::IsFinished() const {
     return thread_handle_ == nullptr || WaitForSingleObject(thread_handle_, 0) == WAIT_OBJECT_0;
 }
 
-void WorkerThread::Stop(bool wait) {
-    if (stop_event_ != nullptr) {
-        stop_event_->Set();
-    }
-    while (wait && !IsFinished()) {
-        // Woken by the end itself; polled when there is no event to wait on.
-        if (finished_event_ != nullptr && finished_event_->Handle() != nullptr) {
-            finished_event_->Wait(25);
-        } else {
-            Sleep(25);
-        }
-    }
+void WorkerThread::PauseBriefly() {
+    Sleep(25);
 }
 
 }  // namespace support
