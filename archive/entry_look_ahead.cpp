@@ -27,7 +27,7 @@ EntryLookAhead::EntryLookAhead(const PackageArchive& package, const int32_t* ord
     count_ = slots_ != nullptr ? count : 0;
     for (int32_t i = 0; i < count_; ++i) {
         Slot& slot = slots_[i];
-        slot = Slot{order[i], 0, 0, 0, 0, State::kLeftToCaller, false, nullptr};
+        slot = Slot{order[i], 0, 0, 0, 0, State::kLeftToCaller, false, nullptr, 0};
         if (order[i] < 0 || order[i] >= package.EntryCount()) {
             continue;
         }
@@ -56,6 +56,9 @@ EntryLookAhead::~EntryLookAhead() {
     }
     for (int32_t i = 0; i < count_; ++i) {
         std::free(slots_[i].bytes);
+    }
+    for (SpareBlock& spare : spares_) {
+        std::free(spare.bytes);
     }
     delete[] slots_;
     delete helper_file_;
@@ -102,18 +105,84 @@ void EntryLookAhead::HelperBody(support::WorkerThread* worker) {
 int32_t EntryLookAhead::NextToDecode() const {
     for (int32_t i = next_; i < count_; ++i) {
         if (slots_[i].state == State::kWaiting) {
-            return reserved_ + slots_[i].size <= budget_ ? i : kNoRoom;
+            return HasRoomFor(slots_[i].size) ? i : kNoRoom;
         }
     }
     return kNothingLeft;
 }
 
+namespace {
+
+// A spare block serves an entry of at least half its size: a large block
+// held for a small entry would keep the budget from a large one.
+bool Suits(const EntryLookAhead::SpareBlock& spare, uint32_t size) {
+    return spare.bytes != nullptr && spare.capacity >= size && spare.capacity / 2 <= size;
+}
+
+}  // namespace
+
+bool EntryLookAhead::HasRoomFor(uint32_t size) const {
+    for (const SpareBlock& spare : spares_) {
+        if (Suits(spare, size)) {
+            return true;
+        }
+    }
+    return reserved_ + size <= budget_;
+}
+
+uint8_t* EntryLookAhead::AcquireBlock(uint32_t size, uint32_t* capacity) {
+    SpareBlock* best = nullptr;
+    for (SpareBlock& spare : spares_) {
+        if (Suits(spare, size) && (best == nullptr || spare.capacity < best->capacity)) {
+            best = &spare;
+        }
+    }
+    uint8_t* bytes = nullptr;
+    if (best != nullptr) {
+        bytes = best->bytes;
+        *capacity = best->capacity;
+        spare_bytes_ -= best->capacity;
+        *best = SpareBlock{};
+    } else {
+        // None fits: spare blocks give way until the new one is within
+        // the budget along with them.
+        for (SpareBlock& spare : spares_) {
+            if (reserved_ + spare_bytes_ + size <= budget_) {
+                break;
+            }
+            spare_bytes_ -= spare.capacity;
+            std::free(spare.bytes);
+            spare = SpareBlock{};
+        }
+        bytes = static_cast<uint8_t*>(std::malloc(size));
+        *capacity = size;
+    }
+    if (bytes != nullptr) {
+        reserved_ += *capacity;
+    }
+    return bytes;
+}
+
+void EntryLookAhead::ReleaseBlock(uint8_t* bytes, uint32_t capacity) {
+    if (bytes == nullptr) {
+        return;
+    }
+    reserved_ -= capacity;
+    for (SpareBlock& spare : spares_) {
+        if (spare.bytes == nullptr) {
+            spare = SpareBlock{bytes, capacity};
+            spare_bytes_ += capacity;
+            return;
+        }
+    }
+    std::free(bytes);
+}
+
 void EntryLookAhead::DecodeSlot(int32_t index, support::DiskFile* file) {
     Slot& slot = slots_[index];
     slot.state = State::kDecoding;
-    reserved_ += slot.size;
+    uint8_t* bytes = AcquireBlock(slot.size, &slot.capacity);
     lock_.Unlock();
-    auto* bytes = static_cast<uint8_t*>(std::malloc(slot.size));
     bool decoded = false;
     if (bytes != nullptr) {
         file->Seek(static_cast<int32_t>(slot.data_offset));
@@ -125,8 +194,7 @@ void EntryLookAhead::DecodeSlot(int32_t index, support::DiskFile* file) {
         slot.bytes = bytes;
         slot.state = State::kReady;
     } else {
-        std::free(bytes);
-        reserved_ -= slot.size;
+        ReleaseBlock(bytes, slot.capacity);
         // A damaged entry goes back to the caller, whose own extraction
         // fails on it and tells the user, exactly as without a look-ahead.
         slot.state = slot.abandoned ? State::kDone : State::kLeftToCaller;
@@ -136,9 +204,8 @@ void EntryLookAhead::DecodeSlot(int32_t index, support::DiskFile* file) {
 }
 
 void EntryLookAhead::Release(Slot& slot) {
-    std::free(slot.bytes);
+    ReleaseBlock(slot.bytes, slot.capacity);
     slot.bytes = nullptr;
-    reserved_ -= slot.size;
     slot.state = State::kDone;
 }
 
@@ -184,8 +251,7 @@ const uint8_t* EntryLookAhead::Take(int32_t index, uint32_t* size) {
         // Not started yet, since the helper is behind: decoded here the same
         // way when it takes at most half the budget, so that the helper keeps
         // room for the next one. A larger one streams straight to its file.
-        if (slot.state == State::kWaiting && slot.size <= budget_ / 2 &&
-            reserved_ + slot.size <= budget_) {
+        if (slot.state == State::kWaiting && slot.size <= budget_ / 2 && HasRoomFor(slot.size)) {
             DecodeSlot(found, caller_file_);
         }
         // Rather than idle while the helper finishes this entry, decode the
