@@ -24,7 +24,9 @@ EntryLookAhead::EntryLookAhead(const PackageArchive& package, const int32_t* ord
     : budget_(budget) {
     support::CopyText(package_path_, package.Path());
     slots_ = count > 0 ? new (std::nothrow) Slot[count] : nullptr;
-    count_ = slots_ != nullptr ? count : 0;
+    planned_ = slots_ != nullptr ? new (std::nothrow) bool[package.EntryCount()]() : nullptr;
+    count_ = planned_ != nullptr ? count : 0;
+    entry_count_ = planned_ != nullptr ? package.EntryCount() : 0;
     for (int32_t i = 0; i < count_; ++i) {
         Slot& slot = slots_[i];
         slot = Slot{order[i], 0, 0, 0, 0, State::kLeftToCaller, false, nullptr, 0};
@@ -36,12 +38,13 @@ EntryLookAhead::EntryLookAhead(const PackageArchive& package, const int32_t* ord
         slot.compressed_size = entry.compressed_size;
         slot.data_sum = entry.data_sum;
         slot.size = entry.uncompressed_size;
-        // Empty entries cost nothing to decode; data claimed beyond the
-        // directory is refused by the caller's own extraction.
+        // Data claimed beyond the directory is refused by the caller's own
+        // extraction.
         bool within = static_cast<uint64_t>(entry.data_offset) + entry.compressed_size <=
                       package.DirectoryOffset();
-        if (within && slot.size > 0 && slot.size <= budget_) {
+        if (within && slot.size >= kSmallestEntry && slot.size <= budget_) {
             slot.state = State::kWaiting;
+            planned_[order[i]] = true;
         }
     }
 }
@@ -61,6 +64,7 @@ EntryLookAhead::~EntryLookAhead() {
         std::free(spare.bytes);
     }
     delete[] slots_;
+    delete[] planned_;
     delete helper_file_;
     delete caller_file_;
 }
@@ -228,8 +232,18 @@ void EntryLookAhead::WaitUnlocked(support::SyncEvent& event) {
     lock_.Lock();
 }
 
+void EntryLookAhead::GiveBack() {
+    lock_.Lock();
+    if (taken_ >= 0) {
+        Release(slots_[taken_]);
+        taken_ = -1;
+        room_made_.Set();
+    }
+    lock_.Unlock();
+}
+
 const uint8_t* EntryLookAhead::Take(int32_t index, uint32_t* size) {
-    if (helper_ == nullptr) {
+    if (helper_ == nullptr || index < 0 || index >= entry_count_ || !planned_[index]) {
         return nullptr;
     }
     lock_.Lock();

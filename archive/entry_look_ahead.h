@@ -47,11 +47,18 @@ class EntryLookAhead {
     bool Start();
 
     // The entry at index, decoded and checked, when the look-ahead has it:
-    // *size gets its length, and the bytes stay valid until the next Take or
-    // the end of the look-ahead. Null when the caller must decode the entry
-    // itself. Entries of the order before this one that were not asked for
-    // are dropped.
+    // *size gets its length, and the bytes stay valid until GiveBack (or the
+    // next Take, or the end of the look-ahead). Null when the caller must
+    // decode the entry itself. Entries of the order before this one that
+    // were not asked for are dropped.
     const uint8_t* Take(int32_t index, uint32_t* size);
+    // Frees the room of the bytes the last Take gave, for the entries ahead.
+    void GiveBack();
+
+    // Entries smaller than this are left to the caller: for them, handing
+    // bytes between threads costs more than decoding them where they are
+    // written.
+    static constexpr uint32_t kSmallestEntry = 64 * 1024;
 
     // A block kept for the next entries: fresh memory costs a page fault per
     // page on first touch, which doubled the system time of installing ten
@@ -98,6 +105,10 @@ class EntryLookAhead {
 
     Slot* slots_ = nullptr;
     int32_t count_ = 0;
+    // By entry index: whether any slot may hold it, so that Take needs no
+    // lock for the entries that are never decoded ahead.
+    bool* planned_ = nullptr;
+    int32_t entry_count_ = 0;
     uint32_t budget_;
     uint32_t reserved_ = 0;  // bytes of the blocks being decoded into or held
     SpareBlock spares_[kMostSpareBlocks] = {};

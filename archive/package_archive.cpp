@@ -168,7 +168,9 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     if (look_ahead_ != nullptr) {
         uint32_t size = 0;
         if (const uint8_t* bytes = look_ahead_->Take(index, &size)) {
-            return WriteDecodedEntry(bytes, size, target, report);
+            bool written = WriteDecodedEntry(bytes, size, target, report);
+            look_ahead_->GiveBack();
+            return written;
         }
     }
     // Two passes, so that memory does not grow with the entry and the

@@ -69,11 +69,8 @@ bool SyncEvent::Close() {
     return true;
 }
 
-SyncMutex::SyncMutex(const char* /*name*/, bool* already_exists) {
+SyncMutex::SyncMutex() {
     handle_ = new (std::nothrow) std::recursive_mutex;
-    if (already_exists != nullptr) {
-        *already_exists = false;
-    }
 }
 
 SyncMutex::~SyncMutex() {

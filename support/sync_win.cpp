@@ -1,5 +1,7 @@
-// SyncEvent and SyncMutex over the Win32 kernel objects.
+// SyncEvent over a Win32 event, SyncMutex over a critical section.
 #include <windows.h>
+
+#include <new>
 
 #include "support/sync.h"
 
@@ -41,28 +43,30 @@ bool SyncEvent::Close() {
     return closed;
 }
 
-SyncMutex::SyncMutex(const char* name, bool* already_exists) {
-    handle_ = CreateMutexA(nullptr, FALSE, name);
-    if (already_exists != nullptr) {
-        *already_exists = GetLastError() == ERROR_ALREADY_EXISTS;
+SyncMutex::SyncMutex() {
+    auto* section = new (std::nothrow) CRITICAL_SECTION;
+    if (section != nullptr) {
+        InitializeCriticalSection(section);
     }
+    handle_ = section;
 }
 
 SyncMutex::~SyncMutex() {
     if (handle_ != nullptr) {
-        CloseHandle(handle_);
+        DeleteCriticalSection(static_cast<CRITICAL_SECTION*>(handle_));
+        delete static_cast<CRITICAL_SECTION*>(handle_);
     }
 }
 
 void SyncMutex::Lock() {
     if (handle_ != nullptr) {
-        WaitForSingleObject(handle_, INFINITE);
+        EnterCriticalSection(static_cast<CRITICAL_SECTION*>(handle_));
     }
 }
 
 void SyncMutex::Unlock() {
     if (handle_ != nullptr) {
-        ReleaseMutex(handle_);
+        LeaveCriticalSection(static_cast<CRITICAL_SECTION*>(handle_));
     }
 }
 

@@ -10,7 +10,6 @@
 #include "support/worker_thread.h"
 
 using support::SyncEvent;
-using support::SyncMutex;
 using support::WorkerThread;
 
 namespace {
@@ -63,17 +62,6 @@ TEST(SyncEvent, ManualResetStaysSetAndClosesOnce) {
     EXPECT_FALSE(event.Close());
     EXPECT_FALSE(event.IsSet());
     event.Set();  // a no-op on a closed event
-}
-
-TEST(SyncMutex, FailedCreationMakesLockANoOp) {
-    // A mutex cannot take the name of an existing event: creation fails.
-    SyncEvent holder("VornakTestSyncName");
-    bool exists = false;
-    SyncMutex mutex("VornakTestSyncName", &exists);
-    EXPECT_FALSE(mutex.IsCreated());
-    mutex.Lock();
-    mutex.Lock();
-    mutex.Unlock();
 }
 
 TEST(ProgressState, ActionTextIsCutAndFlagged) {
