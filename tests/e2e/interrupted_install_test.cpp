@@ -67,7 +67,7 @@ class InterruptedInstall : public ::testing::Test {
 
     void UninstallQuietly(const std::string& when) {
         std::string quiet = project_.UninstallCommand("QuietUninstallString");
-        ASSERT_NE("", quiet) << when;
+        ASSERT_EQ('"', quiet[0]) << when << ": " << quiet;
         RunningProgram uninstaller(quiet);
         ASSERT_TRUE(uninstaller.WaitForExit(60000)) << when;
         for (int i = 0; i < kFiles; ++i) {
@@ -123,7 +123,9 @@ TEST_F(InterruptedInstall, AKillLeavesWholeFilesAndAnEntryThatRemovesThem) {
             installer.Kill();
         }
         int landed = ExpectEveryTargetWhole(when);
-        bool entry = project_.UninstallCommand("QuietUninstallString") != "";
+        // A kill before the record leaves no key, and nothing to uninstall; a
+        // key is an entry, and must hold a command that uninstalls.
+        bool entry = project_.UninstallCommand("QuietUninstallString") != "<missing key>";
         if (landed > 0) {
             EXPECT_TRUE(entry) << when << ": " << landed << " files landed, no entry";
             EXPECT_TRUE(e2e::FileExists(project_.RecordPath())) << when;
