@@ -109,7 +109,6 @@ write_payload "$work" c 4 "$(scaled 7000000)" 4
 reference=$(bzip2_seconds "$work/c")
 # Ours and the reference in turn, each the best of REPEAT, so that a burst
 # of other work on the machine weighs on both alike.
-shorter() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
 best_build="" packing_reference=""
 for ((i = 0; i < repeat; i++)); do
   start=$(now); build_package c; end=$(now)
