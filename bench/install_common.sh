@@ -8,6 +8,8 @@ now() { date +%s.%N; }
 ratio() { echo "$1 / $2" | bc -l; }
 scaled() { awk "BEGIN { printf \"%d\", $1 * $scale }"; }
 row() { printf '%-50s %14s %14s %8.2f\n' "$1" "$2" "$3" "$4"; }
+# shorter BEST SECONDS: the smaller of the two; BEST may be empty (no run yet).
+shorter() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
 
 # Payload files: text-like, binary-like, zeros and random, as real products.
 # write_payload FOLDER NAME COUNT SIZE [KIND] writes the files and NAME.dat, a

@@ -1,6 +1,7 @@
 // Ordered parallel compression.
 #include "packer/parallel_compressor.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -119,6 +120,18 @@ CompressedEntry CompressInput(const PackInput& input, const std::string& spill_f
 
 namespace {
 
+// The sizes of the files to pack, 0 for one that cannot be looked at (it
+// fails with its message when its turn comes).
+std::vector<uint64_t> InputSizes(const std::vector<PackInput>& inputs) {
+    std::vector<uint64_t> sizes;
+    for (const PackInput& input : inputs) {
+        struct stat info;
+        bool known = stat(input.path.c_str(), &info) == 0 && info.st_size > 0;
+        sizes.push_back(known ? static_cast<uint64_t>(info.st_size) : 0);
+    }
+    return sizes;
+}
+
 // The state the workers and the delivering thread share, all under lock.
 class OrderedWork {
   public:
@@ -127,21 +140,25 @@ class OrderedWork {
         : inputs_(inputs),
           spill_folder_(spill_folder),
           window_(2 * static_cast<size_t>(jobs)),
+          sizes_(InputSizes(inputs)),
+          taken_(inputs.size(), false),
           results_(inputs.size()) {}
 
     void WorkerLoop() {
         for (;;) {
-            size_t index = 0;
+            size_t index = kNoInput;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                changed_.wait(lock, [this] {
-                    return stopped_ || next_to_take_ >= inputs_.size() ||
-                           next_to_take_ < next_to_deliver_ + window_;
+                changed_.wait(lock, [&] {
+                    index = stopped_ ? kNoInput
+                                     : ChooseNextInput(sizes_, taken_, next_to_deliver_, window_);
+                    return stopped_ || index != kNoInput || taken_count_ == inputs_.size();
                 });
-                if (stopped_ || next_to_take_ >= inputs_.size()) {
+                if (index == kNoInput) {
                     return;
                 }
-                index = next_to_take_++;
+                taken_[index] = true;
+                ++taken_count_;
             }
             auto entry =
                 std::make_unique<CompressedEntry>(CompressInput(inputs_[index], spill_folder_));
@@ -174,10 +191,12 @@ class OrderedWork {
     const std::vector<PackInput>& inputs_;
     const std::string& spill_folder_;
     const size_t window_;
+    const std::vector<uint64_t> sizes_;
     std::mutex mutex_;
     std::condition_variable changed_;
+    std::vector<bool> taken_;
     std::vector<std::unique_ptr<CompressedEntry>> results_;
-    size_t next_to_take_ = 0;
+    size_t taken_count_ = 0;
     size_t next_to_deliver_ = 0;
     bool stopped_ = false;
 };
@@ -191,6 +210,18 @@ bool Deliver(const CompressedEntry& entry, size_t index, const EntrySink& sink) 
 }
 
 }  // namespace
+
+size_t ChooseNextInput(const std::vector<uint64_t>& sizes, const std::vector<bool>& taken,
+                       size_t first, size_t window) {
+    size_t end = first + window < sizes.size() ? first + window : sizes.size();
+    size_t chosen = kNoInput;
+    for (size_t i = first; i < end; ++i) {
+        if (!taken[i] && (chosen == kNoInput || sizes[i] > sizes[chosen])) {
+            chosen = i;
+        }
+    }
+    return chosen;
+}
 
 bool CompressInOrder(const std::vector<PackInput>& inputs, unsigned jobs, const EntrySink& sink,
                      const std::string& spill_folder) {

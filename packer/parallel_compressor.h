@@ -8,7 +8,9 @@
 // is bounded per thread whatever the file sizes: a stream longer than
 // kStreamKeptInMemory waits in an unnamed temporary file rather than in
 // memory, and a worker does not start a file more than 2 x jobs places
-// ahead of the next one to deliver.
+// ahead of the next one to deliver. Within those places the largest file
+// starts first, so that a large file late in the list does not start last
+// and then keep one thread busy while the others wait.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +56,14 @@ using EntrySink = std::function<bool(size_t index, const CompressedEntry& entry)
 // to a temporary file in spill_folder (the system's temporary folder when
 // empty).
 CompressedEntry CompressInput(const PackInput& input, const std::string& spill_folder = "");
+
+// Which input a free thread takes next: of those not taken yet among the
+// window inputs from first on, the largest, the earliest of equal ones (so
+// files of one size go in order and are delivered as they finish);
+// kNoInput when none of them is left.
+constexpr size_t kNoInput = static_cast<size_t>(-1);
+size_t ChooseNextInput(const std::vector<uint64_t>& sizes, const std::vector<bool>& taken,
+                       size_t first, size_t window);
 
 // Compresses every input on up to jobs threads and hands each result to sink
 // in input order. Stops at the first file that cannot be compressed (with a

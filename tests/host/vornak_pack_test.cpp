@@ -221,6 +221,28 @@ TEST(VornakPackCompressor, DeliversInInputOrderWhateverTheThreadCount) {
     }
 }
 
+TEST(VornakPackCompressor, AFreeThreadTakesTheLargestFileWithinItsWindow) {
+    using vornak_pack::ChooseNextInput;
+    using vornak_pack::kNoInput;
+    std::vector<uint64_t> sizes = {10, 70, 30, 70, 90, 5};
+    std::vector<bool> taken(sizes.size(), false);
+    // The largest of the first four; of equal ones the earlier; the 90 beyond
+    // the window waits, however large.
+    EXPECT_EQ(1u, ChooseNextInput(sizes, taken, 0, 4));
+    taken[1] = true;
+    EXPECT_EQ(3u, ChooseNextInput(sizes, taken, 0, 4));
+    taken[3] = true;
+    EXPECT_EQ(2u, ChooseNextInput(sizes, taken, 0, 4));
+    // The window moves with delivery and stops at the end of the list.
+    EXPECT_EQ(4u, ChooseNextInput(sizes, taken, 2, 4));
+    taken[2] = taken[4] = true;
+    EXPECT_EQ(5u, ChooseNextInput(sizes, taken, 3, 4));
+    taken[5] = true;
+    EXPECT_EQ(kNoInput, ChooseNextInput(sizes, taken, 3, 4));
+    EXPECT_EQ(0u, ChooseNextInput(sizes, taken, 0, 4));
+    EXPECT_EQ(kNoInput, ChooseNextInput(sizes, taken, 6, 4));
+}
+
 TEST(VornakPackCompressor, StopsAtAMissingFileAndWhenTheSinkSaysSo) {
     HostScratch scratch;
     WriteAll(scratch.CorePath("a"), "aaa");
