@@ -44,7 +44,7 @@ echo "installer: $stub"
 source bench/install_common.sh
 
 bzip2_seconds() {
-  local folder="$1" f start end best="" i seconds
+  local folder="$1" f start end best="" i
   for f in "$folder"/*; do bzip2 -9 -k -c "$f" > "$f.bz2"; done
   mkdir -p "$folder.out"
   for ((i = 0; i < repeat; i++)); do
@@ -53,8 +53,7 @@ bzip2_seconds() {
     # Written to files, as the installer writes them.
     for f in "$folder"/*.bz2; do bzip2 -d -c "$f" > "$folder.out/$(basename "$f" .bz2)"; done
     end=$(now)
-    seconds=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc -l)" = 1 ]; then best=$seconds; fi
+    best=$(shorter "$best" "$(echo "$end - $start" | bc -l)")
   done
   rm -rf "$folder"/*.bz2 "$folder.out"
   echo "$best"
