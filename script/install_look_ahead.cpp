@@ -2,6 +2,7 @@
 #include "script/install_look_ahead.h"
 
 #include <cstdlib>
+#include <new>
 
 #include "script/folder_placeholders.h"
 #include "script/setup_script.h"
@@ -18,8 +19,9 @@ class ExtractionOrder {
   public:
     ExtractionOrder(const char* script_path, const archive::PackageArchive& package) {
         SetupScript script(script_path);
-        auto* values = new SectionValues;
-        while (script.IsOpen() && script.NextLine()) {
+        // The stub's allocations give null when memory runs out; they never throw.
+        auto* values = new (std::nothrow) SectionValues;
+        while (values != nullptr && script.IsOpen() && script.NextLine()) {
             if (script.ReadSectionAt(kCopyFileHead, values)) {
                 char name[kValueLineLimit + 1];
                 support::CopyText(name, values->Line(0));
