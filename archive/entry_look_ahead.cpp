@@ -29,7 +29,7 @@ EntryLookAhead::EntryLookAhead(const PackageArchive& package, const int32_t* ord
     entry_count_ = planned_ != nullptr ? package.EntryCount() : 0;
     for (int32_t i = 0; i < count_; ++i) {
         Slot& slot = slots_[i];
-        slot = Slot{order[i], 0, 0, 0, 0, State::kLeftToCaller, false, nullptr, 0};
+        slot = Slot{order[i], 0, 0, 0, 0, State::kNotHeld, false, nullptr, 0};
         if (order[i] < 0 || order[i] >= package.EntryCount()) {
             continue;
         }
@@ -201,7 +201,7 @@ void EntryLookAhead::DecodeSlot(int32_t index, support::DiskFile* file) {
         ReleaseBlock(bytes, slot.capacity);
         // A damaged entry goes back to the caller, whose own extraction
         // fails on it and tells the user, exactly as without a look-ahead.
-        slot.state = slot.abandoned ? State::kDone : State::kLeftToCaller;
+        slot.state = State::kNotHeld;
     }
     slot_finished_.Set();
     room_made_.Set();
@@ -210,7 +210,7 @@ void EntryLookAhead::DecodeSlot(int32_t index, support::DiskFile* file) {
 void EntryLookAhead::Release(Slot& slot) {
     ReleaseBlock(slot.bytes, slot.capacity);
     slot.bytes = nullptr;
-    slot.state = State::kDone;
+    slot.state = State::kNotHeld;
 }
 
 void EntryLookAhead::Drop(Slot& slot) {
@@ -219,7 +219,7 @@ void EntryLookAhead::Drop(Slot& slot) {
     } else if (slot.state == State::kDecoding) {
         slot.abandoned = true;
     } else {
-        slot.state = State::kDone;
+        slot.state = State::kNotHeld;
     }
 }
 
@@ -283,7 +283,7 @@ const uint8_t* EntryLookAhead::Take(int32_t index, uint32_t* size) {
             bytes = slot.bytes;
             *size = slot.size;
         } else {
-            slot.state = State::kDone;
+            slot.state = State::kNotHeld;
         }
     }
     room_made_.Set();

@@ -69,7 +69,9 @@ class EntryLookAhead {
     };
 
   private:
-    enum class State : uint8_t { kWaiting, kDecoding, kReady, kLeftToCaller, kDone };
+    // kNotHeld: nothing of the entry is or will be held here; the caller
+    // extracts it as without a look-ahead (or has taken it already).
+    enum class State : uint8_t { kWaiting, kDecoding, kReady, kNotHeld };
     struct Slot {
         int32_t index;
         uint32_t data_offset;
