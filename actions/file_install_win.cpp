@@ -15,6 +15,7 @@
 #include "support/folders.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/temp_path.h"
 #include "support/text.h"
 #include "support/text_format.h"
@@ -50,6 +51,7 @@ bool IsInUse(DWORD error) {
 }
 
 bool UserWantsRetry(const char* target) {
+    support::LogFailure("cannot install", target, GetLastError());
     char text[support::kMaxPath + 64];
     support::FormatText(text, sizeof text, "Cannot install '%s', disk might be full.", target);
     return support::ShowMessage(text, "Installer",
@@ -95,8 +97,10 @@ bool MoveIntoPlace(support::TempPath& partial, const char* target, uint64_t old_
     for (;;) {
         // A read-only target would refuse to be replaced.
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        bool replacing = IsExistingFile(target);
         if (MoveFileExA(partial.Path(), target, MOVEFILE_REPLACE_EXISTING)) {
             partial.Keep();
+            support::LogLine("%s: %s", replacing ? "file replaced" : "file installed", target);
             return true;
         }
         if (IsInUse(GetLastError()) && IsExistingFile(target)) {
@@ -105,9 +109,12 @@ bool MoveIntoPlace(support::TempPath& partial, const char* target, uint64_t old_
             if (old_version == 0 || old_version != new_version) {
                 if (ReplaceAtRestart(partial.Path(), target)) {
                     partial.Keep();
+                    support::LogLine("file in use, replaced at the next restart: %s", target);
                 } else {
                     ReportReplacementNotScheduled(target);
                 }
+            } else {
+                support::LogLine("file in use and of the same version, kept: %s", target);
             }
             return true;
         }
@@ -151,10 +158,12 @@ void InstallFile(char* entry_name, char* target_path, bool* abort) {
 
     std::unique_ptr<support::TempPath> partial;
     if (!MakePartialFile(target_path, &partial)) {
+        support::LogLine("file not installed, given up: %s", target_path);
         *abort = true;
         return;
     }
     if (!script::ExtractJobEntry(entry_name, partial->Path())) {
+        support::LogLine("file not installed, entry %s not extracted: %s", entry_name, target_path);
         *abort = true;
         return;
     }
@@ -163,8 +172,10 @@ void InstallFile(char* entry_name, char* target_path, bool* abort) {
     uint64_t old_version = replacing ? VersionOf(target_path) : 0;
     uint64_t new_version = replacing ? VersionOf(partial->Path()) : 0;
     // A newer file already installed stays; an older or equal one is replaced.
-    if (old_version <= new_version &&
-        !MoveIntoPlace(*partial, target_path, old_version, new_version)) {
+    if (old_version > new_version) {
+        support::LogLine("file kept, the installed one is newer: %s", target_path);
+    } else if (!MoveIntoPlace(*partial, target_path, old_version, new_version)) {
+        support::LogLine("file not installed, given up: %s", target_path);
         *abort = true;
         return;
     }

@@ -8,6 +8,7 @@
 #include "actions/file_version.h"
 #include "actions/install_worker.h"
 #include "support/message_box.h"
+#include "support/run_log.h"
 #include "support/system_libraries.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -23,12 +24,10 @@ void QueueSelfRegistration(const char* path) {
 namespace {
 
 // A component that did not register is as good as missing: the install is
-// a failure, said in a box unless silent, and always in the exit code.
+// a failure, said in a box (unattended: in the log), and always in the exit
+// code.
 void ReportRegistrationFailure(const char* path) {
     session::Current().install_failed = true;
-    if (session::Current().Silent()) {
-        return;
-    }
     char text[support::kMaxPath + 64];
     support::FormatText(text, sizeof text, "Unable to register '%s'.", path);
     support::ShowMessage(text, "Installer", support::kMbIconError);
@@ -38,9 +37,13 @@ void ReportRegistrationFailure(const char* path) {
 
 void RegisterQueuedDlls() {
     for (int32_t i = 0; i < SelfRegisterList.Count(); ++i) {
-        if (CallServerExport(SelfRegisterList.At(i), "DllRegisterServer") ==
-            ServerExportResult::kFailed) {
+        ServerExportResult result = CallServerExport(SelfRegisterList.At(i), "DllRegisterServer");
+        if (result == ServerExportResult::kFailed) {
             ReportRegistrationFailure(SelfRegisterList.At(i));
+        } else {
+            support::LogLine("self-registration %s: %s",
+                             result == ServerExportResult::kNotCalled ? "not called" : "done",
+                             SelfRegisterList.At(i));
         }
     }
     SelfRegisterList.ClearAll();

@@ -12,6 +12,7 @@
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "actions/shared_file_counts.h"
 #include "uninstall/uninstall_loop.h"
@@ -34,12 +35,28 @@ class Win32UninstallActions : public uninstall::UninstallActions {
         actions::StartProgramOrDocument(path, parameters, true);
     }
     bool PathExists(const char* path) override { return support::PathExists(path); }
-    bool DeleteFileAt(const char* path) override { return DeleteFileA(path) != FALSE; }
+    bool DeleteFileAt(const char* path) override {
+        if (DeleteFileA(path)) {
+            support::LogLine("file removed: %s", path);
+            return true;
+        }
+        support::LogFailure("file not removed", path, GetLastError());
+        return false;
+    }
     bool ScheduleDeleteAtRestart(const char* path) override {
-        return actions::ScheduleDeleteAtRestart(path);
+        bool scheduled = actions::ScheduleDeleteAtRestart(path);
+        support::LogLine("%s: %s",
+                         scheduled ? "file in use, removed at the next restart"
+                                   : "file in use, its removal could not be scheduled",
+                         path);
+        return scheduled;
     }
     bool ReleaseSharedCount(const char* path) override {
-        return IsInSharedPlace(path) && ReleaseSharedFileCount(path);
+        bool released = IsInSharedPlace(path) && ReleaseSharedFileCount(path);
+        if (released) {
+            support::LogLine("shared file count lowered: %s", path);
+        }
+        return released;
     }
     void RemoveAppPathsEntry(const char* path) override { actions::RemoveAppPathsEntry(path); }
     void RemoveFolder(const char* path) override {
@@ -50,6 +67,7 @@ class Win32UninstallActions : public uninstall::UninstallActions {
     }
     void DeleteUninstallKey(const char* project_name) override {
         support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, project_name);
+        support::LogLine("uninstall entry removed: %s", project_name);
     }
 };
 
