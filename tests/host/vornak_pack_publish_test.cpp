@@ -14,10 +14,10 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"
-#include "packer/package_builder.h"
-#include "packer/package_digests.h"
-#include "packer/sbom.h"
-#include "packer/winget_manifest.h"
+#include "packer/build/package_builder.h"
+#include "packer/publish/package_digests.h"
+#include "packer/publish/sbom.h"
+#include "packer/publish/winget_manifest.h"
 
 using testing_support::WriteAll;
 using vornak_pack::PackageDigests;

@@ -13,11 +13,11 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"
-#include "packer/command_line.h"
-#include "packer/package_builder.h"
-#include "packer/package_contents.h"
-#include "packer/package_signing.h"
-#include "packer/package_verify.h"
+#include "packer/common/command_line.h"
+#include "packer/build/package_builder.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/publish/package_signing.h"
+#include "packer/inspect/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;
