@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "support/disk_file.h"
+#include "support/exit_codes.h"
 #include "support/win32_values.h"
 #include "packer/common/host_path.h"
 #include "packer/common/tool_messages.h"
@@ -17,12 +18,17 @@ namespace vornak_pack {
 
 namespace {
 
-constexpr const char* kManifestVersion = "1.6.0";
+// The syntax the community repository takes.
+constexpr const char* kManifestVersion = "1.12.0";
 constexpr const char* kLocale = "en-US";
-// Exit codes winget should read: Windows' own for "restart required" and
-// "cancelled by the user".
-constexpr int kRestartRequired = 3010;
-constexpr int kCancelled = 1602;
+// Windows' "another installation is already in progress"
+// (ERROR_INSTALL_ALREADY_RUNNING), with which the installer declines to run
+// beside another.
+constexpr int kExitInstallInProgress = 1618;
+// The project name is the package name (2 characters at least) and the
+// product code (255 at most).
+constexpr size_t kShortestName = 2;
+constexpr size_t kLongestName = 255;
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -57,6 +63,23 @@ std::string Architecture(const std::string& path) {
     return machine[0] == 0x64 && machine[1] == 0x86 ? "x64" : "x86";
 }
 
+// What the installer's exit codes (support/exit_codes.h) mean to winget.
+// 3010 goes here, as rebootRequiredToFinish, and not into
+// InstallerSuccessCodes: winget reads a code there as a plain success and
+// never looks it up here, so its user would not learn that a restart
+// finishes the install.
+nlohmann::ordered_json ExpectedReturnCodes() {
+    const std::pair<int, const char*> kCodes[] = {
+        {support::kExitCancelled, "cancelledByUser"},
+        {kExitInstallInProgress, "installInProgress"},
+        {support::kExitRestartRequired, "rebootRequiredToFinish"}};
+    nlohmann::ordered_json codes = nlohmann::ordered_json::array();
+    for (const auto& [code, response] : kCodes) {
+        codes.push_back({{"InstallerReturnCode", code}, {"ReturnResponse", response}});
+    }
+    return codes;
+}
+
 bool WriteJson(const std::string& path, const nlohmann::ordered_json& document, std::FILE* out) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     std::string text = document.dump(2) + "\n";
@@ -84,14 +107,25 @@ WingetManifests MakeWingetManifests(const WingetRequest& request, const PackageD
     installer["InstallerType"] = "exe";
     installer["Scope"] = "machine";
     installer["InstallModes"] = {"interactive", "silent", "silentWithProgress"};
-    installer["InstallerSwitches"] = {{"Silent", "<Silent>"}, {"SilentWithProgress", "<Silent>"}};
-    installer["ElevationRequirement"] = "elevatesSelf";
-    installer["ExpectedReturnCodes"] = {
-        {{"InstallerReturnCode", kRestartRequired}, {"ReturnResponse", "rebootRequiredToFinish"}},
-        {{"InstallerReturnCode", kCancelled}, {"ReturnResponse", "cancelledByUser"}}};
-    // The uninstall entry is named after the project: that name is what
-    // winget finds in the list of programs.
+    // The installer's own markers; winget puts its paths in for the tokens.
+    installer["InstallerSwitches"] = {{"Silent", "<Silent>"},
+                                      {"SilentWithProgress", "<Silent>"},
+                                      {"Log", "<Log>\"<LOGPATH>\""},
+                                      {"InstallLocation", "<InstallTo>\"<INSTALLPATH>\""}};
+    // It installs over an earlier version in place, as a first install.
+    installer["UpgradeBehavior"] = "install";
+    // The stub's application manifest asks for administrator every time:
+    // it always writes HKEY_LOCAL_MACHINE and the system folder. That is
+    // the schema's elevationRequired; elevatesSelf is for an installer that
+    // decides at run time whether to ask.
+    installer["ElevationRequirement"] = "elevationRequired";
+    installer["ExpectedReturnCodes"] = ExpectedReturnCodes();
+    // The uninstall entry's key and its DisplayName are both the project's
+    // name: that is how winget finds the installed program in the list of
+    // programs. The entry has no Publisher value, so none is claimed here.
     installer["ProductCode"] = digests.project_name;
+    installer["AppsAndFeaturesEntries"] = {
+        {{"DisplayName", digests.project_name}, {"ProductCode", digests.project_name}}};
     installer["Installers"] = {{{"Architecture", architecture},
                                 {"InstallerUrl", request.url},
                                 {"InstallerSha256", Upper(digests.installer.sha256)}}};
@@ -116,6 +150,12 @@ bool WriteWingetManifests(const WingetRequest& request, std::FILE* out) {
         ReportError(request.package +
                     " names no project ([Project Name] in setup.dat): winget needs the name "
                     "of its uninstall entry");
+        return false;
+    }
+    if (digests.project_name.size() < kShortestName || digests.project_name.size() > kLongestName) {
+        ReportError(request.package + ": the project name is " +
+                    std::to_string(digests.project_name.size()) + " characters; winget takes " +
+                    std::to_string(kShortestName) + " to " + std::to_string(kLongestName));
         return false;
     }
     if (mkdir(request.folder.c_str(), 0777) != 0 && errno != EEXIST) {

@@ -1,12 +1,13 @@
 // manifest --winget: the three files of a winget multi-file manifest for a
 // finished installer (version, installer, default locale, manifest syntax
-// 1.6.0).
+// 1.12.0).
 //
 // Each file is written as JSON, which YAML parsers read as YAML, through
 // nlohmann-json rather than by hand. The installer entry says what a Vornak
 // installer is to winget: an "exe" that installs silently with <Silent>,
-// raises its own elevation, installs for the machine, and is known in the
-// list of programs by its project name.
+// takes a log path and an install folder on its command line, needs
+// administrator, installs for the machine and over an earlier version, and
+// is known in the list of programs by its project name.
 #pragma once
 
 #include <nlohmann/json.hpp>
