@@ -126,12 +126,12 @@ bool SignPackage(const SignRequest& request, std::FILE* out) {
     if (!CheckSignable(request.package) || stat(request.package.c_str(), &existing) != 0) {
         return false;
     }
+    // The tool creates its output itself, through any symbolic link found at
+    // the name: the name is in a folder no one else may write in.
     TempOutput temp;
-    if (!temp.Create(request.package)) {
+    if (!temp.CreateInPrivateFolder(request.package, "signed.exe")) {
         return false;
     }
-    // The tool writes its output anew and will not write over a file.
-    unlink(temp.Path().c_str());
     archive::PackageLayout layout;
     if (!RunTool(SignCommandLine(request, request.package, temp.Path())) ||
         !ReadsAsSignedPackage(temp.Path(), &layout) ||

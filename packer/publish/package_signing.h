@@ -3,8 +3,9 @@
 // This is a thin wrapper: the real tool does the signing. What it adds is
 // what only the packer knows: the file must be a whole, unsigned package
 // whose stub can be signed, and it must still read as a package after
-// signing. The signed file is written beside the package and renamed over
-// it, so a failure leaves the package exactly as it was. On Windows the same
+// signing. The signed file is written into a private folder beside the
+// package and renamed over it, so a failure leaves the package exactly as it
+// was, and nobody else can redirect the tool's output through a link. On Windows the same
 // step is `signtool sign` (docs/authoring.md).
 #pragma once
 
