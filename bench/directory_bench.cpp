@@ -23,9 +23,9 @@
 #include "bench/scratch_folder.h"
 #include "support/file_system.h"
 #include "support/folders.h"
-#include "packer/host_path.h"
-#include "packer/package_contents.h"
-#include "packer/tool_messages.h"
+#include "packer/common/host_path.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/common/tool_messages.h"
 
 namespace {
 

@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "packer/command_line.h"
-#include "packer/host_path.h"
-#include "packer/package_builder.h"
-#include "packer/package_contents.h"
-#include "packer/package_signing.h"
-#include "packer/sbom.h"
-#include "packer/winget_manifest.h"
-#include "packer/package_verify.h"
-#include "packer/progress_bar.h"
-#include "packer/project_build.h"
-#include "packer/tool_messages.h"
+#include "packer/common/command_line.h"
+#include "packer/common/host_path.h"
+#include "packer/build/package_builder.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/publish/package_signing.h"
+#include "packer/publish/sbom.h"
+#include "packer/publish/winget_manifest.h"
+#include "packer/inspect/package_verify.h"
+#include "packer/common/progress_bar.h"
+#include "packer/build/project_build.h"
+#include "packer/common/tool_messages.h"
 
 namespace {
 
