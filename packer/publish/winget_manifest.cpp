@@ -21,10 +21,6 @@ namespace {
 // The syntax the community repository takes.
 constexpr const char* kManifestVersion = "1.12.0";
 constexpr const char* kLocale = "en-US";
-// Windows' "another installation is already in progress"
-// (ERROR_INSTALL_ALREADY_RUNNING), with which the installer declines to run
-// beside another.
-constexpr int kExitInstallInProgress = 1618;
 // The project name is the package name (2 characters at least) and the
 // product code (255 at most).
 constexpr size_t kShortestName = 2;
@@ -71,7 +67,7 @@ std::string Architecture(const std::string& path) {
 nlohmann::ordered_json ExpectedReturnCodes() {
     const std::pair<int, const char*> kCodes[] = {
         {support::kExitCancelled, "cancelledByUser"},
-        {kExitInstallInProgress, "installInProgress"},
+        {support::kExitAnotherRunInProgress, "installInProgress"},
         {support::kExitRestartRequired, "rebootRequiredToFinish"}};
     nlohmann::ordered_json codes = nlohmann::ordered_json::array();
     for (const auto& [code, response] : kCodes) {
