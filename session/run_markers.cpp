@@ -33,7 +33,7 @@ const char* MarkerEnd(const char* command_line, const char* marker) {
 }  // namespace
 
 RunMarkers ParseRunMarkers(const char* command_line) {
-    RunMarkers markers;
+    RunMarkers markers{};
     if (command_line == nullptr) {
         return markers;
     }

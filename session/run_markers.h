@@ -17,18 +17,20 @@
 
 namespace session {
 
+// A plain record, made empty (all zeros) by value-initialisation: default
+// member values would put a 500-byte image of it into the stub.
 struct RunMarkers {
-    bool silent = false;
-    bool no_restart = false;
-    bool log = false;
+    bool silent;
+    bool no_restart;
+    bool log;
     // Empty when "<Log>" came without a path.
-    char log_path[support::kMaxPath] = "";
-    bool install_to = false;
-    char install_to_path[support::kMaxPath] = "";
+    char log_path[support::kMaxPath];
+    bool install_to;
+    char install_to_path[support::kMaxPath];
     // A "<Log>\"" or "<InstallTo>" whose path has no closing quote, is empty
     // or is too long for a path: the command line is refused as a whole,
     // since a cut path would name another place.
-    bool malformed = false;
+    bool malformed;
 };
 
 RunMarkers ParseRunMarkers(const char* command_line);
