@@ -57,11 +57,16 @@ bool IsFile(const std::string& path, uint64_t* size = nullptr) {
 }
 
 bool ChooseStub(const Command& command, std::string* stub) {
-    *stub = command.stub.empty() ? vornak_pack::StubBesideProgram() : command.stub;
+    if (!command.stub.empty() && command.sixty_four_bit) {
+        vornak_pack::ReportError("give --stub or --arch x64, not both");
+        return false;
+    }
+    *stub = command.stub.empty() ? vornak_pack::StubBesideProgram(command.sixty_four_bit)
+                                 : command.stub;
     if (!IsFile(*stub)) {
         vornak_pack::ReportError(command.stub.empty()
                                      ? "no --stub given, and there is no " + *stub +
-                                           " beside vornak-pack; give --stub VornakSetup.exe"
+                                           " beside vornak-pack; give --stub STUB"
                                      : "the stub " + *stub + " is not a file");
         return false;
     }

@@ -21,10 +21,14 @@ struct CommandWord {
 };
 
 const CommandWord kCommands[] = {
-    {"build", Action::kBuild, "oslpfnSj"}, {"append", Action::kAppend, "j"},
-    {"list", Action::kList, ""},           {"verify", Action::kVerify, ""},
-    {"extract", Action::kExtract, "dm"},   {"lint", Action::kLint, "fS"},
-    {"sign", Action::kSign, "ckPwt"},      {"manifest", Action::kManifest, "oWu"},
+    {"build", Action::kBuild, "osalpfnSj"},
+    {"append", Action::kAppend, "j"},
+    {"list", Action::kList, ""},
+    {"verify", Action::kVerify, ""},
+    {"extract", Action::kExtract, "dm"},
+    {"lint", Action::kLint, "fS"},
+    {"sign", Action::kSign, "ckPwt"},
+    {"manifest", Action::kManifest, "oWu"},
     {"sbom", Action::kSbom, ""},
 };
 
@@ -41,7 +45,7 @@ const Option kOptions[] = {
     {"-j", 'j', true},         {"--directory", 'd', true}, {"-d", 'd', true},
     {"--max-size", 'm', true}, {"--cert", 'c', true},      {"--key", 'k', true},
     {"--pkcs12", 'P', true},   {"--pass-file", 'w', true}, {"--timestamp", 't', true},
-    {"--winget", 'W', false},  {"--url", 'u', true},
+    {"--winget", 'W', false},  {"--url", 'u', true},       {"--arch", 'a', true},
 };
 
 // The option arg spells, or null. value gets the text after '=' in
@@ -102,6 +106,13 @@ bool ApplyOption(char letter, const std::string& value, Command* command, std::s
             return true;
         case 's':
             command->stub = value;
+            return true;
+        case 'a':
+            if (value != "x86" && value != "x64") {
+                *error = "--arch takes x86 (VornakSetup.exe) or x64 (VornakSetup64.exe)";
+                return false;
+            }
+            command->sixty_four_bit = value == "x64";
             return true;
         case 'l':
             command->sources.push_back({value, true});
@@ -312,10 +323,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command* command, st
 
 std::string UsageText() {
     return "usage:\n"
-           "  vornak-pack build -o OUT [--stub STUB] [-j N] FILE...\n"
-           "  vornak-pack build -o OUT [--stub STUB] [-j N] --list LISTFILE\n"
+           "  vornak-pack build -o OUT [--stub STUB | --arch x86|x64] [-j N] FILE...\n"
+           "  vornak-pack build -o OUT [--stub STUB | --arch x86|x64] [-j N] --list LISTFILE\n"
            "      write the installer OUT: STUB followed by each FILE, in order\n"
-           "  vornak-pack build --project DIR -o OUT [--stub STUB] [--files DIR]...\n"
+           "  vornak-pack build --project DIR -o OUT [--stub STUB | --arch x86|x64] [--files "
+           "DIR]...\n"
            "                    [--no-lint] [--strict] [-j N]\n"
            "      lint DIR/setup.dat, then pack it, setup.bmp, setup.lic and every\n"
            "      file the script names, found in DIR and then in each --files DIR\n"
@@ -343,7 +355,8 @@ std::string UsageText() {
            "      its size and SHA-256\n"
            "  vornak-pack --help | --version\n"
            "\n"
-           "STUB defaults to the VornakSetup.exe beside vornak-pack. An entry is named\n"
+           "STUB defaults to the VornakSetup.exe beside vornak-pack (--arch x64: the\n"
+           "64-bit edition VornakSetup64.exe beside it). An entry is named\n"
            "after its file's name. A LISTFILE names one file per line; empty lines and\n"
            "lines starting with # are skipped. -j N compresses on N threads (default:\n"
            "one per processor); the installer comes out the same for every N.\n"

@@ -46,6 +46,7 @@ struct Command {
     std::string output;                       // build: -o
     std::string package;                      // append, list, verify, extract, sign
     std::string stub;                         // build: empty for the one beside the tool
+    bool sixty_four_bit = false;              // build: "--arch x64", the 64-bit edition
     std::string project;                      // build --project: the project folder
     std::string script;                       // lint
     std::vector<std::string> search_folders;  // --files, in order

@@ -42,14 +42,15 @@ std::string HostFolderOf(const std::string& host_path) {
     return slash == 0 ? "/" : host_path.substr(0, slash);
 }
 
-std::string StubBesideProgram() {
+std::string StubBesideProgram(bool sixty_four_bit) {
+    const char* name = sixty_four_bit ? "VornakSetup64.exe" : "VornakSetup.exe";
     char self[4096];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) {
-        return "VornakSetup.exe";
+        return name;
     }
     self[length] = '\0';
-    return HostFolderOf(self) + "/VornakSetup.exe";
+    return HostFolderOf(self) + "/" + name;
 }
 
 }  // namespace vornak_pack

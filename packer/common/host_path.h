@@ -24,8 +24,8 @@ std::string HostFileName(const std::string& host_path);
 // name, "/" for a file at the root).
 std::string HostFolderOf(const std::string& host_path);
 
-// The VornakSetup.exe in the folder of the running program, where `make`
-// puts it beside vornak-pack.
-std::string StubBesideProgram();
+// The VornakSetup.exe (the 64-bit edition: VornakSetup64.exe) in the folder
+// of the running program, where `make` puts both beside vornak-pack.
+std::string StubBesideProgram(bool sixty_four_bit = false);
 
 }  // namespace vornak_pack
