@@ -109,6 +109,7 @@ void PackageArchive::ReadDirectory(const ArchiveTrailer& trailer) {
         }
         directory_size_ += RecordSize(*entry);
     }
+    names_.Rebuild(entries_);
 }
 
 void PackageArchive::ReleaseEntries() {
@@ -123,21 +124,17 @@ bool PackageArchive::FindEntry(const char* name, ArchiveEntry* out) const {
     if (out != nullptr) {
         std::memset(out, 0, sizeof *out);
     }
-    for (int32_t i = 0; i < entries_.Count(); ++i) {
-        if (support::EqualsIgnoringCase(EntryAt(i).name, name)) {
-            if (out != nullptr) {
-                *out = EntryAt(i);
-            }
-            return true;
-        }
+    int32_t index = NextEntryNamed(name, -1);
+    if (index >= 0 && out != nullptr) {
+        *out = EntryAt(index);
     }
-    return false;
+    return index >= 0;
 }
 
 bool PackageArchive::Extract(const char* name, const char* target, bool report) {
     bool result = false;
-    for (int32_t i = 0; i < entries_.Count(); ++i) {
-        if (support::EqualsIgnoringCase(EntryAt(i).name, name) && ExtractEntry(i, target, report)) {
+    for (int32_t i = NextEntryNamed(name, -1); i >= 0; i = NextEntryNamed(name, i)) {
+        if (ExtractEntry(i, target, report)) {
             result = true;
         }
     }
@@ -262,6 +259,7 @@ bool PackageArchive::RecordEntry(const char* name, uint32_t size, uint32_t sum,
     entry->uncompressed_size = uncompressed_size;
     entry->data_sum = sum;
     support::CopyText(entry->name, name);
+    names_.AddLast(entries_);
     directory_size_ += RecordSize(*entry);
     directory_offset_ += size;
     return true;
