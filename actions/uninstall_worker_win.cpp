@@ -38,8 +38,13 @@ class Win32UninstallActions : public uninstall::UninstallActions {
     bool ScheduleDeleteAtRestart(const char* path) override {
         return actions::ScheduleDeleteAtRestart(path);
     }
-    bool ReleaseSharedCount(const char* path) override {
-        return IsInSharedPlace(path) && ReleaseSharedFileCount(path);
+    uint32_t SharedCount(const char* path) override {
+        return IsInSharedPlace(path) ? static_cast<uint32_t>(SharedFileCount(path)) : 0;
+    }
+    void ReleaseSharedCount(const char* path) override {
+        if (IsInSharedPlace(path)) {
+            ReleaseSharedFileCount(path);
+        }
     }
     void RemoveAppPathsEntry(const char* path) override { actions::RemoveAppPathsEntry(path); }
     void RemoveFolder(const char* path) override {

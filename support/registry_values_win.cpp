@@ -20,23 +20,26 @@ HKEY CreateKey(HKEY root, const char* path, const char* key_class, REGSAM access
 
 }  // namespace
 
-void WriteRegistryDword(DWORD number, const char* name, HKEY root, const char* path) {
+bool WriteRegistryDword(DWORD number, const char* name, HKEY root, const char* path) {
     HKEY key = CreateKey(root, path, "REG_DWORD", KEY_WRITE);
     if (key == nullptr) {
-        return;
+        return false;
     }
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    LONG status = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                 sizeof number);
     RegCloseKey(key);
+    return status == ERROR_SUCCESS;
 }
 
-void WriteRegistryString(const char* data, const char* name, HKEY root, const char* path) {
+bool WriteRegistryString(const char* data, const char* name, HKEY root, const char* path) {
     HKEY key = CreateKey(root, path, "REG_SZ", KEY_WRITE);
     if (key == nullptr) {
-        return;
+        return false;
     }
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                   static_cast<DWORD>(lstrlenA(data) + 1));
+    LONG status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                                 static_cast<DWORD>(lstrlenA(data) + 1));
     RegCloseKey(key);
+    return status == ERROR_SUCCESS;
 }
 
 void ReadRegistryString(char* buffer, DWORD size, const char* name, HKEY root, const char* path) {
