@@ -159,7 +159,7 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     const ArchiveEntry& entry = EntryAt(index);
     // Data claimed beyond the directory cannot be ours; nothing is read or
     // decoded on such a claim.
-    if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
+    if (!EntryDataLiesBeforeDirectory(entry)) {
         return false;
     }
     if (look_ahead_ != nullptr) {
@@ -182,6 +182,39 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     file_->Seek(static_cast<int32_t>(entry.data_offset));
     return DecompressFromFile(file_, path_, entry.compressed_size, target, report,
                               entry.uncompressed_size, &entry.data_sum);
+}
+
+bool PackageArchive::ExtractInto(const char* name, support::DiskFile* destination,
+                                 const char* destination_path, bool report) {
+    int32_t last = -1;
+    for (int32_t i = NextEntryNamed(name, -1); i >= 0; i = NextEntryNamed(name, i)) {
+        last = i;
+    }
+    if (last < 0 || !EntryDataLiesBeforeDirectory(EntryAt(last))) {
+        return false;
+    }
+    const ArchiveEntry& entry = EntryAt(last);
+    if (look_ahead_ != nullptr) {
+        uint32_t size = 0;
+        if (const uint8_t* bytes = look_ahead_->Take(last, &size)) {
+            bool written =
+                WriteDecodedEntryInto(bytes, size, destination, destination_path, report);
+            look_ahead_->GiveBack();
+            return written;
+        }
+    }
+    uint32_t sum = 0;
+    if (!SumEntryData(entry, &sum) || sum != entry.data_sum) {
+        return false;
+    }
+    file_->Seek(static_cast<int32_t>(entry.data_offset));
+    return DecompressFromFileInto(file_, path_, entry.compressed_size, destination,
+                                  destination_path, report, entry.uncompressed_size,
+                                  &entry.data_sum);
+}
+
+bool PackageArchive::EntryDataLiesBeforeDirectory(const ArchiveEntry& entry) const {
+    return static_cast<uint64_t>(entry.data_offset) + entry.compressed_size <= directory_offset_;
 }
 
 uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {

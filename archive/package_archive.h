@@ -50,6 +50,12 @@ class PackageArchive {
     // set, a stream that will not decode or a target that cannot be written
     // shows the codec's box.
     bool ExtractEntry(int32_t index, const char* target, bool report = true);
+    // Decodes the last entry of that name, checked as ExtractEntry checks it,
+    // into destination: a new, empty file open for writing, which the caller
+    // made and deletes when this fails. destination_path names it in
+    // messages.
+    bool ExtractInto(const char* name, support::DiskFile* destination, const char* destination_path,
+                     bool report = true);
     // Compresses source and appends it, named after the file-name part of the
     // path, which is also written into name_buffer (260 bytes). Returns
     // whether the entry was added.
@@ -99,6 +105,7 @@ class PackageArchive {
 
   private:
     void ReadDirectory(const ArchiveTrailer& trailer);
+    bool EntryDataLiesBeforeDirectory(const ArchiveEntry& entry) const;
     // Returns whether every byte was written and the checksum could be read.
     bool WriteDirectoryAndTrailer();
     // The bytes one directory record takes: header, name and NUL.
