@@ -27,9 +27,12 @@ CONFIGURE_WINDOWS = cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/
 CONFIGURE_WINDOWS64 = cmake -S . -B $(BUILD)/windows64 \
 	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 CONFIGURE_HOST = cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
-# The products in dist/: the stub and the native packer.
+# The products in dist/: the stub, its 64-bit edition (where it was built)
+# and the native packer.
+STUB64 = $(BUILD)/windows64/app/VornakSetup.exe
 INSTALL_DIST = mkdir -p $(DIST) && cmake --install $(BUILD)/windows --prefix $(DIST) >/dev/null && \
 	cp $(BUILD)/host/packer/vornak-pack $(DIST)/ && \
+	{ [ ! -f $(STUB64) ] || cp $(STUB64) $(DIST)/VornakSetup64.exe; } && \
 	echo "dist/VornakSetup.exe: $$(stat -c %s $(DIST)/VornakSetup.exe) bytes"
 
 windows: deps-windows
@@ -50,7 +53,7 @@ sanitize: deps-host
 	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DVORNAK_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)/sanitize -j$(JOBS)
 
-dist: windows host
+dist: windows windows64 host
 	@$(INSTALL_DIST)
 
 # What the demo needs and nothing more: the stub, the sample's program and the

@@ -17,6 +17,7 @@
 #include "support/folders.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -87,6 +88,7 @@ void ClearReadOnly(const char* target) {
 // and try again. Access denied says so; anything else most likely means a
 // full disk.
 bool UserWantsRetry(const char* target, DWORD error = ERROR_DISK_FULL) {
+    support::LogFailure("cannot install", target, error);
     char text[support::kMaxPath + 64];
     support::FormatText(text, sizeof text,
                         error == ERROR_ACCESS_DENIED
@@ -112,9 +114,6 @@ void ReportReplacementNotScheduled(const char* target) {
 // write wherever it points, as administrator.
 void ReportLinkRefused(const char* target, const char* link) {
     session::Current().install_failed = true;
-    if (session::Current().Silent()) {
-        return;  // the exit code says it
-    }
     char text[2 * support::kMaxPath + 128];
     support::FormatText(text, sizeof text,
                         "Cannot install '%s': '%s' is a link, and an install does not follow links "
@@ -150,9 +149,11 @@ bool MoveIntoPlace(PartialFile& partial, const char* target, uint64_t old_versio
     *landed = false;
     for (;;) {
         ClearReadOnly(target);
+        bool replacing = IsExistingFile(target);
         DWORD error = partial.FlushAndRenameOver(target);
         if (error == ERROR_SUCCESS) {
             *landed = true;
+            support::LogLine("%s: %s", replacing ? "file replaced" : "file installed", target);
             return true;
         }
         if (IsExistingFile(target) && IsInUse(target, error)) {
@@ -161,9 +162,12 @@ bool MoveIntoPlace(PartialFile& partial, const char* target, uint64_t old_versio
             if (old_version == 0 || old_version != new_version) {
                 if (ReplaceAtRestart(partial.Path(), target)) {
                     partial.Keep();
+                    support::LogLine("file in use, replaced at the next restart: %s", target);
                 } else {
                     ReportReplacementNotScheduled(target);
                 }
+            } else {
+                support::LogLine("file in use and of the same version, kept: %s", target);
             }
             return true;
         }
@@ -210,8 +214,13 @@ void InstallFile(const char* entry_name, const char* target_path, const char* in
         return;
     }
     std::unique_ptr<PartialFile> partial;
-    if (!MakePartialFile(held, folder, target_path, &partial) ||
-        !script::ExtractJobEntryInto(entry_name, partial->File(), partial->Path())) {
+    if (!MakePartialFile(held, folder, target_path, &partial)) {
+        support::LogLine("file not installed, given up: %s", target_path);
+        *abort = true;
+        return;
+    }
+    if (!script::ExtractJobEntryInto(entry_name, partial->File(), partial->Path())) {
+        support::LogLine("file not installed, entry %s not extracted: %s", entry_name, target_path);
         *abort = true;
         return;
     }
@@ -221,8 +230,10 @@ void InstallFile(const char* entry_name, const char* target_path, const char* in
     uint64_t new_version = replacing ? VersionOf(partial->Handle()) : 0;
     // A newer file already installed stays; an older or equal one is replaced.
     bool landed = false;
-    if (old_version <= new_version &&
-        !MoveIntoPlace(*partial, target_path, old_version, new_version, &landed)) {
+    if (old_version > new_version) {
+        support::LogLine("file kept, the installed one is newer: %s", target_path);
+    } else if (!MoveIntoPlace(*partial, target_path, old_version, new_version, &landed)) {
+        support::LogLine("file not installed, given up: %s", target_path);
         *abort = true;
         return;
     }

@@ -8,6 +8,7 @@
 #include "script/folder_placeholders.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -39,14 +40,17 @@ HKEY RegistryRoot(const char* word) {
 void WriteRegistryItem(script::RegistryItem* item) {
     HKEY root = RegistryRoot(item->root);
     script::ExpandFolderPlaceholders(item->key, sizeof item->key);
+    bool written = false;
     if (std::strcmp(item->type, "DWORD") == 0) {
         // Numbers are never expanded: a placeholder has no meaning there.
-        support::WriteRegistryDword(script::RegistryNumber(item->data), item->name, root,
-                                    item->key);
-        return;
+        written = support::WriteRegistryDword(script::RegistryNumber(item->data), item->name, root,
+                                              item->key);
+    } else {
+        script::ExpandFolderPlaceholders(item->data, sizeof item->data);
+        written = support::WriteRegistryString(item->data, item->name, root, item->key);
     }
-    script::ExpandFolderPlaceholders(item->data, sizeof item->data);
-    support::WriteRegistryString(item->data, item->name, root, item->key);
+    support::LogLine("registry value %s: %s\\%s, \"%s\"", written ? "written" : "not written",
+                     item->root, item->key, item->name);
 }
 
 bool AppPathsEntryName(const char* path, char* name) {
@@ -70,11 +74,11 @@ void RegisterAppPath(const char* target) {
     }
     char key[support::kMaxPath + 64];
     support::FormatText(key, sizeof key, "%s\\%s", kAppPathsKey, name);
-    support::WriteRegistryString(path, "", HKEY_LOCAL_MACHINE, key);
-
     char folder[support::kMaxPath];
     support::FolderPart(path, folder);
-    support::WriteRegistryString(folder, "Path", HKEY_LOCAL_MACHINE, key);
+    bool written = support::WriteRegistryString(path, "", HKEY_LOCAL_MACHINE, key) &&
+                   support::WriteRegistryString(folder, "Path", HKEY_LOCAL_MACHINE, key);
+    support::LogLine("App Paths entry %s: %s", written ? "written" : "not written", name);
 }
 
 }  // namespace actions

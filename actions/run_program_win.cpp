@@ -13,6 +13,7 @@
 #include "script/folder_placeholders.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/temp_path.h"
 #include "support/text.h"
 #include "support/text_format.h"
@@ -122,13 +123,18 @@ bool RunProgram(const char* program, const char* arguments, bool wait, uint32_t*
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(program, command_line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                        nullptr, nullptr, &startup, &process) != TRUE) {
+        support::LogFailure("program not started", program, GetLastError());
         return false;
     }
+    support::LogLine("program started: %s", command_line);
     if (wait) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
-        if (exit_code != nullptr && GetExitCodeProcess(process.hProcess, &code)) {
-            *exit_code = code;
+        if (GetExitCodeProcess(process.hProcess, &code)) {
+            support::LogLine("program ended with exit code %lu: %s", code, program);
+            if (exit_code != nullptr) {
+                *exit_code = code;
+            }
         }
     }
     CloseHandle(process.hProcess);
@@ -139,6 +145,7 @@ bool RunProgram(const char* program, const char* arguments, bool wait, uint32_t*
 bool StartProgramOrDocument(const char* path, const char* arguments, bool wait,
                             uint32_t* exit_code) {
     if (!RunsAsProgram(path, arguments)) {
+        support::LogLine("document opened: %s", path);
         ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
         return true;
     }

@@ -11,6 +11,7 @@
 #include "actions/file_version.h"
 #include "actions/install_worker.h"
 #include "support/message_box.h"
+#include "support/run_log.h"
 #include "support/system_libraries.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -43,12 +44,10 @@ bool HashThroughHandle(HCRYPTHASH hash, HANDLE file) {
 }
 
 // A component that did not register is as good as missing: the install is
-// a failure, said in a box unless silent, and always in the exit code.
+// a failure, said in a box (unattended: in the log), and always in the exit
+// code.
 void ReportRegistrationFailure(const char* format, const char* path) {
     session::Current().install_failed = true;
-    if (session::Current().Silent()) {
-        return;
-    }
     char text[support::kMaxPath + 96];
     support::FormatText(text, sizeof text, format, path);
     support::ShowMessage(text, "Installer", support::kMbIconError);
@@ -72,8 +71,15 @@ void RegisterOne(const char* path, const char* digest) {
     if (digest[0] != '\0' && std::strcmp(now, digest) != 0) {
         ReportRegistrationFailure(
             "'%s' was changed after it was installed, so it was not registered.", path);
-    } else if (CallServerExport(path, "DllRegisterServer") == ServerExportResult::kFailed) {
+        CloseHandle(held);
+        return;
+    }
+    ServerExportResult result = CallServerExport(path, "DllRegisterServer");
+    if (result == ServerExportResult::kFailed) {
         ReportRegistrationFailure("Unable to register '%s'.", path);
+    } else {
+        support::LogLine("self-registration %s: %s",
+                         result == ServerExportResult::kNotCalled ? "not called" : "done", path);
     }
     CloseHandle(held);
 }

@@ -12,6 +12,7 @@
 #include "script/folder_placeholders.h"
 #include "support/folders.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "support/win32_values.h"
 
@@ -93,6 +94,7 @@ int32_t CreateShortcut(char* link_path, const ShortcutSpec& spec) {
     HRESULT status = S_OK;
     IShellLinkA* link = NewShellLink(&status);
     if (link == nullptr) {
+        support::LogLine("shortcut not created: %s", link_path);
         return status;
     }
     FillShellLink(link, spec);
@@ -104,6 +106,7 @@ int32_t CreateShortcut(char* link_path, const ShortcutSpec& spec) {
         file->Release();
     }
     link->Release();
+    support::LogLine("shortcut %s: %s", SUCCEEDED(status) ? "created" : "not created", link_path);
     return status;
 }
 

@@ -13,6 +13,7 @@
 #include "support/path_text.h"
 #include "support/message_box.h"
 #include "support/registry_values.h"
+#include "support/run_log.h"
 #include "support/temp_path.h"
 #include "support/text.h"
 #include "uninstall/kept_files.h"
@@ -84,9 +85,6 @@ void RaiseSharedCounts(const char* record_path, const uninstall::InstallOwnershi
 
 void ReportRecordNotWritten() {
     session::Current().install_failed = true;
-    if (session::Current().Silent()) {
-        return;  // the exit code says it
-    }
     char text[support::kMaxPath + 96];
     support::FormatText(text, sizeof text,
                         "The uninstall information of '%s' could not be written: it cannot be "
@@ -216,6 +214,8 @@ void WriteUninstallRecord(RunRecord* run_record) {
         ReportRecordNotWritten();
         return;
     }
+    support::LogLine("uninstall record written: %s", record_path);
+    support::LogLine("uninstall entry written: %s", session::Current().project_name);
     g_record_complete = true;
 }
 

@@ -12,6 +12,7 @@
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "actions/shared_file_counts.h"
 #include "uninstall/uninstall_loop.h"
@@ -34,9 +35,21 @@ class Win32UninstallActions : public uninstall::UninstallActions {
         actions::StartProgramOrDocument(path, parameters, true);
     }
     bool PathExists(const char* path) override { return support::PathExists(path); }
-    bool DeleteFileAt(const char* path) override { return DeleteFileA(path) != FALSE; }
+    bool DeleteFileAt(const char* path) override {
+        if (DeleteFileA(path)) {
+            support::LogLine("file removed: %s", path);
+            return true;
+        }
+        support::LogFailure("file not removed", path, GetLastError());
+        return false;
+    }
     bool ScheduleDeleteAtRestart(const char* path) override {
-        return actions::ScheduleDeleteAtRestart(path);
+        bool scheduled = actions::ScheduleDeleteAtRestart(path);
+        support::LogLine("%s: %s",
+                         scheduled ? "file in use, removed at the next restart"
+                                   : "file in use, its removal could not be scheduled",
+                         path);
+        return scheduled;
     }
     uint32_t SharedCount(const char* path) override {
         return IsInSharedPlace(path) ? static_cast<uint32_t>(SharedFileCount(path)) : 0;
@@ -44,6 +57,7 @@ class Win32UninstallActions : public uninstall::UninstallActions {
     void ReleaseSharedCount(const char* path) override {
         if (IsInSharedPlace(path)) {
             ReleaseSharedFileCount(path);
+            support::LogLine("shared file count lowered: %s", path);
         }
     }
     void RemoveAppPathsEntry(const char* path) override { actions::RemoveAppPathsEntry(path); }
@@ -55,6 +69,7 @@ class Win32UninstallActions : public uninstall::UninstallActions {
     }
     void DeleteUninstallKey(const char* project_name) override {
         support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, project_name);
+        support::LogLine("uninstall entry removed: %s", project_name);
     }
 };
 

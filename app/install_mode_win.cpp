@@ -2,12 +2,16 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include "ui/app_instance.h"
 #include <memory>
 
-#include "session/install_session.h"
 #include "app/install_mode.h"
+#include "app/run_report.h"
+#include "script/setup_script.h"
+#include "session/install_session.h"
 #include "support/exit_codes.h"
+#include "support/run_log.h"
+#include "support/text.h"
+#include "ui/app_instance.h"
 #include "ui/common_controls.h"
 #include "ui/install_container.h"
 #include "ui/main_page.h"
@@ -17,7 +21,7 @@ namespace app {
 
 namespace {
 
-int RunWizardOrContainer() {
+int RunWizardOrContainer(const session::InstallSession& run_session) {
     ui::InitPageControls();
     int exit_code = support::kExitSuccess;
     if (ui::RunContainerIfPresent(&exit_code)) {
@@ -28,10 +32,31 @@ int RunWizardOrContainer() {
             return ui::RunProgressStage();
         case ui::MainPageOutcome::kRefused:
             return support::kExitFailed;
+        case ui::MainPageOutcome::kFolderRefused:
+            // A folder the command line gave is the command line's fault.
+            return run_session.Markers().install_to ? support::kExitBadCommandLine
+                                                    : support::kExitFailed;
         case ui::MainPageOutcome::kCancelled:
             break;
     }
     return support::kExitCancelled;
+}
+
+// The project's name, before any page: the log is named after it, and two
+// runs of one project must not work at once.
+int RunOpenedPackage(session::InstallSession& run_session, RunReport& report) {
+    char script_path[MAX_PATH];
+    run_session.job->FolderPath(script_path);
+    support::AppendText(script_path, "setup.dat");
+    char project[support::kMaxPath];
+    script::ReadProjectName(script_path, project, sizeof project);
+    report.NameAfter(project);
+    support::LogLine("project: %s", project);
+    ProjectRunLock lock;
+    if (project[0] != '\0' && !lock.Take(project)) {
+        return ReportRunInProgress(project, "Installer");
+    }
+    return RunWizardOrContainer(run_session);
 }
 
 }  // namespace
@@ -40,18 +65,23 @@ int RunInstallMode() {
     CoInitialize(nullptr);
     auto run_session = std::make_unique<session::InstallSession>(GetCommandLineA());
     session::LendSession(run_session.get());
-    run_session->job = session::OpenOwnPackageJob();
-    int exit_code = run_session->job->Corrupted() ? support::kExitFailed : RunWizardOrContainer();
+    RunReport report(run_session->Markers(), GetCommandLineA(), "install");
+    int exit_code = support::kExitBadCommandLine;
+    if (!run_session->Markers().malformed) {
+        run_session->job = session::OpenOwnPackageJob();
+        exit_code = run_session->job->Corrupted() ? support::kExitFailed
+                                                  : RunOpenedPackage(*run_session, report);
+    }
     CoUninitialize();
     if (ui::ContainerStillRunning()) {
         // A cancelled container's thread may still be inside an embedded
         // installer's launch, using the session's job and its archive: both
         // stay until the process ends, which ends that thread too.
         run_session.release();
-        return exit_code;
+        return report.Finish(exit_code);
     }
     session::LendSession(nullptr);
-    return exit_code;
+    return report.Finish(exit_code);
 }
 
 }  // namespace app

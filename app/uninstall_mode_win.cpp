@@ -2,6 +2,8 @@
 // COM around the dialog.
 #include "app/uninstall_mode.h"
 
+#include "app/run_report.h"
+
 #include <objbase.h>
 
 #include "session/install_session.h"
@@ -9,6 +11,7 @@
 #include "support/message_box.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "ui/common_controls.h"
@@ -36,45 +39,56 @@ void ReadInstallFolder(session::InstallSession& run_session) {
                                   sizeof run_session.destination_folder);
 }
 
-// A record path that cannot be ours, told as the command line's other
-// refusals are (nothing under "<Silent>").
-void Refuse(const uninstall::UninstallCommand& command, const char* text) {
-    if (!command.silent) {
-        support::ShowMessage(text, "Uninstall", support::kMbIconError);
-    }
+// A record path that cannot be ours (under "<Silent>" told to the log only).
+int Refuse(const char* text) {
+    support::ShowMessage(text, "Uninstall", support::kMbIconError);
+    return support::kExitBadCommandLine;
 }
 
-}  // namespace
-
-int RunUninstallMode(HINSTANCE instance) {
-    static uninstall::UninstallCommand command;
-    uninstall::UninstallCommandResult parsed =
-        uninstall::ParseUninstallCommandLine(GetCommandLineA(), &command);
-    if (parsed != uninstall::UninstallCommandResult::kParsed) {
-        if (parsed == uninstall::UninstallCommandResult::kPathTooLong) {
-            Refuse(command, "The uninstall record's path is too long. Nothing was removed.");
-        }
-        return support::kExitBadCommandLine;
-    }
+int RunParsedUninstall(HINSTANCE instance, const uninstall::UninstallCommand& command,
+                       session::InstallSession& run_session) {
     // Records are written to the system folder only. The uninstaller runs
     // elevated, so a record from anywhere else (one that anybody could have
     // written) would have it delete whatever that record lists.
     if (!actions::RecordLiesInSystemFolder(command.record_path)) {
-        Refuse(command, "The uninstall record is not in the system folder. Nothing was removed.");
-        return support::kExitBadCommandLine;
+        return Refuse("The uninstall record is not in the system folder. Nothing was removed.");
     }
-    session::InstallSession run_session(GetCommandLineA());
+    ProjectRunLock lock;
+    if (!lock.Take(command.project_name)) {
+        return ReportRunInProgress(command.project_name, "Uninstall");
+    }
     support::CopyText(run_session.project_name, command.project_name);
     support::CopyText(run_session.uninstall_record_path, command.record_path);
     support::CopyText(run_session.uninstall_bitmap_path, command.bitmap_path);
     session::LendSession(&run_session);
     CoInitialize(nullptr);
     ReadInstallFolder(run_session);
+    support::LogLine("record: %s", run_session.uninstall_record_path);
+    support::LogLine("install folder: %s", run_session.destination_folder);
     ui::InitPageControls();
     ui::RunUninstallDialog(instance);
     CoUninitialize();
     session::LendSession(nullptr);
     return ui::UninstallExitCode;
+}
+
+}  // namespace
+
+int RunUninstallMode(HINSTANCE instance) {
+    session::InstallSession run_session(GetCommandLineA());
+    RunReport report(run_session.Markers(), GetCommandLineA(), "uninstall");
+    static uninstall::UninstallCommand command;
+    uninstall::UninstallCommandResult parsed =
+        uninstall::ParseUninstallCommandLine(GetCommandLineA(), &command);
+    if (parsed != uninstall::UninstallCommandResult::kParsed || run_session.Markers().malformed) {
+        if (parsed == uninstall::UninstallCommandResult::kPathTooLong) {
+            Refuse("The uninstall record's path is too long. Nothing was removed.");
+        }
+        return report.Finish(support::kExitBadCommandLine);
+    }
+    report.NameAfter(command.project_name);
+    support::LogLine("project: %s", command.project_name);
+    return report.Finish(RunParsedUninstall(instance, command, run_session));
 }
 
 }  // namespace app

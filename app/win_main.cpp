@@ -8,21 +8,34 @@
 #include "app/install_mode.h"
 #include "app/mode.h"
 #include "app/pack_command_line.h"
+#include "app/run_report.h"
 #include "archive/pack_mode.h"
+#include "session/run_markers.h"
 #include "support/exit_codes.h"
+#include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/system_libraries.h"
 #include "app/uninstall_mode.h"
 
 namespace {
 
 int RunPackMode(const char* command_line) {
+    session::RunMarkers markers = session::ParseRunMarkers(command_line);
+    app::RunReport report(markers, command_line, "pack");
     static app::PackCommand command;
-    if (!app::ParsePackCommandLine(command_line, &command)) {
-        return support::kExitBadCommandLine;
+    if (markers.malformed || !app::ParsePackCommandLine(command_line, &command)) {
+        return report.Finish(support::kExitBadCommandLine);
     }
-    return archive::PackFile(command.file_path, command.archive_path, command.entry_name)
-               ? support::kExitSuccess
-               : support::kExitFailed;
+    char package_title[support::kMaxPath];
+    support::FileTitle(command.archive_path, package_title);
+    report.NameAfter(package_title);
+    if (!archive::PackFile(command.file_path, command.archive_path, command.entry_name)) {
+        support::LogLine("not added: %s", command.file_path);
+        return report.Finish(support::kExitFailed);
+    }
+    support::LogLine("added %s to %s as %s", command.file_path, command.archive_path,
+                     command.entry_name);
+    return report.Finish(support::kExitSuccess);
 }
 
 }  // namespace

@@ -26,9 +26,9 @@
 #include "script/install_look_ahead.h"
 #include "support/file_system.h"
 #include "support/folders.h"
-#include "packer/host_path.h"
-#include "packer/package_contents.h"
-#include "packer/tool_messages.h"
+#include "packer/common/host_path.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/common/tool_messages.h"
 
 namespace {
 

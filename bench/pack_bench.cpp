@@ -30,12 +30,12 @@
 #include "bench/scratch_folder.h"
 #include "support/file_system.h"
 #include "support/folders.h"
-#include "packer/command_line.h"
-#include "packer/host_path.h"
-#include "packer/package_builder.h"
-#include "packer/package_contents.h"
-#include "packer/package_verify.h"
-#include "packer/tool_messages.h"
+#include "packer/common/command_line.h"
+#include "packer/common/host_path.h"
+#include "packer/build/package_builder.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/inspect/package_verify.h"
+#include "packer/common/tool_messages.h"
 
 namespace {
 

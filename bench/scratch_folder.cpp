@@ -9,7 +9,7 @@
 
 #include "support/file_system.h"
 #include "support/folders.h"
-#include "packer/host_path.h"
+#include "packer/common/host_path.h"
 
 namespace bench {
 

@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "packer/command_line.h"
-#include "packer/host_path.h"
-#include "packer/package_builder.h"
-#include "packer/package_contents.h"
-#include "packer/package_signing.h"
-#include "packer/sbom.h"
-#include "packer/winget_manifest.h"
-#include "packer/package_verify.h"
-#include "packer/progress_bar.h"
-#include "packer/project_build.h"
-#include "packer/tool_messages.h"
+#include "packer/common/command_line.h"
+#include "packer/common/host_path.h"
+#include "packer/build/package_builder.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/publish/package_signing.h"
+#include "packer/publish/sbom.h"
+#include "packer/publish/winget_manifest.h"
+#include "packer/inspect/package_verify.h"
+#include "packer/common/progress_bar.h"
+#include "packer/build/project_build.h"
+#include "packer/common/tool_messages.h"
 
 namespace {
 
@@ -57,11 +57,16 @@ bool IsFile(const std::string& path, uint64_t* size = nullptr) {
 }
 
 bool ChooseStub(const Command& command, std::string* stub) {
-    *stub = command.stub.empty() ? vornak_pack::StubBesideProgram() : command.stub;
+    if (!command.stub.empty() && command.sixty_four_bit) {
+        vornak_pack::ReportError("give --stub or --arch x64, not both");
+        return false;
+    }
+    *stub = command.stub.empty() ? vornak_pack::StubBesideProgram(command.sixty_four_bit)
+                                 : command.stub;
     if (!IsFile(*stub)) {
         vornak_pack::ReportError(command.stub.empty()
                                      ? "no --stub given, and there is no " + *stub +
-                                           " beside vornak-pack; give --stub VornakSetup.exe"
+                                           " beside vornak-pack; give --stub STUB"
                                      : "the stub " + *stub + " is not a file");
         return false;
     }

@@ -76,6 +76,17 @@ bool ScriptHasHead(const char* path, const char* head) {
     return false;
 }
 
+void ReadProjectName(const char* path, char* name, size_t capacity) {
+    support::CopyText(name, capacity, "");
+    SetupScript script(path);
+    SectionValues values;
+    while (script.NextLine()) {
+        if (script.ReadSectionAt(kProjectNameHead, &values)) {
+            support::CopyText(name, capacity, values.Line(0));
+        }
+    }
+}
+
 const SectionLayout kSectionLayouts[] = {
     {kProjectNameHead, 1, {kValueLineLimit}, 0, false},
     {kInstallToHead, 1, {kValueLineLimit}, ExpandedLine(0), false},

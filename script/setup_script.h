@@ -12,6 +12,7 @@
 // kRecordedFolderLimit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "support/disk_file.h"
@@ -150,6 +151,9 @@ class SetupScript {
 
 // Whether any line of the script at path is exactly head.
 bool ScriptHasHead(const char* path, const char* head);
+// The [Project Name] value as the main page takes it (the last one wins);
+// empty when there is none.
+void ReadProjectName(const char* path, char* name, size_t capacity);
 
 // For the optional line of [CreateIcon], [RunFile] and [RunAndWaitFile]: the
 // caption after an exact "Optional - " prefix, or null when the line does

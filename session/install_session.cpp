@@ -9,7 +9,8 @@ bool HasSilentMarker(const char* command_line) {
     return command_line != nullptr && std::strstr(command_line, "<Silent>") != nullptr;
 }
 
-InstallSession::InstallSession(const char* command_line) : silent_(HasSilentMarker(command_line)) {}
+InstallSession::InstallSession(const char* command_line)
+    : markers_(ParseRunMarkers(command_line)) {}
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "session/install_job.h"
+#include "session/run_markers.h"
 #include "support/win32_values.h"
 
 namespace session {
@@ -27,7 +28,9 @@ class InstallSession {
     InstallSession& operator=(const InstallSession&) = delete;
 
     // "<Silent>": no questions, no licence page, every optional item.
-    bool Silent() const { return silent_; }
+    bool Silent() const { return markers_.silent; }
+    // Every marker of the command line (run_markers.h).
+    const RunMarkers& Markers() const { return markers_; }
 
     // The project's name: set by the main page from [Project Name] or, when
     // uninstalling, from the record's file name.
@@ -64,7 +67,7 @@ class InstallSession {
     std::atomic<bool> uninstall_incomplete{false};
 
   private:
-    bool silent_;
+    RunMarkers markers_;
 };
 
 // The session of the running mode. The mode makes its session and lends it

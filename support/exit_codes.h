@@ -18,6 +18,8 @@ constexpr int kExitCancelled = 1602;
 // pack mode that was not added or a package whose directory and trailer it
 // could not write.
 constexpr int kExitFailed = 1603;
+// Another installer or uninstaller of the same project is running.
+constexpr int kExitAnotherRunInProgress = 1618;
 // Pack or uninstall mode refused its command line.
 constexpr int kExitBadCommandLine = 1639;
 

@@ -4,6 +4,12 @@
 // replace the presenter and capture text, caption and flags, while the real
 // program shows a modal MessageBoxA with no owner window (from whatever thread
 // calls it). On Linux the presenter writes the text to stderr.
+//
+// Every box's text also goes to the run log. In an unattended run nobody is
+// there to answer: no box is shown, and each takes the answer that ends the
+// run safely (Cancel, No or Abort; OK where that is all there is), so that a
+// failure is told by the exit code and the log instead of a window that
+// waits for ever.
 #pragma once
 
 namespace support {
@@ -15,6 +21,11 @@ int ShowMessage(const char* text, const char* caption, unsigned flags);
 // The same, owned by a window (an HWND): the questions a page asks about
 // itself. A replaced presenter sees it like any other box.
 int ShowOwnedMessage(void* owner, const char* text, const char* caption, unsigned flags);
+
+// Unattended (true) or not from now on; returns the setting before.
+bool SetUnattended(bool unattended);
+// The answer an unattended run gives a box of these flags.
+int UnattendedAnswer(unsigned flags);
 
 // Replaces the presenter; returns the previous one. Passing nullptr restores
 // the platform presenter.

@@ -12,12 +12,12 @@
 namespace support {
 
 // Writes number as a REG_DWORD, creating path and any missing parent keys.
-// An empty name addresses the key's default value. Returns whether the value
-// was written.
+// An empty name addresses the key's default value. Both writers return
+// whether the value was written.
 bool WriteRegistryDword(DWORD number, const char* name, HKEY root, const char* path);
 
 // Writes data as a REG_SZ (its characters and the NUL), creating path and
-// any missing parent keys. Returns whether the value was written.
+// any missing parent keys.
 bool WriteRegistryString(const char* data, const char* name, HKEY root, const char* path);
 
 // Reads the value into buffer (size bytes). Any failure, a missing key or

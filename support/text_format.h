@@ -8,11 +8,15 @@
 // a stub whose size every download pays for.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 
 namespace support {
 
 int FormatText(char* buffer, size_t capacity, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+// The same with the arguments already gathered.
+int FormatTextList(char* buffer, size_t capacity, const char* format, va_list arguments)
+    __attribute__((format(printf, 3, 0)));
 
 }  // namespace support

@@ -22,6 +22,8 @@ constexpr uint32_t kOpenAlways = 4;
 constexpr uint32_t kErrorHandleEof = 38;
 
 constexpr unsigned kMbOk = 0x0;
+constexpr unsigned kMbAbortRetryIgnore = 0x2;
+constexpr unsigned kMbTypeMask = 0xF;
 constexpr unsigned kMbRetryCancel = 0x5;
 constexpr unsigned kMbYesNo = 0x4;
 constexpr unsigned kMbIconError = 0x10;
@@ -33,6 +35,7 @@ constexpr unsigned kMbTopmost = 0x40000;
 
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
+constexpr int kIdAbort = 3;
 constexpr int kIdRetry = 4;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;

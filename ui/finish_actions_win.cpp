@@ -9,6 +9,7 @@
 #include "actions/run_program.h"
 #include "actions/shortcut.h"
 #include "support/message_box.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "actions/system_restart.h"
 
@@ -61,7 +62,12 @@ void FinishActionsBody(support::WorkerThread* worker) {
     }
     if (actions->reboot) {
         AskForFloppy();
+        // Logged before: the restart ends this process with the others.
+        support::LogLine("restarting the computer to finish the installation");
         actions->restart_started = actions::RestartSystem(EWX_REBOOT);
+        if (!actions->restart_started) {
+            support::LogLine("the restart was refused");
+        }
     }
 }
 

@@ -37,7 +37,7 @@ void FillRows() {
         g_check_list->AddRow("Run Program", run->caption, kCheckRow, LoadRowIcon(IDI_RUN_PROGRAM),
                              -1);
     }
-    if (session::Current().reboot_needed) {
+    if (RestartOffered(session::Current())) {
         g_check_list->AddRow("Reboot", "Finalize installation by rebooting computer.", kCheckRow,
                              LoadRowIcon(IDI_REBOOT), -1);
     }
@@ -70,7 +70,7 @@ void StartSelectedActions() {
             SelectedRuns.Append(script::OptionalRuns.GetAt(i));
         }
     }
-    g_actions.reboot = session::Current().reboot_needed && g_check_list->IsChecked(row);
+    g_actions.reboot = RestartOffered(session::Current()) && g_check_list->IsChecked(row);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     g_actions_thread = new support::WorkerThread(&FinishActionsBody, &g_actions);
 }
@@ -124,8 +124,12 @@ void RunSilently() {
 
 }  // namespace
 
+bool RestartOffered(const session::InstallSession& run_session) {
+    return run_session.reboot_needed && !run_session.Markers().no_restart;
+}
+
 bool RunFinishStage(HWND owner) {
-    g_actions = {&script::OptionalRuns, &script::OptionalIcons, session::Current().reboot_needed,
+    g_actions = {&script::OptionalRuns, &script::OptionalIcons, RestartOffered(session::Current()),
                  false};
     if (session::Current().Silent()) {
         RunSilently();

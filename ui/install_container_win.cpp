@@ -62,6 +62,26 @@ void ShowContainerMessages() {
     }
 }
 
+// Attended, embedded installers get no arguments: each asks its own
+// questions. Unattended, nobody would answer their pages: they run as the
+// container does, without a restart where it has none, each with a log of
+// its own beside the container's.
+const char* EmbeddedArguments() {
+    const session::RunMarkers& markers = session::Current().Markers();
+    static char arguments[64];
+    arguments[0] = '\0';
+    if (markers.silent) {
+        support::AppendText(arguments, "<Silent>");
+    }
+    if (markers.silent && markers.no_restart) {
+        support::AppendText(arguments, " <NoRestart>");
+    }
+    if (markers.silent && markers.log) {
+        support::AppendText(arguments, " <Log>");
+    }
+    return arguments;
+}
+
 void RunEmbeddedInstallers(archive::PackageArchive& package) {
     char name[MAX_PATH];
     for (uint32_t index = 0; !g_container_closed; ++index) {
@@ -76,10 +96,8 @@ void RunEmbeddedInstallers(archive::PackageArchive& package) {
         support::CopyText(program, "<TempInstall>\\");
         support::AppendText(program, name);
         InterlockedIncrement(&g_container_current);
-        // Embedded installers get no arguments: "<Silent>" is the
-        // container's own and is not passed on.
         uint32_t code = support::kExitFailed;
-        bool started = actions::LaunchFile(program, "", true, &code);
+        bool started = actions::LaunchFile(program, EmbeddedArguments(), true, &code);
         NoteInstallerExit(started, code);
     }
 }

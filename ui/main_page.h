@@ -13,6 +13,9 @@ enum class MainPageOutcome {
     kInstall,    // the user chose to install
     kCancelled,  // the user cancelled
     kRefused,    // the package was refused before the page was shown
+    // Unattended, the folder (the proposed one, or "<InstallTo>") was not
+    // one to install to; nobody was there to type another.
+    kFolderRefused,
 };
 
 // Shows the main page, unless the package must be refused.

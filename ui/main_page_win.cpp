@@ -31,6 +31,7 @@ namespace {
 // could not be made with -1, so -1 must not mean "install": a page that never
 // appeared would otherwise install without asking.
 constexpr INT_PTR kInstall = IDOK;
+constexpr INT_PTR kFolderRefused = 2000;
 
 // What the page's main button does; its caption only shows it.
 enum class MainButton {
@@ -79,20 +80,18 @@ bool ScanScript() {
 
 // The project name names the uninstall record's files in the system folder
 // and its key under the Uninstall key; one that leads elsewhere would have
-// this elevated program write there. Told before anything is changed, and
-// not at all under "<Silent>", where nothing is changed either.
+// this elevated program write there. Told before anything is changed (under
+// "<Silent>" to the log only, where nothing is changed either).
 bool RefuseUnfitProjectName() {
     if (uninstall::ProjectNameFitsRecord(session::Current().project_name)) {
         return false;
     }
-    if (!session::Current().Silent()) {
-        char text[support::kMaxPath + 200];
-        support::FormatText(text, sizeof text,
-                            "The project name \"%s\" holds \\, /, : or .., so its uninstall "
-                            "record would not be in the system folder. Nothing was installed.",
-                            session::Current().project_name);
-        support::ShowMessage(text, "Installer", MB_ICONERROR);
-    }
+    char text[support::kMaxPath + 200];
+    support::FormatText(text, sizeof text,
+                        "The project name \"%s\" holds \\, /, : or .., so its uninstall "
+                        "record would not be in the system folder. Nothing was installed.",
+                        session::Current().project_name);
+    support::ShowMessage(text, "Installer", MB_ICONERROR);
     return true;
 }
 
@@ -166,12 +165,17 @@ void OnChange(HWND page) {
 
 void OnInstall(HWND page) {
     GetDlgItemTextA(page, IDC_LOCATION, session::Current().destination_folder, MAX_PATH);
-    if (session::Current().destination_folder[0] == '\0') {
+    bool valid = session::Current().destination_folder[0] != '\0';
+    if (!valid) {
         support::ShowMessage("Please set a valid install location.", "Installer",
                              MB_ICONINFORMATION);
-        return;
     }
-    if (!LocationIsAbsolute()) {
+    if (!valid || !LocationIsAbsolute()) {
+        // Unattended, nobody will type another folder: the page would wait
+        // for ever.
+        if (session::Current().Silent()) {
+            EndDialog(page, kFolderRefused);
+        }
         return;
     }
     if (g_main_button == MainButton::kInstall || RunLicencePage(page)) {
@@ -239,10 +243,19 @@ MainPageOutcome RunMainPage() {
     if (!location_found) {
         uninstall::ReadPreviousInstallFolder();
     }
-    return DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr, &MainPageProc,
-                           0) == kInstall
-               ? MainPageOutcome::kInstall
-               : MainPageOutcome::kCancelled;
+    // A folder given on the command line outranks every proposal.
+    const session::RunMarkers& markers = session::Current().Markers();
+    if (markers.install_to) {
+        support::CopyText(session::Current().destination_folder, markers.install_to_path);
+    }
+    switch (DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr,
+                            &MainPageProc, 0)) {
+        case kInstall:
+            return MainPageOutcome::kInstall;
+        case kFolderRefused:
+            return MainPageOutcome::kFolderRefused;
+    }
+    return MainPageOutcome::kCancelled;
 }
 
 }  // namespace ui

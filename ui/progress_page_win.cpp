@@ -15,6 +15,7 @@
 #include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/progress_state.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -55,7 +56,7 @@ void SetStatusLine(HWND page, const char* text) {
 
 bool HasAnythingToOffer() {
     return script::OptionalRuns.Count() > 0 || script::OptionalIcons.Count() > 0 ||
-           session::Current().reboot_needed;
+           RestartOffered(session::Current());
 }
 
 void OnWorkerDone(HWND page) {
@@ -171,6 +172,7 @@ void ReportCancelled() {
 }  // namespace
 
 int RunProgressStage() {
+    support::LogLine("install folder: %s", session::Current().destination_folder);
     g_status_line[0] = '\0';
     g_restart_started = false;
     // The worker is abandoned: the stage follows it through worker_done.
@@ -186,6 +188,9 @@ int RunProgressStage() {
     if (cancelled) {
         ReportCancelled();
         return support::kExitCancelled;
+    }
+    if (session::Current().reboot_needed && !g_restart_started) {
+        support::LogLine("a file is replaced only at the next restart, which was not done");
     }
     if (session::Current().install_failed) {
         return support::kExitFailed;

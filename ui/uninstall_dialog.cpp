@@ -7,6 +7,7 @@
 #include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/progress_state.h"
+#include "support/run_log.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
 #include "uninstall/uninstall_loop.h"
@@ -48,18 +49,18 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
     } else if (session::Current().uninstall_restart_needed) {
         UninstallExitCode = support::kExitRestartRequired;
     }
-    if (silent) {
-        if (session::Current().uninstall_restart_needed) {
+    if (session::Current().uninstall_restart_needed) {
+        // Unattended, or told not to: the restart is left to whoever reads
+        // the exit code, and nobody is asked.
+        if (silent || session::Current().Markers().no_restart) {
             support::FormatText(
                 text, sizeof text,
                 "%s has now been uninstalled, however certain items can not be removed "
                 "until your computer is restarted.",
                 project_name);
             support::ShowMessage(text, kCaption, support::kMbIconInformation);
+            return;
         }
-        return;
-    }
-    if (session::Current().uninstall_restart_needed) {
         support::FormatText(text, sizeof text,
                             "%s has now been uninstalled, however certain items can not be removed "
                             "until your computer is restarted. Restart Now?",
@@ -72,6 +73,10 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
         return;
     }
     support::FormatText(text, sizeof text, "%s has now been uninstalled.", project_name);
+    if (silent) {
+        support::LogLine("%s", text);
+        return;
+    }
     support::ShowMessage(text, kCaption, support::kMbOk | support::kMbIconInformation);
 }
 

@@ -91,7 +91,8 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
     char class_name[32] = "";
     GetClassNameA(window, class_name, sizeof class_name);
     if (owner_process == search->process_id && lstrcmpA(class_name, "#32770") == 0 &&
-        WindowText(window) == *search->caption && IsWindowVisible(window) &&
+        (search->caption == nullptr || WindowText(window) == *search->caption) &&
+        IsWindowVisible(window) &&
         (search->control_id == 0 || GetDlgItem(window, search->control_id) != nullptr)) {
         search->found = window;
         return FALSE;
@@ -105,6 +106,23 @@ HWND RunningProgram::FindDialog(const std::string& caption, int control_id) cons
     DialogSearch search = {process_.dwProcessId, &caption, control_id, nullptr};
     EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+bool RunningProgram::WaitForExitWatchingForBoxes(DWORD milliseconds, std::string* box_text) {
+    box_text->clear();
+    return WaitUntil(
+        [&] {
+            if (box_text->empty()) {
+                DialogSearch search = {process_.dwProcessId, nullptr, kMessageBoxText, nullptr};
+                EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+                if (search.found != nullptr) {
+                    *box_text =
+                        "[" + WindowText(search.found) + "] " + MessageBoxText(search.found);
+                }
+            }
+            return WaitForExit(0);
+        },
+        milliseconds);
 }
 
 HWND RunningProgram::WaitForDialog(const std::string& caption, DWORD milliseconds) const {

@@ -34,6 +34,9 @@ class RunningProgram {
     bool Started() const { return process_.hProcess != nullptr; }
     // Waits for the process to end; false on time-out.
     bool WaitForExit(DWORD milliseconds);
+    // The same, watching all the while for a message box of the process:
+    // box_text gets the text of the first one seen, or stays empty.
+    bool WaitForExitWatchingForBoxes(DWORD milliseconds, std::string* box_text);
     // The exit code of an ended process (STILL_ACTIVE while it runs).
     DWORD ExitCode() const;
     // Ends the process at once, as a deployment tool or a power cut does,
@@ -44,7 +47,8 @@ class RunningProgram {
     // up to milliseconds; null when none appears.
     HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 20000) const;
     // Whether such a dialog is there now; with control_id, only one that has
-    // that control (pages of one installer share their captions).
+    // that control (pages of one installer share their captions). A null
+    // caption matches any.
     HWND FindDialog(const std::string& caption, int control_id = 0) const;
     HWND WaitForPage(const std::string& caption, int control_id, DWORD milliseconds = 20000) const;
     // A message box of this process with that caption (its text is the

@@ -60,3 +60,22 @@ TEST(UninstallInUse, FileInUseGoesWhenWindowsRestarts) {
     ASSERT_TRUE(restart.WaitForExit(60000));
     EXPECT_FALSE(FileExists(data));
 }
+
+// Unattended, nobody is asked about the restart: the exit code tells.
+TEST(UninstallInUse, SilentlyAFileInUseIsLeftForTheRestartWithoutABox) {
+    e2e::InstalledProject project("Silent In Use");
+    project.Build(e2e::Script({"[CopyFile]", "data.txt", "<Destination>\\data.txt"}),
+                  {{"data.txt", "data"}});
+    project.InstallSilently();
+    std::string data = project.Folder() + "\\data.txt";
+    RunningProgram holder("\"" + e2e::FixturePath("file_holder.exe") + "\" \"" + data + "\"");
+    ASSERT_TRUE(e2e::WaitUntil([&] { return FileExists(data + ".held"); }));
+    RunningProgram uninstaller(project.UninstallCommand("QuietUninstallString"));
+    std::string box;
+    ASSERT_TRUE(uninstaller.WaitForExitWatchingForBoxes(30000, &box));
+    EXPECT_EQ("", box);
+    EXPECT_EQ(3010u, uninstaller.ExitCode());
+    EXPECT_NE(std::string::npos, e2e::PendingRenameText().find(e2e::Lower("\\??\\" + data)));
+    testing_support::WriteAll(data + ".stop", "");
+    ASSERT_TRUE(holder.WaitForExit(20000));
+}

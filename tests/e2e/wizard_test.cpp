@@ -9,6 +9,7 @@
 
 #include "ui/resource_ids.h"
 #include "tests/e2e/installer_driver.h"
+#include "tests/e2e/uninstall_project.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"
 
@@ -386,6 +387,26 @@ TEST_F(WizardTest, KeepingTheRebootRowTickedRestartsAndReplacesTheFile) {
                   "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + project_,
                   "UninstallString")
                   .find("<uninstall>"));
+    DeleteFileA((target + ".held").c_str());
+    DeleteFileA((target + ".stop").c_str());
+}
+
+// "<NoRestart>": a file in use is replaced at the next restart, which the
+// run neither does nor offers; unattended, nothing waits for a person.
+TEST_F(WizardTest, NoRestartLeavesTheRestartToTheCallerWithCode3010) {
+    std::string target = PlaceOlderProgramAndBuildNewer();
+    RunningProgram holder(HolderCommand(target));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(target + ".held"); }));
+    RunningProgram installer(Command("<Silent> <NoRestart>"));
+    std::string box;
+    ASSERT_TRUE(installer.WaitForExitWatchingForBoxes(30000, &box));
+    EXPECT_EQ("", box);
+    EXPECT_EQ(3010u, installer.ExitCode());
+    EXPECT_NE(std::string::npos, e2e::PendingRenameText().find(e2e::Lower(target)));
+    EXPECT_EQ(testing_support::ReadAll(e2e::FixturePath("app_v150.exe")),
+              testing_support::ReadAll(target));
+    testing_support::WriteAll(target + ".stop", "");
+    ASSERT_TRUE(holder.WaitForExit(20000));
     DeleteFileA((target + ".held").c_str());
     DeleteFileA((target + ".stop").c_str());
 }

@@ -12,7 +12,7 @@
 
 #include "archive/package_archive.h"
 #include "tests/host/vornak_pack_fixture.h"
-#include "packer/parallel_compressor.h"
+#include "packer/build/parallel_compressor.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "packer/script_lint.h"
-#include "packer/script_text.h"
+#include "packer/lint/script_lint.h"
+#include "packer/lint/script_text.h"
 #include "script/install_loop.h"
 #include "script/optional_items.h"
 #include "session/install_session.h"

@@ -17,10 +17,10 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/write_barrier.h"
-#include "packer/package_builder.h"
-#include "packer/pack_input.h"
-#include "packer/package_contents.h"
-#include "packer/package_verify.h"
+#include "packer/build/package_builder.h"
+#include "packer/common/pack_input.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/inspect/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

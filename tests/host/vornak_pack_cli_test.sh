@@ -50,6 +50,14 @@ check "extract stops at --max-size" status_is 1 "$pack" extract demo.exe -d limi
 check "and says where" grep -q "extraction stops before 'numbers.txt'" err.txt
 check "after what fitted" test -f limited/setup.dat -a ! -e limited/numbers.txt
 
+# The 64-bit edition is the VornakSetup64.exe beside the tool.
+mkdir editions && cp "$pack" editions/ && head -c 3000 /dev/urandom >editions/VornakSetup64.exe
+check "build --arch x64" status_is 0 editions/vornak-pack build --arch x64 -o x64.exe setup.dat
+check "... starts from VornakSetup64.exe" cmp -n 3000 editions/VornakSetup64.exe x64.exe
+check "--arch with --stub is refused" status_is 1 "$pack" build --arch x64 --stub stub.exe -o no.exe setup.dat
+check "an unknown --arch is refused" status_is 2 "$pack" build --arch arm64 -o no.exe setup.dat
+check "... and nothing is written" test ! -e no.exe
+
 printf '# the files\nsetup.dat\nnumbers.txt\r\n\nempty.txt\ndocs/setup.lic\n' >files.list
 check "one thread and a list" status_is 0 "$pack" build -o one.exe --stub stub.exe -j1 --list files.list
 check "... write the same bytes as two threads" cmp demo.exe one.exe

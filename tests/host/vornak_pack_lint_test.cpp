@@ -7,8 +7,8 @@
 
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/scratch.h"
-#include "packer/script_lint.h"
-#include "packer/script_text.h"
+#include "packer/lint/script_lint.h"
+#include "packer/lint/script_text.h"
 
 using vornak_pack::Finding;
 using vornak_pack::Severity;

@@ -14,9 +14,9 @@
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
-#include "packer/package_builder.h"
-#include "packer/project_build.h"
-#include "packer/project_files.h"
+#include "packer/build/package_builder.h"
+#include "packer/build/project_build.h"
+#include "packer/lint/project_files.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

@@ -1,12 +1,16 @@
 // Publishing files: SHA-256 digests of the installer, its stub and every
-// entry; the winget manifests checked against the fields the manifest
-// schema (1.6.0) requires; the CycloneDX bill of materials.
+// entry; the winget manifests checked against the manifest schemas 1.12.0
+// (required fields, field names, enumerations); the CycloneDX bill of
+// materials.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,10 +18,10 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"
-#include "packer/package_builder.h"
-#include "packer/package_digests.h"
-#include "packer/sbom.h"
-#include "packer/winget_manifest.h"
+#include "packer/build/package_builder.h"
+#include "packer/publish/package_digests.h"
+#include "packer/publish/sbom.h"
+#include "packer/publish/winget_manifest.h"
 
 using testing_support::WriteAll;
 using vornak_pack::PackageDigests;
@@ -27,11 +31,10 @@ namespace {
 
 struct Published {
     vornak_pack_testing::HostScratch scratch;
-    std::string script = "[Project Name]\r\nPublished App\r\n";
     std::string data = testing_support::SampleBytes(40000, 21);
     PackageDigests digests;
 
-    Published() {
+    explicit Published(const std::string& script = "[Project Name]\r\nPublished App\r\n") {
         WriteAll(scratch.CorePath("stub.exe"), testing_support::PeStub(1500));
         WriteAll(scratch.CorePath("Setup.dat"), script);
         WriteAll(scratch.CorePath("data.bin"), data);
@@ -44,11 +47,103 @@ struct Published {
         EXPECT_TRUE(vornak_pack::BuildPackage(request, &summary));
         EXPECT_TRUE(vornak_pack::DigestPackage(scratch.Path("app.exe"), &digests));
     }
+
+    bool WriteManifests() const {
+        vornak_pack::WingetRequest request;
+        request.package = scratch.Path("app.exe");
+        request.identifier = "Vornak.PublishedApp";
+        request.version = "2.1.0";
+        request.publisher = "Vornak";
+        request.folder = scratch.Path("winget");
+        request.url = "https://downloads.invalid/app.exe";
+        std::FILE* out = std::tmpfile();
+        bool written = vornak_pack::WriteWingetManifests(request, out);
+        std::fclose(out);
+        return written;
+    }
+    nlohmann::ordered_json Manifest(const std::string& suffix) const {
+        std::ifstream file(scratch.Path("winget/Vornak.PublishedApp" + suffix));
+        return nlohmann::ordered_json::parse(file);
+    }
 };
 
-void ExpectFields(const nlohmann::ordered_json& document, const std::vector<const char*>& fields) {
-    for (const char* field : fields) {
-        EXPECT_TRUE(document.contains(field)) << field << " in " << document.dump();
+// The winget manifest schemas 1.12.0, as far as these manifests go; names
+// are separated by spaces.
+const char kManifestVersion[] = "1.12.0";
+const std::map<std::string, const char*> kRequired = {
+    {"version", "PackageIdentifier PackageVersion DefaultLocale ManifestType ManifestVersion"},
+    {"installer", "PackageIdentifier PackageVersion Installers ManifestType ManifestVersion"},
+    {"defaultLocale",
+     "PackageIdentifier PackageVersion PackageLocale Publisher PackageName License "
+     "ShortDescription ManifestType ManifestVersion"},
+    {"Installers", "Architecture InstallerUrl InstallerSha256"},
+    {"ExpectedReturnCodes", "InstallerReturnCode ReturnResponse"},
+};
+// The fields an installer, at the root or in Installers, may hold; winget
+// refuses a manifest with any other.
+const char kInstallerFields[] =
+    "PackageIdentifier PackageVersion Channel InstallerLocale Platform MinimumOSVersion "
+    "InstallerType NestedInstallerType NestedInstallerFiles Scope InstallModes InstallerSwitches "
+    "InstallerSuccessCodes ExpectedReturnCodes UpgradeBehavior Commands Protocols FileExtensions "
+    "Dependencies PackageFamilyName ProductCode Capabilities RestrictedCapabilities Markets "
+    "InstallerAbortsTerminal ReleaseDate InstallLocationRequired RequireExplicitUpgrade "
+    "DisplayInstallWarnings UnsupportedOSArchitectures UnsupportedArguments "
+    "AppsAndFeaturesEntries ElevationRequirement InstallationMetadata DownloadCommandProhibited "
+    "RepairBehavior ArchiveBinariesDependOnPath Authentication Architecture InstallerUrl "
+    "InstallerSha256 SignatureSha256 Installers ManifestType ManifestVersion";
+const std::map<std::string, const char*> kObjectFields = {
+    {"InstallerSwitches",
+     "Silent SilentWithProgress Interactive InstallLocation Log Upgrade Custom Repair"},
+    {"AppsAndFeaturesEntries",
+     "DisplayName Publisher DisplayVersion ProductCode UpgradeCode InstallerType"},
+};
+const std::map<std::string, const char*> kEnumerations = {
+    {"InstallerType", "msix msi appx exe zip inno nullsoft wix burn pwa portable font"},
+    {"Architecture", "x86 x64 arm arm64 neutral"},
+    {"Scope", "user machine"},
+    {"InstallModes", "interactive silent silentWithProgress"},
+    {"UpgradeBehavior", "install uninstallPrevious deny"},
+    {"ElevationRequirement", "elevationRequired elevationProhibited elevatesSelf"},
+    {"ReturnResponse",
+     "packageInUse packageInUseByApplication installInProgress fileInUse missingDependency "
+     "diskFull insufficientMemory invalidParameter noNetwork contactSupport "
+     "rebootRequiredToFinish rebootRequiredForInstall rebootInitiated cancelledByUser "
+     "alreadyInstalled downgrade blockedByPolicy systemNotSupported custom"},
+};
+
+bool Among(const char* names, const std::string& name) {
+    std::string padded = std::string(" ") + names + " ";
+    return padded.find(" " + name + " ") != std::string::npos;
+}
+
+void ExpectRequired(const nlohmann::ordered_json& object, const std::string& schema) {
+    std::istringstream fields(kRequired.at(schema));
+    for (std::string field; fields >> field;) {
+        EXPECT_TRUE(object.contains(field)) << schema << " needs " << field << ": " << object;
+    }
+}
+
+// Every enumerated value and every field name below document, wherever it
+// stands.
+void ExpectSchemaValues(const nlohmann::ordered_json& document) {
+    for (const auto& [field, value] : document.items()) {
+        if (kEnumerations.count(field) != 0) {
+            for (const auto& item : value.is_array() ? value : nlohmann::ordered_json{value}) {
+                EXPECT_TRUE(item.is_string() &&
+                            Among(kEnumerations.at(field), item.get<std::string>()))
+                    << field << ": " << item;
+            }
+        }
+        if (kObjectFields.count(field) != 0) {
+            for (const auto& object : value.is_array() ? value : nlohmann::ordered_json{value}) {
+                for (const auto& [name, unused] : object.items()) {
+                    EXPECT_TRUE(Among(kObjectFields.at(field), name)) << field << "." << name;
+                }
+            }
+        }
+        if (value.is_structured()) {
+            ExpectSchemaValues(value);
+        }
     }
 }
 
@@ -76,59 +171,68 @@ TEST(VornakPackPublish, DigestsAreSha256OfInstallerStubAndEachEntry) {
     EXPECT_EQ(1u, capture.Messages().size());
 }
 
-TEST(VornakPackPublish, WingetManifestsHoldWhatTheSchemaRequires) {
+TEST(VornakPackPublish, WingetManifestsFollowTheSchemaAndSayWhatTheInstallerDoes) {
     Published published;
-    vornak_pack::WingetRequest request;
-    request.package = published.scratch.Path("app.exe");
-    request.identifier = "Vornak.PublishedApp";
-    request.version = "2.1.0";
-    request.publisher = "Vornak";
-    request.folder = published.scratch.Path("winget");
-    request.url = "https://downloads.invalid/app.exe";
-    std::FILE* out = std::tmpfile();
-    ASSERT_TRUE(vornak_pack::WriteWingetManifests(request, out));
-    std::fclose(out);
-    auto read = [&](const std::string& name) {
-        std::ifstream file(published.scratch.Path("winget/Vornak.PublishedApp" + name));
-        return nlohmann::ordered_json::parse(file);
-    };
-    nlohmann::ordered_json version = read(".yaml");
-    nlohmann::ordered_json installer = read(".installer.yaml");
-    nlohmann::ordered_json locale = read(".locale.en-US.yaml");
-    ExpectFields(version, {"PackageIdentifier", "PackageVersion", "DefaultLocale", "ManifestType",
-                           "ManifestVersion"});
-    ExpectFields(installer, {"PackageIdentifier", "PackageVersion", "Installers", "ManifestType",
-                             "ManifestVersion"});
-    ExpectFields(
-        locale, {"PackageIdentifier", "PackageVersion", "PackageLocale", "Publisher", "PackageName",
-                 "License", "ShortDescription", "ManifestType", "ManifestVersion"});
-    ASSERT_EQ(1u, installer["Installers"].size());
-    ExpectFields(installer["Installers"][0], {"Architecture", "InstallerUrl", "InstallerSha256"});
+    ASSERT_TRUE(published.WriteManifests());
+    nlohmann::ordered_json version = published.Manifest(".yaml");
+    nlohmann::ordered_json installer = published.Manifest(".installer.yaml");
+    nlohmann::ordered_json locale = published.Manifest(".locale.en-US.yaml");
+    for (const auto* manifest : {&version, &installer, &locale}) {
+        ExpectRequired(*manifest, (*manifest)["ManifestType"]);
+        EXPECT_EQ(kManifestVersion, (*manifest)["ManifestVersion"]);
+        ExpectSchemaValues(*manifest);
+    }
     EXPECT_EQ("version", version["ManifestType"]);
     EXPECT_EQ("defaultLocale", locale["ManifestType"]);
     EXPECT_EQ(version["DefaultLocale"], locale["PackageLocale"]);
+    for (const auto& [field, unused] : installer.items()) {
+        EXPECT_TRUE(Among(kInstallerFields, field)) << field;
+    }
+    ASSERT_EQ(1u, installer["Installers"].size());
+    const nlohmann::ordered_json& entry = installer["Installers"][0];
+    ExpectRequired(entry, "Installers");
+    for (const auto& [field, unused] : entry.items()) {
+        EXPECT_TRUE(Among(kInstallerFields, field)) << field;
+    }
 
-    std::string sha = installer["Installers"][0]["InstallerSha256"];
+    std::string sha = entry["InstallerSha256"];
     ASSERT_EQ(64u, sha.size());
     for (char& c : sha) {
         EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c)) << sha;
         c = static_cast<char>(std::tolower(c));
     }
     EXPECT_EQ(published.digests.installer.sha256, sha);
-    EXPECT_EQ("x86", installer["Installers"][0]["Architecture"]);
+    EXPECT_EQ("x86", entry["Architecture"]);
     EXPECT_EQ("exe", installer["InstallerType"]);
-    EXPECT_EQ("<Silent>", installer["InstallerSwitches"]["Silent"]);
-    EXPECT_EQ("elevatesSelf", installer["ElevationRequirement"]);
+    EXPECT_EQ((nlohmann::ordered_json{{"Silent", "<Silent>"},
+                                      {"SilentWithProgress", "<Silent>"},
+                                      {"Log", "<Log>\"<LOGPATH>\""},
+                                      {"InstallLocation", "<InstallTo>\"<INSTALLPATH>\""}}),
+              installer["InstallerSwitches"]);
+    EXPECT_EQ("elevationRequired", installer["ElevationRequirement"]);
     EXPECT_EQ("machine", installer["Scope"]);
+    EXPECT_EQ("install", installer["UpgradeBehavior"]);
     EXPECT_EQ("Published App", installer["ProductCode"]);
+    EXPECT_EQ("Published App", installer["AppsAndFeaturesEntries"][0]["DisplayName"]);
     EXPECT_EQ("Published App", locale["PackageName"]);
-    std::vector<int> codes;
+    std::map<int, std::string> responses;
     for (const auto& code : installer["ExpectedReturnCodes"]) {
-        codes.push_back(code["InstallerReturnCode"]);
+        ExpectRequired(code, "ExpectedReturnCodes");
+        responses[code["InstallerReturnCode"]] = code["ReturnResponse"];
     }
-    EXPECT_EQ((std::vector<int>{3010, 1602}), codes);
-    EXPECT_EQ("rebootRequiredToFinish", installer["ExpectedReturnCodes"][0]["ReturnResponse"]);
-    EXPECT_EQ("cancelledByUser", installer["ExpectedReturnCodes"][1]["ReturnResponse"]);
+    EXPECT_EQ((std::map<int, std::string>{{1602, "cancelledByUser"},
+                                          {1618, "installInProgress"},
+                                          {3010, "rebootRequiredToFinish"}}),
+              responses);
+    // A success code would hide the restart that 3010 asks for.
+    EXPECT_FALSE(installer.contains("InstallerSuccessCodes"));
+
+    // A name winget cannot take as the package's name writes nothing.
+    Published one_letter("[Project Name]\r\nX\r\n");
+    testing_support::MessageCapture capture;
+    EXPECT_FALSE(one_letter.WriteManifests());
+    EXPECT_EQ(1u, capture.Messages().size());
+    EXPECT_NE(0, access(one_letter.scratch.Path("winget").c_str(), F_OK));
 }
 
 TEST(VornakPackPublish, TheBillOfMaterialsListsTheStubAndEveryEntry) {

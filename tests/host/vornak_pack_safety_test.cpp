@@ -17,11 +17,11 @@
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
-#include "packer/package_builder.h"
-#include "packer/package_contents.h"
-#include "packer/package_verify.h"
-#include "packer/printable_text.h"
-#include "packer/tool_messages.h"
+#include "packer/build/package_builder.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/inspect/package_verify.h"
+#include "packer/common/printable_text.h"
+#include "packer/common/tool_messages.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

@@ -1,9 +1,12 @@
 // vornak-pack and signed installers: list and verify tell the signature
 // and check what lies in front of it, append and build refuse a signed
 // file, a stub that cannot be signed is warned of, and the sign command's
-// line. Signing is done by hand here; vornak_pack_signing.sh signs with the
+// line, and where the signing tool is told to write. Signing is done by
+// hand or by a stand-in tool here; vornak_pack_signing.sh signs with the
 // real tool.
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -13,11 +16,11 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/signed_image.h"
-#include "packer/command_line.h"
-#include "packer/package_builder.h"
-#include "packer/package_contents.h"
-#include "packer/package_signing.h"
-#include "packer/package_verify.h"
+#include "packer/common/command_line.h"
+#include "packer/build/package_builder.h"
+#include "packer/inspect/package_contents.h"
+#include "packer/publish/package_signing.h"
+#include "packer/inspect/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;
@@ -57,6 +60,21 @@ struct SignedSample {
         return request;
     }
 };
+
+// The names in folder that vornak-pack's own hidden files and folders get.
+std::vector<std::string> LeftBehind(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+        if (std::string(entry->d_name).rfind(".vornak-pack", 0) == 0) {
+            names.push_back(entry->d_name);
+        }
+    }
+    if (dir != nullptr) {
+        closedir(dir);
+    }
+    return names;
+}
 
 }  // namespace
 
@@ -175,4 +193,59 @@ TEST(VornakPackSigned, SignTakesACertificateAndKeyOrAPkcs12File) {
     }
     EXPECT_FALSE(
         vornak_pack::ParseCommandLine({"sign", "--pkcs12", "x", "a", "b"}, &command, &error));
+}
+
+// The tool opens the output name it is given following links. The package
+// lies in a folder anyone may write in, without the sticky bit. A stand-in
+// tool notes the mode of the folder its output name is in, then signs,
+// fails, or first does what another user could: plant a link to a file
+// outside at the name where the folder lets anyone write, or else move the
+// folder away and put one holding such a link in its place.
+TEST(VornakPackSigned, TheToolWritesIntoAPrivateFolderThatIsGoneAfterwards) {
+    struct Case {
+        const char* what;
+        const char* tool_does;
+        bool signs;
+    };
+    const Case cases[] = {
+        {"signs", "cp \"$signed\" \"$out\"", true},
+        {"fails", "cp \"$signed\" \"$out\"; exit 1", false},
+        {"is raced",
+         "dir=$(cd \"$(dirname \"$out\")\" && pwd -P); name=$dir/$(basename \"$out\")\n"
+         "if [ \"$(stat -c %a \"$dir\")\" != 700 ]; then ln -s \"$victim\" \"$name\"\n"
+         "else mv \"$dir\" \"$dir.moved\"; mkdir \"$dir\"; ln -s \"$victim\" \"$name\"; fi\n"
+         "cp \"$signed\" \"$out\"",
+         true},
+    };
+    for (const Case& c : cases) {
+        SignedSample sample;
+        vornak_pack_testing::HostScratch tools;
+        ASSERT_EQ(0, chmod(sample.scratch.Folder().c_str(), 0777));
+        WriteAll(tools.CorePath("victim.txt"), "not the signer's");
+        WriteAll(tools.CorePath("signer"),
+                 "#!/bin/sh\nsigned='" + sample.scratch.Path("signed.exe") + "'\nvictim='" +
+                     tools.Path("victim.txt") +
+                     "'\nwhile [ $# -gt 1 ]; do [ \"$1\" = -out ] && out=$2; shift; done\n"
+                     "stat -L -c %a \"$(dirname \"$out\")\" >'" +
+                     tools.Path("mode.txt") + "'\n" + c.tool_does + "\n");
+        ASSERT_EQ(0, chmod(tools.Path("signer").c_str(), 0755));
+        vornak_pack::SignRequest request;
+        request.package = sample.scratch.Path("setup.exe");
+        request.certificate = "cert.pem";
+        request.key = "key.pem";
+        request.tool = tools.Path("signer");
+        MessageCapture capture;
+        std::FILE* out = std::tmpfile();
+        EXPECT_EQ(c.signs, vornak_pack::SignPackage(request, out)) << c.what;
+        std::fclose(out);
+        EXPECT_EQ(c.signs ? sample.signed_bytes : sample.unsigned_bytes,
+                  ReadAll(sample.scratch.CorePath("setup.exe")))
+            << c.what;
+        EXPECT_EQ("700\n", ReadAll(tools.CorePath("mode.txt"))) << c.what;
+        EXPECT_TRUE(ReadAll(tools.CorePath("victim.txt")) == "not the signer's")
+            << c.what << ": the tool wrote through the link";
+        if (std::string(c.what) != "is raced") {
+            EXPECT_TRUE(LeftBehind(sample.scratch.Folder()).empty()) << c.what;
+        }
+    }
 }

@@ -15,11 +15,11 @@
 #include "tests/host/vornak_pack_fixture.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
-#include "packer/command_line.h"
-#include "packer/host_path.h"
-#include "packer/parallel_compressor.h"
-#include "packer/progress_bar.h"
-#include "packer/tool_messages.h"
+#include "packer/common/command_line.h"
+#include "packer/common/host_path.h"
+#include "packer/build/parallel_compressor.h"
+#include "packer/common/progress_bar.h"
+#include "packer/common/tool_messages.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;
