@@ -15,4 +15,10 @@ void ReadFileVersion(const char* path, uint32_t* ms, uint32_t* ls);
 // holds an "OLESelfRegister" value. Its text does not matter.
 bool DeclaresSelfRegistration(const char* path);
 
+// The same for a file open for reading (void* is its HANDLE), its resource
+// found through the handle: a file being installed is never opened again
+// by its name.
+void ReadFileVersion(void* file, uint32_t* ms, uint32_t* ls);
+bool DeclaresSelfRegistration(void* file);
+
 }  // namespace actions

@@ -12,6 +12,7 @@
 #include "actions/run_program.h"
 #include "actions/self_registration.h"
 #include "actions/shortcut.h"
+#include "script/folder_placeholders.h"
 #include "support/text.h"
 #include "actions/uninstall_record_writer.h"
 #include "uninstall/uninstall_record.h"
@@ -25,7 +26,13 @@ class Win32InstallActions : public script::InstallActions {
     void InstallFile(const char* entry_name, char* target, bool* abort) override {
         char name[script::kValueLineLimit + 1];
         support::CopyText(name, entry_name);
-        actions::InstallFile(name, target, abort);
+        script::ExpandFolderPlaceholders(name);
+        script::ExpandFolderPlaceholders(target);
+        if (!NoteTargetBeforeWriting(&record_, target)) {
+            *abort = true;
+            return;
+        }
+        actions::InstallFile(name, target, session::Current().destination_folder, abort);
     }
     void RegisterAppPath(const char* target) override { actions::RegisterAppPath(target); }
     void WriteRegistryItem(script::RegistryItem* item) override {
@@ -52,8 +59,11 @@ class Win32InstallActions : public script::InstallActions {
     void ShowMessage(char* text, const char* kind) override {
         script::ShowScriptMessage(text, kind);
     }
-    void WriteUninstallRecord() override { actions::WriteUninstallRecord(); }
+    void WriteUninstallRecord() override { actions::WriteUninstallRecord(&record_); }
     void RegisterQueuedDlls() override { actions::RegisterQueuedDlls(); }
+
+  private:
+    RunRecord record_;
 };
 
 }  // namespace

@@ -143,6 +143,14 @@ bool ScheduleReplaceAtRestart(const char* source, const char* target) {
         // One operation that replaces the old file: were the deletion of the
         // old file recorded on its own and the move then refused, the restart
         // would take the old file and bring no new one.
+        // A new file in a deep folder may have a path too long for the
+        // plain form; the extended form takes it whole.
+        char extended[support::kMaxPath + 40];
+        if (std::strlen(source) >= support::kMaxPath && std::strlen(source) + 4 < sizeof extended) {
+            support::CopyText(extended, "\\\\?\\");
+            support::AppendText(extended, source);
+            source = extended;
+        }
         return MoveFileExA(source, target,
                            MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
     }

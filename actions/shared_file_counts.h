@@ -13,8 +13,12 @@ namespace actions {
 // is shared with other products.
 bool IsInSharedPlace(const char* path);
 
-// Raises the count of path by one (from none to 1).
-void AddSharedFileCount(const char* path);
+// Raises the count of path by one (from none to 1). Returns whether the new
+// count was written.
+bool AddSharedFileCount(const char* path);
+
+// The count of path: 0 when it has none (or one that is not a number).
+unsigned long SharedFileCount(const char* path);
 
 // Lowers the count of path by one; at zero the value is deleted. Returns
 // whether the count still holds the file for some other installation. A file

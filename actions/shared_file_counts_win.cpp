@@ -40,15 +40,28 @@ bool IsInSharedPlace(const char* path) {
     return support::IsAbsolutePath(folder) && support::IsAtOrBelowFolder(path, folder);
 }
 
-void AddSharedFileCount(const char* path) {
+bool AddSharedFileCount(const char* path) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedCountsKey, 0, nullptr, 0,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return;
+        return false;
     }
     DWORD count = ReadCount(key, path) + 1;
-    RegSetValueExA(key, path, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+    LONG status = RegSetValueExA(key, path, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
+                                 sizeof count);
     RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+unsigned long SharedFileCount(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedCountsKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return 0;
+    }
+    DWORD count = ReadCount(key, path);
+    RegCloseKey(key);
+    return count;
 }
 
 bool ReleaseSharedFileCount(const char* path) {

@@ -65,28 +65,22 @@ bool CopyUninstallerStub(char* stub_path) {
     });
 }
 
-// Before the record is replaced, since the earlier one says which files this
-// project put there itself: the list of files found in place that must stay,
-// and one more count for each file in a shared place that this project did
-// not count already (a reinstall counts nothing twice).
-bool KeepFilesFoundInPlace(const char* script_path, const char* record_path) {
-    uninstall::InstallOwnership ownership;
-    uninstall::ReadInstallOwnership(script_path, record_path, &ownership);
-    char kept_path[support::kMaxPath];
-    if (!uninstall::KeptFilesPath(record_path, kept_path) ||
-        !WriteBesideAndRename(kept_path, [&ownership](const char* partial) {
-            return uninstall::WriteKeptFiles(partial, ownership.kept);
-        })) {
-        return false;
-    }
+// One more count for each file in a shared place that this project does not
+// count already (a reinstall counts nothing twice), once the record that
+// will let it go is in place; then the counts raised are noted.
+void RaiseSharedCounts(const char* record_path, const uninstall::InstallOwnership& ownership) {
+    support::StringList raised;
     for (int32_t i = 0; i < ownership.targets.Count(); ++i) {
         const char* target = ownership.targets.At(i);
         if (actions::IsInSharedPlace(target) &&
-            !uninstall::ListHoldsPath(ownership.counted_before, target)) {
-            actions::AddSharedFileCount(target);
+            !uninstall::ListHoldsPath(ownership.notes.counted, target) &&
+            !uninstall::ListHoldsPath(raised, target) && actions::AddSharedFileCount(target)) {
+            raised.AppendCopy(target);
         }
     }
-    return true;
+    if (raised.Count() > 0) {
+        uninstall::AppendNotes(record_path, uninstall::kCountedNote, raised);
+    }
 }
 
 void ReportRecordNotWritten() {
@@ -99,45 +93,66 @@ void ReportRecordNotWritten() {
     support::ShowMessage(text, "Installer", support::kMbIconError);
 }
 
-// The entry in the list of installed programs. Beyond the three values the
-// uninstaller reads back, the values that Windows' list and deployment tools
-// use: a quiet command line, an icon, a size, and no Modify/Repair buttons.
-// The command lines and the icon name the stub and record as every
-// process finds them: a 64-bit program (the list of programs on 64-bit
-// Windows) looking in system32 would not see what this 32-bit one wrote.
-void WriteUninstallEntry(const char* installer_stub_path, const char* installer_record_path) {
+// The values go to HKLM\...\Uninstall\NAME.
+class RegistryEntryWriter final : public EntryValueWriter {
+  public:
+    explicit RegistryEntryWriter(const char* project_name) {
+        support::FormatText(key_, sizeof key_, kUninstallKeyPattern, project_name);
+    }
+    bool WriteString(const char* name, const char* data) override {
+        return support::WriteRegistryString(data, name, HKEY_LOCAL_MACHINE, key_);
+    }
+    bool WriteNumber(const char* name, uint32_t number) override {
+        return support::WriteRegistryDword(number, name, HKEY_LOCAL_MACHINE, key_);
+    }
+
+  private:
+    char key_[support::kMaxPath + 64];
+};
+
+// The entry in the list of installed programs, for this run's project. The
+// command lines and the icon name the stub and record as every process
+// finds them: a 64-bit program (the list of programs on 64-bit Windows)
+// looking in system32 would not see what this 32-bit one wrote.
+bool WriteUninstallEntry(const char* installer_stub_path, const char* installer_record_path) {
     char stub_path[support::kMaxPath];
     char record_path[support::kMaxPath];
     actions::SystemPathForEveryProcess(installer_stub_path, stub_path, sizeof stub_path);
     actions::SystemPathForEveryProcess(installer_record_path, record_path, sizeof record_path);
-    char key[support::kMaxPath + 64];
-    support::FormatText(key, sizeof key, kUninstallKeyPattern, session::Current().project_name);
-    char command[1000];
-    support::FormatText(command, sizeof command, "\"%s\" <uninstall>%s", stub_path, record_path);
-    support::WriteRegistryString(session::Current().project_name, "DisplayName", HKEY_LOCAL_MACHINE,
-                                 key);
-    support::WriteRegistryString(command, "UninstallString", HKEY_LOCAL_MACHINE, key);
-    support::WriteRegistryString(session::Current().destination_folder, "InstallTo",
-                                 HKEY_LOCAL_MACHINE, key);
-
-    // "<Silent>" must come before "<uninstall>": everything after the marker
-    // is the record path.
-    support::FormatText(command, sizeof command, "\"%s\" <Silent><uninstall>%s", stub_path,
-                        record_path);
-    support::WriteRegistryString(command, "QuietUninstallString", HKEY_LOCAL_MACHINE, key);
-    support::FormatText(command, sizeof command, "\"%s\"", stub_path);
-    support::WriteRegistryString(command, "DisplayIcon", HKEY_LOCAL_MACHINE, key);
     char script_path[support::kMaxPath];
     session::Current().job->FolderPath(script_path);
     support::AppendText(script_path, "setup.dat");
     uint64_t bytes = script::CopyFileBytes(script_path, session::Current().job->Archive());
-    support::WriteRegistryDword(static_cast<DWORD>(bytes / 1024), "EstimatedSize",
-                                HKEY_LOCAL_MACHINE, key);
-    support::WriteRegistryDword(1, "NoModify", HKEY_LOCAL_MACHINE, key);
-    support::WriteRegistryDword(1, "NoRepair", HKEY_LOCAL_MACHINE, key);
+    UninstallEntry entry = {session::Current().project_name, session::Current().destination_folder,
+                            stub_path, record_path, static_cast<uint32_t>(bytes / 1024)};
+    RegistryEntryWriter writer(session::Current().project_name);
+    return WriteUninstallEntryValues(entry, writer);
 }
 
 }  // namespace
+
+// Beyond the three values the uninstaller reads back, the values that
+// Windows' list and deployment tools use: a quiet command line, an icon, a
+// size, and no Modify/Repair buttons.
+bool WriteUninstallEntryValues(const UninstallEntry& entry, EntryValueWriter& writer) {
+    char command[1000];
+    char quiet_command[1000];
+    char icon[support::kMaxPath + 2];
+    support::FormatText(command, sizeof command, "\"%s\" <uninstall>%s", entry.stub_path,
+                        entry.record_path);
+    // "<Silent>" must come before "<uninstall>": everything after the marker
+    // is the record path.
+    support::FormatText(quiet_command, sizeof quiet_command, "\"%s\" <Silent><uninstall>%s",
+                        entry.stub_path, entry.record_path);
+    support::FormatText(icon, sizeof icon, "\"%s\"", entry.stub_path);
+    return writer.WriteString("UninstallString", command) &&
+           writer.WriteString("QuietUninstallString", quiet_command) &&
+           writer.WriteString("InstallTo", entry.install_folder) &&
+           writer.WriteString("DisplayIcon", icon) &&
+           writer.WriteNumber("EstimatedSize", entry.size_kb) &&
+           writer.WriteNumber("NoModify", 1) && writer.WriteNumber("NoRepair", 1) &&
+           writer.WriteString("DisplayName", entry.display_name);
+}
 
 void ForgetRecordWritten() {
     g_record_asked = false;
@@ -148,7 +163,7 @@ bool UninstallRecordWritten() {
     return g_record_complete;
 }
 
-void WriteUninstallRecord() {
+void WriteUninstallRecord(RunRecord* run_record) {
     if (g_record_asked) {
         return;
     }
@@ -166,19 +181,27 @@ void WriteUninstallRecord() {
     char stub_path[support::kMaxPath];
     char record_path[support::kMaxPath];
     uninstall::RecordPath(record_path);
+    // Read before the record is replaced, since the earlier one says which
+    // files this project put there itself.
+    uninstall::InstallOwnership& ownership = run_record->ownership;
+    uninstall::ReadInstallOwnership(script_path, record_path, &ownership);
     // An entry in the list of installed programs that starts no uninstaller,
     // or one without its record, would remove nothing: the entry is written
-    // only once both are in place.
-    bool in_place = CopyUninstallerStub(stub_path) &&
-                    KeepFilesFoundInPlace(script_path, record_path) &&
-                    WriteBesideAndRename(record_path, [&script_path](const char* partial) {
-                        return uninstall::CopyScriptIntoRecord(
-                            script_path, partial, session::Current().destination_folder);
-                    });
+    // only once both are in place. The record and its notes are one file, so
+    // a record that cannot be replaced leaves the earlier one whole, notes
+    // and all.
+    bool in_place =
+        CopyUninstallerStub(stub_path) &&
+        WriteBesideAndRename(record_path, [&script_path, &ownership](const char* partial) {
+            return uninstall::CopyScriptIntoRecord(
+                script_path, partial, session::Current().destination_folder, ownership.notes);
+        });
     if (!in_place) {
         ReportRecordNotWritten();
         return;
     }
+    support::CopyText(run_record->path, record_path);
+    RaiseSharedCounts(record_path, ownership);
 
     char banner_path[support::kMaxPath];
     support::CopyText(banner_path, job_folder);
@@ -187,10 +210,31 @@ void WriteUninstallRecord() {
     uninstall::RecordBitmapPath(record_banner);
     CopyFileA(banner_path, record_banner, FALSE);
 
-    WriteUninstallEntry(stub_path, record_path);
+    if (!WriteUninstallEntry(stub_path, record_path)) {
+        ReportRecordNotWritten();
+        return;
+    }
     support::LogLine("uninstall record written: %s", record_path);
     support::LogLine("uninstall entry written: %s", session::Current().project_name);
     g_record_complete = true;
+}
+
+bool NoteTargetBeforeWriting(RunRecord* run_record, const char* target) {
+    if (run_record->path[0] == '\0') {
+        return true;
+    }
+    uninstall::InstallOwnership& ownership = run_record->ownership;
+    if (uninstall::IsFoundInPlace(ownership, target)) {
+        if (!uninstall::AppendNote(run_record->path, uninstall::kKeptNote, target)) {
+            ReportRecordNotWritten();
+            return false;
+        }
+        ownership.notes.kept.AppendCopy(target);
+    }
+    // What this run writes is its own from now on: a second [CopyFile] of
+    // the same target finds the first one's file, not one found in place.
+    ownership.own.AppendCopy(target);
+    return true;
 }
 
 }  // namespace actions

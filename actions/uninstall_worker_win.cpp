@@ -51,12 +51,14 @@ class Win32UninstallActions : public uninstall::UninstallActions {
                          path);
         return scheduled;
     }
-    bool ReleaseSharedCount(const char* path) override {
-        bool released = IsInSharedPlace(path) && ReleaseSharedFileCount(path);
-        if (released) {
+    uint32_t SharedCount(const char* path) override {
+        return IsInSharedPlace(path) ? static_cast<uint32_t>(SharedFileCount(path)) : 0;
+    }
+    void ReleaseSharedCount(const char* path) override {
+        if (IsInSharedPlace(path)) {
+            ReleaseSharedFileCount(path);
             support::LogLine("shared file count lowered: %s", path);
         }
-        return released;
     }
     void RemoveAppPathsEntry(const char* path) override { actions::RemoveAppPathsEntry(path); }
     void RemoveFolder(const char* path) override {

@@ -6,10 +6,32 @@
 // These behave as the library's would end up behaving: a plain new that
 // cannot be satisfied ends the program, as an uncaught bad_alloc does; the
 // nothrow forms return null, and their callers check for it.
+#include <windows.h>
+
 #include <cstdlib>
 #include <new>
 
+#include "session/install_session.h"
+#include "support/exit_codes.h"
+#include "support/message_box.h"
+#include "support/win32_values.h"
+
 namespace {
+
+// abort() ended the process with 3, a code no deployment tool reads as a
+// failed install. The run ends as a failure instead, told in a box unless
+// nobody is there to answer one; nothing here allocates, and the box is
+// shown only if the system still finds the memory for it. The process is
+// ended at once, as abort() did: the other threads may be anywhere, holding
+// anything, so no exit handler runs.
+[[noreturn]] void EndForLackOfMemory() {
+    if (!session::HasSilentMarker(GetCommandLineA())) {
+        support::ShowMessage("There is not enough memory to go on. The program ends here.",
+                             "Installer", support::kMbIconError | support::kMbTopmost);
+    }
+    TerminateProcess(GetCurrentProcess(), support::kExitFailed);
+    std::abort();  // not reached: TerminateProcess of the own process does not return
+}
 
 void* Allocate(std::size_t size) noexcept {
     // A zero-byte request still gets a distinct pointer.
@@ -19,7 +41,7 @@ void* Allocate(std::size_t size) noexcept {
 void* AllocateOrEnd(std::size_t size) {
     void* block = Allocate(size);
     if (block == nullptr) {
-        std::abort();
+        EndForLackOfMemory();
     }
     return block;
 }

@@ -180,26 +180,48 @@ bool CompressFile(const char* source_path, const char* destination_path, bool re
     return outcome == Outcome::kSuccess;
 }
 
+namespace {
+
+Outcome DecodeInto(DiskFile* source, uint32_t length, DiskFile& destination, uint32_t expected_size,
+                   const uint32_t* expected_sum) {
+    if (!destination.IsOpen()) {
+        return Outcome::kReadFailure;
+    }
+    if (expected_size == 0) {
+        return Outcome::kSuccess;
+    }
+    if (!IsDecodableClaim(expected_size)) {
+        return Outcome::kReadFailure;
+    }
+    DiskFileSink sink(&destination);
+    EntryDecoder decoder(expected_size, &sink);
+    DiskFileSource input(source, length);
+    return DecodeFrom(input, decoder, expected_sum);
+}
+
+}  // namespace
+
 bool DecompressFromFile(DiskFile* source, const char* source_path, uint32_t length,
                         const char* destination_path, bool report, uint32_t expected_size,
                         const uint32_t* expected_sum) {
     Outcome outcome = Outcome::kReadFailure;
     {
         DiskFile destination(destination_path, DiskFile::kWrite | DiskFile::kCreateEmpty);
-        if (destination.IsOpen()) {
-            if (expected_size == 0) {
-                outcome = Outcome::kSuccess;
-            } else if (IsDecodableClaim(expected_size)) {
-                DiskFileSink sink(&destination);
-                EntryDecoder decoder(expected_size, &sink);
-                DiskFileSource input(source, length);
-                outcome = DecodeFrom(input, decoder, expected_sum);
-            }
-        }
+        outcome = DecodeInto(source, length, destination, expected_size, expected_sum);
     }
     if (outcome != Outcome::kSuccess) {
         Empty(destination_path);
     }
+    if (report && outcome != Outcome::kSuccess) {
+        ReportFailure(false, outcome, source_path, destination_path);
+    }
+    return outcome == Outcome::kSuccess;
+}
+
+bool DecompressFromFileInto(DiskFile* source, const char* source_path, uint32_t length,
+                            DiskFile* destination, const char* destination_path, bool report,
+                            uint32_t expected_size, const uint32_t* expected_sum) {
+    Outcome outcome = DecodeInto(source, length, *destination, expected_size, expected_sum);
     if (report && outcome != Outcome::kSuccess) {
         ReportFailure(false, outcome, source_path, destination_path);
     }
@@ -252,6 +274,15 @@ bool WriteDecodedEntry(const uint8_t* bytes, uint32_t size, const char* destinat
         if (report) {
             ReportFailure(false, Outcome::kWriteFailure, destination_path, destination_path);
         }
+    }
+    return written;
+}
+
+bool WriteDecodedEntryInto(const uint8_t* bytes, uint32_t size, DiskFile* destination,
+                           const char* destination_path, bool report) {
+    bool written = destination->IsOpen() && (size == 0 || destination->Write(bytes, size));
+    if (!written && report) {
+        ReportFailure(false, Outcome::kWriteFailure, destination_path, destination_path);
     }
     return written;
 }

@@ -43,6 +43,13 @@ bool DecompressFromFile(support::DiskFile* source, const char* source_path, uint
                         const char* destination, bool report, uint32_t expected_size,
                         const uint32_t* expected_sum = nullptr);
 
+// The same into a file already open for writing (at its start, empty),
+// which a failure leaves as it is: its owner deletes it.
+bool DecompressFromFileInto(support::DiskFile* source, const char* source_path, uint32_t length,
+                            support::DiskFile* destination, const char* destination_path,
+                            bool report, uint32_t expected_size,
+                            const uint32_t* expected_sum = nullptr);
+
 // Decodes the length bytes at source's current position into output, which
 // holds exactly expected_size bytes: how the install's look-ahead decodes an
 // entry before anyone asked for it. True only when every byte was read, they
@@ -56,6 +63,9 @@ bool DecodeToMemory(support::DiskFile* source, uint32_t length, uint32_t expecte
 // destination, with DecompressFromFile's rules on failure: the destination
 // is left empty and, with report, the write failure is shown.
 bool WriteDecodedEntry(const uint8_t* bytes, uint32_t size, const char* destination, bool report);
+// The same into a file already open for writing, left as it is on failure.
+bool WriteDecodedEntryInto(const uint8_t* bytes, uint32_t size, support::DiskFile* destination,
+                           const char* destination_path, bool report);
 
 // The compression output bound: size * 101 / 100 + 600, the worst case bzip2
 // documents, so compression never runs out of space.

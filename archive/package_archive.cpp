@@ -109,6 +109,7 @@ void PackageArchive::ReadDirectory(const ArchiveTrailer& trailer) {
         }
         directory_size_ += RecordSize(*entry);
     }
+    names_.Rebuild(entries_);
 }
 
 void PackageArchive::ReleaseEntries() {
@@ -123,21 +124,17 @@ bool PackageArchive::FindEntry(const char* name, ArchiveEntry* out) const {
     if (out != nullptr) {
         std::memset(out, 0, sizeof *out);
     }
-    for (int32_t i = 0; i < entries_.Count(); ++i) {
-        if (support::EqualsIgnoringCase(EntryAt(i).name, name)) {
-            if (out != nullptr) {
-                *out = EntryAt(i);
-            }
-            return true;
-        }
+    int32_t index = NextEntryNamed(name, -1);
+    if (index >= 0 && out != nullptr) {
+        *out = EntryAt(index);
     }
-    return false;
+    return index >= 0;
 }
 
 bool PackageArchive::Extract(const char* name, const char* target, bool report) {
     bool result = false;
-    for (int32_t i = 0; i < entries_.Count(); ++i) {
-        if (support::EqualsIgnoringCase(EntryAt(i).name, name) && ExtractEntry(i, target, report)) {
+    for (int32_t i = NextEntryNamed(name, -1); i >= 0; i = NextEntryNamed(name, i)) {
+        if (ExtractEntry(i, target, report)) {
             result = true;
         }
     }
@@ -162,7 +159,7 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     const ArchiveEntry& entry = EntryAt(index);
     // Data claimed beyond the directory cannot be ours; nothing is read or
     // decoded on such a claim.
-    if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
+    if (!EntryDataLiesBeforeDirectory(entry)) {
         return false;
     }
     if (look_ahead_ != nullptr) {
@@ -185,6 +182,39 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
     file_->Seek(static_cast<int32_t>(entry.data_offset));
     return DecompressFromFile(file_, path_, entry.compressed_size, target, report,
                               entry.uncompressed_size, &entry.data_sum);
+}
+
+bool PackageArchive::ExtractInto(const char* name, support::DiskFile* destination,
+                                 const char* destination_path, bool report) {
+    int32_t last = -1;
+    for (int32_t i = NextEntryNamed(name, -1); i >= 0; i = NextEntryNamed(name, i)) {
+        last = i;
+    }
+    if (last < 0 || !EntryDataLiesBeforeDirectory(EntryAt(last))) {
+        return false;
+    }
+    const ArchiveEntry& entry = EntryAt(last);
+    if (look_ahead_ != nullptr) {
+        uint32_t size = 0;
+        if (const uint8_t* bytes = look_ahead_->Take(last, &size)) {
+            bool written =
+                WriteDecodedEntryInto(bytes, size, destination, destination_path, report);
+            look_ahead_->GiveBack();
+            return written;
+        }
+    }
+    uint32_t sum = 0;
+    if (!SumEntryData(entry, &sum) || sum != entry.data_sum) {
+        return false;
+    }
+    file_->Seek(static_cast<int32_t>(entry.data_offset));
+    return DecompressFromFileInto(file_, path_, entry.compressed_size, destination,
+                                  destination_path, report, entry.uncompressed_size,
+                                  &entry.data_sum);
+}
+
+bool PackageArchive::EntryDataLiesBeforeDirectory(const ArchiveEntry& entry) const {
+    return static_cast<uint64_t>(entry.data_offset) + entry.compressed_size <= directory_offset_;
 }
 
 uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {
@@ -262,6 +292,7 @@ bool PackageArchive::RecordEntry(const char* name, uint32_t size, uint32_t sum,
     entry->uncompressed_size = uncompressed_size;
     entry->data_sum = sum;
     support::CopyText(entry->name, name);
+    names_.AddLast(entries_);
     directory_size_ += RecordSize(*entry);
     directory_offset_ += size;
     return true;

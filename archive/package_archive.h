@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "archive/byte_stream.h"
+#include "archive/entry_name_index.h"
 #include "archive/package_format.h"
 #include "support/disk_file.h"
 #include "support/ptr_array.h"
@@ -33,6 +34,12 @@ class PackageArchive {
     // The first entry, in directory order, whose name matches without regard
     // to case. out, when given, is zero-filled and then receives a copy.
     bool FindEntry(const char* name, ArchiveEntry* out = nullptr) const;
+    // The index of the first entry after index after (-1: from the start),
+    // in directory order, whose name matches without regard to case; -1
+    // when there is none. Found through an index, not entry by entry.
+    int32_t NextEntryNamed(const char* name, int32_t after) const {
+        return names_.Next(entries_, name, after);
+    }
     // Extracts every entry of that name in directory order over target, so the
     // last one added wins; true when any succeeded.
     bool Extract(const char* name, const char* target, bool report = true);
@@ -43,6 +50,12 @@ class PackageArchive {
     // set, a stream that will not decode or a target that cannot be written
     // shows the codec's box.
     bool ExtractEntry(int32_t index, const char* target, bool report = true);
+    // Decodes the last entry of that name, checked as ExtractEntry checks it,
+    // into destination: a new, empty file open for writing, which the caller
+    // made and deletes when this fails. destination_path names it in
+    // messages.
+    bool ExtractInto(const char* name, support::DiskFile* destination, const char* destination_path,
+                     bool report = true);
     // Compresses source and appends it, named after the file-name part of the
     // path, which is also written into name_buffer (260 bytes). Returns
     // whether the entry was added.
@@ -92,6 +105,7 @@ class PackageArchive {
 
   private:
     void ReadDirectory(const ArchiveTrailer& trailer);
+    bool EntryDataLiesBeforeDirectory(const ArchiveEntry& entry) const;
     // Returns whether every byte was written and the checksum could be read.
     bool WriteDirectoryAndTrailer();
     // The bytes one directory record takes: header, name and NUL.
@@ -110,6 +124,7 @@ class PackageArchive {
     bool SumEntryData(const ArchiveEntry& entry, uint32_t* sum);
 
     support::PtrArray entries_;
+    EntryNameIndex names_;
     support::DiskFile* file_ = nullptr;
     bool modified_ = false;
     uint32_t directory_offset_ = 0;

@@ -1,7 +1,8 @@
 // Directory benchmark: how the time to load and list a package grows with
 // its number of entries. A package of many tiny entries is written once, then
-// opened (the installer's own directory reader) and listed (vornak-pack
-// list), and the same for a package of a tenth as many entries in the same
+// opened (the installer's own directory reader), listed (vornak-pack list)
+// and planned for (the install's look-ahead, from a script that copies every
+// entry), and the same for a package of a tenth as many entries in the same
 // run. The ratio of the time per entry says how the cost grows: 1 is
 // linear, while a quadratic reader would show about 10.
 //
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,7 @@
 
 #include "archive/package_archive.h"
 #include "bench/scratch_folder.h"
+#include "script/install_look_ahead.h"
 #include "support/file_system.h"
 #include "support/folders.h"
 #include "packer/common/host_path.h"
@@ -48,7 +51,25 @@ bool ParseSettings(int argc, char** argv, Settings* settings) {
     return argc % 2 == 1;
 }
 
-// A package of count entries, each the 14-byte stream of an empty file.
+std::string EntryName(int i) {
+    return "entry" + std::to_string(i) + ".txt";
+}
+
+// A setup script beside the package that copies each of its count entries.
+bool WriteCopyScript(const std::string& path, int count) {
+    std::FILE* script = std::fopen(path.c_str(), "wb");
+    if (script == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::fprintf(script, "[CopyFile]\r\n%s\r\nC:\\App\\%s\r\n", EntryName(i).c_str(),
+                     EntryName(i).c_str());
+    }
+    return std::fclose(script) == 0;
+}
+
+// A package of count entries, each the 14-byte stream of an empty file, and
+// the script that copies them (path + ".dat").
 bool WritePackage(const std::string& path, int count) {
     char core[260];
     if (!vornak_pack::ToCorePath(path, core)) {
@@ -58,12 +79,11 @@ bool WritePackage(const std::string& path, int count) {
                                            0x38, 0x50, 0x90, 0,   0,    0,    0};
     archive::PackageArchive package(core, true);
     for (int i = 0; i < count; ++i) {
-        std::string name = "entry" + std::to_string(i) + ".txt";
-        if (!package.AppendEntryData(name.c_str(), kEmptyStream, sizeof kEmptyStream, 0)) {
+        if (!package.AppendEntryData(EntryName(i).c_str(), kEmptyStream, sizeof kEmptyStream, 0)) {
             return false;
         }
     }
-    return package.Close();
+    return package.Close() && WriteCopyScript(path + ".dat", count);
 }
 
 double BestSeconds(int repeat, const std::function<bool()>& run, bool* ok) {
@@ -80,6 +100,7 @@ double BestSeconds(int repeat, const std::function<bool()>& run, bool* ok) {
 struct Timings {
     double load = 0;
     double list = 0;
+    double plan = 0;
 };
 
 Timings Measure(const Settings& settings, const std::string& path, int count, bool* ok) {
@@ -92,6 +113,17 @@ Timings Measure(const Settings& settings, const std::string& path, int count, bo
         ok);
     timings.list = BestSeconds(
         settings.repeat, [&] { return vornak_pack::ListPackage(path, quiet); }, ok);
+    char script[260];
+    vornak_pack::ToCorePath(path + ".dat", script);
+    archive::PackageArchive package(core, false);
+    std::atomic<bool> stop{false};
+    timings.plan = BestSeconds(
+        settings.repeat,
+        [&] {
+            script::InstallLookAhead plan(script, &package, stop);
+            return true;
+        },
+        ok);
     std::fclose(quiet);
     return timings;
 }
@@ -118,6 +150,7 @@ int Run(const Settings& settings, const std::string& folder) {
     std::printf("directory_bench: best of %d\n", settings.repeat);
     PrintLine("load", settings.entries, large.load, reference.load, small);
     PrintLine("list", settings.entries, large.list, reference.list, small);
+    PrintLine("plan", settings.entries, large.plan, reference.plan, small);
     std::printf("directory_bench: %s\n", ok ? "every entry read back" : "FAILED");
     return ok ? 0 : 1;
 }

@@ -2,6 +2,10 @@
 // that need it (installed files, programs run straight from the package).
 #pragma once
 
+namespace support {
+class DiskFile;
+}
+
 namespace script {
 
 // Extracts the entry from the package of the session's job over target. On
@@ -9,5 +13,10 @@ namespace script {
 // "This installation appears to be corrupted. Error whilst installing '%s'."
 // naming the entry, and returns false.
 bool ExtractJobEntry(const char* entry_name, const char* target);
+
+// The same into a new file open for writing (target_path names it), which
+// the caller deletes when this fails.
+bool ExtractJobEntryInto(const char* entry_name, support::DiskFile* target,
+                         const char* target_path);
 
 }  // namespace script

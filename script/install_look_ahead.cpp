@@ -1,6 +1,7 @@
 // The install loop's look-ahead, planned from a pass over the script.
 #include "script/install_look_ahead.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -17,11 +18,12 @@ namespace {
 // every entry of that name in directory order, as extraction takes them.
 class ExtractionOrder {
   public:
-    ExtractionOrder(const char* script_path, const archive::PackageArchive& package) {
+    ExtractionOrder(const char* script_path, const archive::PackageArchive& package,
+                    const std::atomic<bool>& stop) {
         SetupScript script(script_path);
         // The stub's allocations give null when memory runs out; they never throw.
         auto* values = new (std::nothrow) SectionValues;
-        while (values != nullptr && script.IsOpen() && script.NextLine()) {
+        while (values != nullptr && script.IsOpen() && !stop && script.NextLine()) {
             if (script.ReadSectionAt(kCopyFileHead, values)) {
                 char name[kValueLineLimit + 1];
                 support::CopyText(name, values->Line(0));
@@ -40,10 +42,9 @@ class ExtractionOrder {
 
   private:
     void AddEntriesNamed(const char* name, const archive::PackageArchive& package) {
-        for (int32_t i = 0; i < package.EntryCount(); ++i) {
-            if (support::EqualsIgnoringCase(package.EntryAt(i).name, name)) {
-                Add(i);
-            }
+        for (int32_t i = package.NextEntryNamed(name, -1); i >= 0;
+             i = package.NextEntryNamed(name, i)) {
+            Add(i);
         }
     }
     void Add(int32_t index) {
@@ -66,10 +67,12 @@ class ExtractionOrder {
 
 }  // namespace
 
-InstallLookAhead::InstallLookAhead(const char* script_path, archive::PackageArchive* package)
+InstallLookAhead::InstallLookAhead(const char* script_path, archive::PackageArchive* package,
+                                   const std::atomic<bool>& stop)
     : package_(package) {
-    ExtractionOrder order(script_path, *package);
-    if (order.Count() == 0) {
+    ExtractionOrder order(script_path, *package, stop);
+    // A stop during the plan leaves nothing to decode for.
+    if (order.Count() == 0 || stop) {
         return;
     }
     look_ahead_ = std::make_unique<archive::EntryLookAhead>(*package, order.Indexes(),

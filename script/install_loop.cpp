@@ -99,30 +99,40 @@ void Dispatch(SetupScript& script, RunState& run) {
     }
 }
 
+// Carries out the script's sections until its end, a stop or an abort.
+// Returns whether the script could be read; the script is closed again when
+// this returns, since the job folder that holds it may go as soon as the
+// worker says it is done.
+bool RunSections(const char* script_path, RunState& run) {
+    SetupScript script(script_path);
+    if (!script.IsOpen()) {
+        return false;
+    }
+    run.copy_files_total = script.CountHeads(kCopyFileHead);
+    // The files are decoded ahead on a second core while the loop writes
+    // the one before; that stops with the loop.
+    std::unique_ptr<InstallLookAhead> look_ahead;
+    if (session::Current().job != nullptr) {
+        look_ahead = std::make_unique<InstallLookAhead>(
+            script_path, &session::Current().job->Archive(), session::Current().stop_requested);
+    }
+    while (script.NextLine() && !session::Current().stop_requested) {
+        Dispatch(script, run);
+        if (run.aborted) {
+            break;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void RunInstallScript(const char* script_path, bool silent, InstallActions& actions) {
-    SetupScript script(script_path);
     RunState run{actions, silent, 0, 0, false, {}};
-    if (script.IsOpen()) {
-        run.copy_files_total = script.CountHeads(kCopyFileHead);
-        // The files are decoded ahead on a second core while the loop writes
-        // the one before; that stops with the loop.
-        std::unique_ptr<InstallLookAhead> look_ahead;
-        if (session::Current().job != nullptr) {
-            look_ahead =
-                std::make_unique<InstallLookAhead>(script_path, &session::Current().job->Archive());
-        }
-        while (script.NextLine() && !session::Current().stop_requested) {
-            Dispatch(script, run);
-            if (run.aborted) {
-                break;
-            }
-        }
-    }
+    bool read = RunSections(script_path, run);
     if (run.aborted) {
         session::Current().install_failed = true;
-    } else if (script.IsOpen() && !session::Current().stop_requested) {
+    } else if (read && !session::Current().stop_requested) {
         // A script without files gets its record once it has run whole,
         // still before the finish stage can restart the computer.
         actions.WriteUninstallRecord();

@@ -33,6 +33,11 @@ DiskFile::DiskFile(const char* path, OpenFlags flags) : report_((flags & kReport
     }
 }
 
+DiskFile::DiskFile(fs::NativeHandle borrowed, const char* path, OpenFlags flags)
+    : handle_(borrowed), borrowed_(true), report_((flags & kReportErrors) != 0) {
+    CopyText(path_, path);
+}
+
 DiskFile::~DiskFile() {
     Close();
 }
@@ -118,11 +123,15 @@ uint64_t DiskFile::Size() const {
     return size;
 }
 
+bool DiskFile::Flush() {
+    return IsOpen() && fs::FlushFile(handle_);
+}
+
 bool DiskFile::Close() {
     if (!IsOpen()) {
         return false;
     }
-    bool closed = fs::CloseFile(handle_);
+    bool closed = borrowed_ || fs::CloseFile(handle_);
     handle_ = nullptr;
     ahead_next_ = 0;
     ahead_end_ = 0;

@@ -34,6 +34,9 @@ class DiskFile {
     static constexpr OpenFlags kReportErrors = 1u << 4;
 
     DiskFile(const char* path, OpenFlags flags);
+    // Reads and writes through a handle someone else opened and closes:
+    // Close lets go of it without closing it. path names it in messages.
+    DiskFile(fs::NativeHandle borrowed, const char* path, OpenFlags flags);
     ~DiskFile();
     DiskFile(const DiskFile&) = delete;
     DiskFile& operator=(const DiskFile&) = delete;
@@ -46,6 +49,9 @@ class DiskFile {
     // Absolute position as a signed 32-bit offset; a negative one is ignored.
     void Seek(int32_t offset);
     uint64_t Size() const;
+    // Returns once what was written is on the disk itself; false when that
+    // failed or the file is not open.
+    bool Flush();
     // Returns whether the close succeeded; false when already closed.
     bool Close();
     // Reads one CR LF line of at most max characters into buffer, which must
@@ -62,7 +68,8 @@ class DiskFile {
     void DropReadAhead();
 
     fs::NativeHandle handle_ = nullptr;
-    char path_[260];
+    bool borrowed_ = false;
+    char path_[300];
     bool report_;
     // Bytes read from the file but not yet handed out: ahead_[ahead_next_]
     // up to ahead_end_. The file position is ahead_end_ - ahead_next_ bytes

@@ -32,6 +32,9 @@ void SeekBy(NativeHandle handle, int32_t delta);
 // Returns false when the size cannot be had.
 bool QuerySize(NativeHandle handle, uint64_t* size);
 bool CloseFile(NativeHandle handle);
+// FlushFileBuffers (fsync on Linux): returns once what was written is on the
+// disk itself, not only in the system's cache.
+bool FlushFile(NativeHandle handle);
 
 bool DeleteFileAt(const char* path);
 bool CreateFolder(const char* path);

@@ -135,6 +135,10 @@ bool CloseFile(NativeHandle handle) {
     return close(ToFd(handle)) == 0;
 }
 
+bool FlushFile(NativeHandle handle) {
+    return fsync(ToFd(handle)) == 0;
+}
+
 bool DeleteFileAt(const char* path) {
     std::string posix_path = ToPosix(path);
     struct stat info;

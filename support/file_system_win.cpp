@@ -72,6 +72,10 @@ bool CloseFile(NativeHandle handle) {
     return CloseHandle(static_cast<HANDLE>(handle)) != 0;
 }
 
+bool FlushFile(NativeHandle handle) {
+    return FlushFileBuffers(static_cast<HANDLE>(handle)) != 0;
+}
+
 bool DeleteFileAt(const char* path) {
     return DeleteFileA(path) != 0;
 }

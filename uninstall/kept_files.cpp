@@ -1,40 +1,26 @@
-// Reading and writing the list of kept files, and working out what goes on
-// it before an install.
+// Working out which files an install finds in place.
 #include "uninstall/kept_files.h"
-
-#include <cstring>
 
 #include "script/folder_placeholders.h"
 #include "script/setup_script.h"
-#include "support/disk_file.h"
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "support/text.h"
-#include "uninstall/uninstall_loop.h"
 #include "uninstall/shared_record_files.h"
+#include "uninstall/uninstall_loop.h"
 
 namespace uninstall {
 
 namespace {
 
-const char kRecordSuffix[] = ".dat";
-const char kKeptSuffix[] = ".kept";
-
 // Adds every target of the record at path that its project put there itself.
-void AddOwnTargets(const char* path, const script::PlaceholderValues& values,
-                   support::StringList* own, support::StringList* counted) {
+void AddOwnTargets(const char* path, const InstallNotes* notes,
+                   const script::PlaceholderValues& values, support::StringList* own) {
     support::StringList targets;
-    ReadRecordTargets(path, values, &targets);
-    char kept_path[support::kMaxPath];
-    support::StringList kept;
-    bool has_list = KeptFilesPath(path, kept_path) && ReadKeptFiles(kept_path, &kept);
+    ReadRecordTargets(path, values, notes, &targets);
     for (int32_t i = 0; i < targets.Count(); ++i) {
-        if (!ListHoldsPath(kept, targets.At(i))) {
+        if (notes == nullptr || !ListHoldsPath(notes->kept, targets.At(i))) {
             own->AppendCopy(targets.At(i));
-        }
-        // Only an install that kept a list counted its shared files.
-        if (counted != nullptr && has_list) {
-            counted->AppendCopy(targets.At(i));
         }
     }
 }
@@ -54,45 +40,6 @@ void ReadScriptTargets(const char* script_path, script::PlaceholderValues* value
 
 }  // namespace
 
-bool KeptFilesPath(const char* record_path, char* path) {
-    size_t length = std::strlen(record_path);
-    if (length < sizeof kRecordSuffix - 1) {
-        return false;
-    }
-    size_t stem = length - (sizeof kRecordSuffix - 1);
-    if (!support::EqualsIgnoringCase(record_path + stem, kRecordSuffix) ||
-        stem + sizeof kKeptSuffix > support::kMaxPath) {
-        return false;
-    }
-    std::memcpy(path, record_path, stem);
-    std::memcpy(path + stem, kKeptSuffix, sizeof kKeptSuffix);
-    return true;
-}
-
-bool ReadKeptFiles(const char* path, support::StringList* paths) {
-    support::DiskFile list(path, support::DiskFile::kRead);
-    if (!list.IsOpen()) {
-        return false;
-    }
-    char line[support::kMaxPath];
-    while (list.ReadLine(line, support::kMaxPath - 1)) {
-        if (line[0] != '\0') {
-            paths->AppendCopy(line);
-        }
-    }
-    return true;
-}
-
-bool WriteKeptFiles(const char* path, const support::StringList& paths) {
-    support::DiskFile list(path, support::DiskFile::kWrite | support::DiskFile::kCreateEmpty);
-    bool written = list.IsOpen();
-    for (int32_t i = 0; written && i < paths.Count(); ++i) {
-        written = list.Write(paths.At(i), static_cast<uint32_t>(std::strlen(paths.At(i)))) &&
-                  list.Write("\r\n", 2);
-    }
-    return list.Close() && written;
-}
-
 bool ListHoldsPath(const support::StringList& paths, const char* path) {
     for (int32_t i = 0; i < paths.Count(); ++i) {
         if (support::EqualsIgnoringCase(paths.At(i), path)) {
@@ -107,26 +54,39 @@ void ReadInstallOwnership(const char* script_path, const char* record_path,
     script::PlaceholderValues values;
     script::ReadPlaceholderValues(&values);
     ReadScriptTargets(script_path, &values, &ownership->targets);
+    NoteUserFolders(values, &ownership->notes);
 
-    support::StringList own;
     char folder[support::kMaxPath];
     support::FolderPart(record_path, folder);
     support::FileFinder finder(kRecordPattern, folder);
     while (finder.Next()) {
-        if (!finder.IsFolder()) {
-            bool ours = support::EqualsIgnoringCase(finder.ItemPath(), record_path);
-            AddOwnTargets(finder.ItemPath(), values, &own,
-                          ours ? &ownership->counted_before : nullptr);
+        if (finder.IsFolder()) {
+            continue;
+        }
+        InstallNotes notes;
+        bool has_notes = ReadInstallNotes(finder.ItemPath(), &notes);
+        AddOwnTargets(finder.ItemPath(), has_notes ? &notes : nullptr, values, &ownership->own);
+        if (has_notes && support::EqualsIgnoringCase(finder.ItemPath(), record_path)) {
+            // The counts the earlier install holds stay held by the new record.
+            for (int32_t i = 0; i < notes.counted.Count(); ++i) {
+                if (HoldsCount(notes, notes.counted.At(i))) {
+                    ownership->notes.counted.AppendCopy(notes.counted.At(i));
+                }
+            }
         }
     }
     for (int32_t i = 0; i < ownership->targets.Count(); ++i) {
         const char* target = ownership->targets.At(i);
-        bool is_folder = false;
-        if (support::PathExists(target, &is_folder) && !is_folder && !ListHoldsPath(own, target) &&
-            !ListHoldsPath(ownership->kept, target)) {
-            ownership->kept.AppendCopy(target);
+        if (IsFoundInPlace(*ownership, target)) {
+            ownership->notes.kept.AppendCopy(target);
         }
     }
+}
+
+bool IsFoundInPlace(const InstallOwnership& ownership, const char* target) {
+    bool is_folder = false;
+    return support::PathExists(target, &is_folder) && !is_folder &&
+           !ListHoldsPath(ownership.own, target) && !ListHoldsPath(ownership.notes.kept, target);
 }
 
 }  // namespace uninstall

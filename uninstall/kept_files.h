@@ -1,46 +1,47 @@
 // Files an installation found already in place and must leave there when it
 // is uninstalled: a newer shared library it did not replace, one it replaced
-// with its own copy, a file some other program put there. They are listed
-// one path a CR LF line in "<System>VornakUninstall-NAME.kept", beside the
-// record; a record without that file was written by an installer that kept
-// no such list (and counted no shared files), and is undone as it always was.
+// with its own copy, a file some other program put there. The record's notes
+// list them (install_notes.h); a record without notes was written by an
+// installer that kept no such list (and counted no shared files), and is
+// undone as it always was.
 //
-// The list is made before the first file of the install lands, so that a
-// killed install has protected every file it may have touched.
+// The targets that exist when the record is written are noted with it, so
+// that a killed install has protected every file it may have touched; a
+// target that appears later (a program the script runs may put it there) is
+// noted when its [CopyFile] comes, before the file is written.
 #pragma once
 
 #include "support/string_list.h"
+#include "uninstall/install_notes.h"
 
 namespace uninstall {
-
-// The list's path for the record at record_path (".dat" becomes ".kept"),
-// in path (kMaxPath bytes). False when record_path does not end in ".dat".
-bool KeptFilesPath(const char* record_path, char* path);
-
-// Appends the list's lines to paths. False when there is no list.
-bool ReadKeptFiles(const char* path, support::StringList* paths);
-
-// Writes paths as the list at path, replacing any file there.
-bool WriteKeptFiles(const char* path, const support::StringList& paths);
 
 // Whether paths holds path, compared without regard to letter case.
 bool ListHoldsPath(const support::StringList& paths, const char* path);
 
-// What an install about to start must know of the files it will write.
+// What an install must know of the files it writes.
 struct InstallOwnership {
     // Every expanded [CopyFile] target of the script, once per section.
     support::StringList targets;
-    // The targets that exist now and that no installed project of ours put
-    // there: the new list of kept files.
-    support::StringList kept;
-    // Targets this project's earlier install already counted as shared.
-    support::StringList counted_before;
+    // The targets of every installed project of ours (this project's earlier
+    // install included) that their notes do not keep, and each target this
+    // run has reached: files no user or other product put there.
+    support::StringList own;
+    // The notes the new record starts with: the per-user folders, the
+    // targets that exist now and are not our own, and the counts this
+    // project's earlier install holds.
+    InstallNotes notes;
 };
 
 // Reads the script at script_path and every record beside record_path (the
 // project's own earlier one included, which must not be replaced yet). A
-// record's targets are that project's own, except those its list keeps.
+// record's targets are that project's own, except those its notes keep.
 void ReadInstallOwnership(const char* script_path, const char* record_path,
                           InstallOwnership* ownership);
+
+// Whether target, about to be written, is there already and was put there
+// by none of our projects, so that its uninstall must leave it: neither our
+// own nor noted as kept yet.
+bool IsFoundInPlace(const InstallOwnership& ownership, const char* target);
 
 }  // namespace uninstall

@@ -68,17 +68,22 @@ void SharedFiles::ReadOtherRecords() {
 }
 
 void SharedFiles::ReadOtherRecord(const char* path) {
-    ReadRecordTargets(path, *values_, &targets_);
+    InstallNotes notes;
+    bool has_notes = ReadInstallNotes(path, &notes);
+    ReadRecordTargets(path, *values_, has_notes ? &notes : nullptr, &targets_);
 }
 
 void ReadRecordTargets(const char* path, const script::PlaceholderValues& our_values,
-                       support::StringList* targets) {
+                       const InstallNotes* notes, support::StringList* targets) {
     script::PlaceholderValues values = our_values;
     int destination = PlaceholderRow("<Destination>");
     if (destination >= 0 && RecordedInstallFolder(path, values.text[destination])) {
         values.present[destination] = true;
     } else {
         values = our_values;
+    }
+    if (notes != nullptr) {
+        UseNotedUserFolders(*notes, &values);
     }
     script::SetupScript record(path);
     script::SectionValues section;

@@ -13,6 +13,7 @@
 #include "script/folder_placeholders.h"
 #include "script/setup_script.h"
 #include "support/string_list.h"
+#include "uninstall/install_notes.h"
 #include "uninstall/uninstall_loop.h"
 
 namespace uninstall {
@@ -32,9 +33,10 @@ bool RecordedInstallFolder(const char* record_path, char* folder);
 
 // Appends the [CopyFile] targets of the record at path to targets, expanded
 // with our_values but with "<Destination>" standing for the folder that
-// record names (our_values' folder when it names none).
+// record names (our_values' folder when it names none), and, with notes
+// (that record's), the per-user folders standing for those it noted.
 void ReadRecordTargets(const char* path, const script::PlaceholderValues& our_values,
-                       support::StringList* targets);
+                       const InstallNotes* notes, support::StringList* targets);
 
 // The row of token in script::kPlaceholderTokens.
 int PlaceholderRow(const char* token);

@@ -10,6 +10,7 @@
 #include "support/progress_state.h"
 #include "support/string_list.h"
 #include "support/text.h"
+#include "uninstall/install_notes.h"
 #include "uninstall/kept_files.h"
 #include "uninstall/shared_record_files.h"
 
@@ -40,36 +41,59 @@ void ResolveInstallFolder(const char* record_path, script::PlaceholderValues* va
 }
 
 struct RunState {
-    RunState(const char* record_path, const script::PlaceholderValues& run_values,
+    RunState(const char* run_record_path, const script::PlaceholderValues& run_values,
              UninstallActions& run_effects)
-        : effects(run_effects), values(run_values), shared(record_path, run_effects, &values) {
+        : record_path(run_record_path),
+          effects(run_effects),
+          values(run_values),
+          shared(run_record_path, run_effects, &values) {
         ResolveInstallFolder(record_path, &values);
-        char kept_path[support::kMaxPath];
-        has_kept_list = KeptFilesPath(record_path, kept_path) && ReadKeptFiles(kept_path, &kept);
+        has_notes = ReadInstallNotes(record_path, &notes);
+        // Per-user paths mean the folders of whoever installed, never those
+        // of whoever uninstalls.
+        if (has_notes) {
+            UseNotedUserFolders(notes, &values);
+        }
     }
 
+    const char* record_path;
     UninstallActions& effects;
     script::PlaceholderValues values;
     int total = 0;
     int done = 0;
     support::StringList deletions;
     SharedFiles shared;
-    // The files the install found in place. A record without the list comes
-    // from an installer that counted no shared files either.
-    support::StringList kept;
-    bool has_kept_list = false;
+    // What the install noted. A record without notes comes from an installer
+    // that kept no files and counted no shared files.
+    InstallNotes notes;
+    bool has_notes = false;
+    // The counts this project still holds, let go once every action has run.
+    support::StringList releases;
     SectionValues section;  // the section being read
 };
+
+// Whether a count other than this project's holds target. The counts are
+// only read here: they go down after every [UninstallAction] has run, once
+// that is noted, so that an uninstall killed while a program runs, and run
+// again, lowers nothing twice.
+bool HeldElsewhere(RunState& run, const char* target) {
+    if (!run.has_notes) {
+        return false;
+    }
+    bool ours = HoldsCount(run.notes, target);
+    if (ours) {
+        run.releases.AppendCopy(target);
+    }
+    return run.effects.SharedCount(target) > (ours ? 1u : 0u);
+}
 
 void HandleCopyFile(RunState& run) {
     char target[support::kMaxPath];
     if (!ExpandValuePath(run.section.Line(1), &run.values, target)) {
         return;
     }
-    // The count goes down whether or not the file stays for other reasons:
-    // the install raised it for this project.
-    bool counted_elsewhere = run.has_kept_list && run.effects.ReleaseSharedCount(target);
-    if (counted_elsewhere || run.shared.IsShared(target) || ListHoldsPath(run.kept, target)) {
+    if (HeldElsewhere(run, target) || run.shared.IsShared(target) ||
+        ListHoldsPath(run.notes.kept, target)) {
         return;
     }
     // Unregistered before any file goes: the library must still be there.
@@ -178,13 +202,28 @@ void RemoveOne(RunState& run, const char* path) {
     support::ProgressState.changed = true;
 }
 
-void UndoInstallation(const char* record_path, RunState& run) {
-    SetupScript record(record_path);
-    if (!record.IsOpen()) {
+// Lowers the counts this project holds, noted first. Where the note cannot
+// be written no count goes down: one left too high keeps a file, one
+// lowered twice would lose another product's.
+void ReleaseCounts(RunState& run) {
+    if (run.releases.Count() == 0 || !AppendNotes(run.record_path, kReleasedNote, run.releases)) {
         return;
     }
-    run.total = record.CountHeads(script::kCopyFileHead);
-    ReadRecord(record, run);
+    for (int32_t i = 0; i < run.releases.Count(); ++i) {
+        run.effects.ReleaseSharedCount(run.releases.At(i));
+    }
+}
+
+void UndoInstallation(const char* record_path, RunState& run) {
+    {
+        SetupScript record(record_path);
+        if (!record.IsOpen()) {
+            return;
+        }
+        run.total = record.CountHeads(script::kCopyFileHead);
+        ReadRecord(record, run);
+    }
+    ReleaseCounts(run);
     for (int32_t i = 0; i < run.deletions.Count(); ++i) {
         RemoveOne(run, run.deletions.At(i));
     }
@@ -208,17 +247,11 @@ void RemoveEmptyFolders(const char* folder, const char* top, UninstallActions& e
 
 void RunUninstallRecord(const char* record_path, const char* bitmap_path, const char* project_name,
                         const script::PlaceholderValues& values, UninstallActions& effects) {
-    bool has_kept_list = false;
     {
         RunState run(record_path, values, effects);
         UndoInstallation(record_path, run);
-        has_kept_list = run.has_kept_list;
     }
     effects.DeleteFileAt(record_path);
-    char kept_path[support::kMaxPath];
-    if (has_kept_list && KeptFilesPath(record_path, kept_path)) {
-        effects.DeleteFileAt(kept_path);
-    }
     effects.DeleteFileAt(bitmap_path);
     // An empty name would address the Uninstall key itself.
     if (project_name[0] != '\0') {

@@ -11,6 +11,8 @@
 // fakes.
 #pragma once
 
+#include <cstdint>
+
 #include "script/folder_placeholders.h"
 #include "support/win32_values.h"
 
@@ -36,9 +38,11 @@ class UninstallActions {
     virtual bool DeleteFileAt(const char* path) = 0;
     // Returns whether the system recorded the deletion.
     virtual bool ScheduleDeleteAtRestart(const char* path) = 0;
-    // Lowers the shared-file count of a file in a shared place; returns
-    // whether the count still holds it for another installation.
-    virtual bool ReleaseSharedCount(const char* path) = 0;
+    // The shared-file count of a file in a shared place (0 for none, and
+    // for a file anywhere else).
+    virtual uint32_t SharedCount(const char* path) = 0;
+    // Lowers that count by one; at zero the value goes.
+    virtual void ReleaseSharedCount(const char* path) = 0;
     // Deletes the App Paths key of a program file (".exe" in any case).
     virtual void RemoveAppPathsEntry(const char* path) = 0;
     // Removes one folder if it is empty (partial files an interrupted
@@ -49,7 +53,7 @@ class UninstallActions {
 };
 
 // Undoes the installation that the record at record_path describes, then
-// deletes the record, its list of kept files, the banner at bitmap_path and (with a project name)
+// deletes the record, the banner at bitmap_path and (with a project name)
 // the project's Uninstall key, and sets worker_done. A missing record removes
 // nothing else. Paths are expanded with the current placeholder values, so
 // the session's destination_folder must be set first.

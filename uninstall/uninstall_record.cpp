@@ -55,7 +55,8 @@ void RecordBitmapPath(char* path) {
     NamedRecordPath("<System>VornakUninstall-%s.bmp", path);
 }
 
-bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder) {
+bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder,
+                          const InstallNotes& notes) {
     support::DiskFile script(script_path, support::DiskFile::kRead);
     if (!script.IsOpen()) {
         return false;
@@ -75,6 +76,7 @@ bool CopyScriptIntoRecord(const char* script_path, const char* record_path, cons
             written = WriteLine(record, folder);
         }
     }
+    written = written && WriteInstallNotes(record, notes) && record.Flush();
     return record.Close() && written;
 }
 

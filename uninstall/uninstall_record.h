@@ -2,10 +2,13 @@
 // copied into the system folder, can later remove it.
 //
 //   <System>VornakUninstall.exe          the stub, shared by every project
-//   <System>VornakUninstall-NAME.dat     the script, with the folder chosen
+//   <System>VornakUninstall-NAME.dat     the script, with the folder chosen,
+//                                        and the install's notes
 //   <System>VornakUninstall-NAME.bmp     the banner
 //   HKLM\...\Uninstall\NAME              the entry in the list of programs
 #pragma once
+
+#include "uninstall/install_notes.h"
 
 namespace uninstall {
 
@@ -25,8 +28,10 @@ void RecordBitmapPath(char* path);
 void ReadPreviousInstallFolder();
 
 // Copies the script line by line into the record file, writing folder in
-// place of the line after every "[Install To]". Returns false when either
-// file cannot be opened or the record was not written whole.
-bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder);
+// place of the line after every "[Install To]", then notes after it, and
+// flushes the record to the disk. Returns false when either file cannot be
+// opened or the record was not written whole.
+bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder,
+                          const InstallNotes& notes);
 
 }  // namespace uninstall

@@ -4,12 +4,14 @@
 // caller's ordinary extraction, which still refuses a damaged entry.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 #include "archive/entry_look_ahead.h"
 #include "archive/pack_mode.h"
 #include "archive/package_archive.h"
+#include "script/install_look_ahead.h"
 #include "support/disk_file.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
@@ -96,4 +98,20 @@ TEST(EntryLookAhead, EndsCleanlyWithEntriesStillAheadOrBeingDecoded) {
                       std::string(reinterpret_cast<const char*>(bytes), size));
         }
     }
+}
+
+TEST(InstallLookAhead, AStopBeforeThePlanLeavesExtractionToTheCaller) {
+    Scratch scratch;
+    std::string package = scratch.PathOf("setup.exe");
+    WriteAll(package, "MZ-stub");
+    WriteAll(scratch.PathOf("big.bin"), SampleBytes(200000, 1));
+    char name[260];
+    ASSERT_TRUE(archive::PackFile(scratch.PathOf("big.bin").c_str(), package.c_str(), name));
+    std::string script = scratch.PathOf("setup.dat");
+    WriteAll(script, "[CopyFile]\r\nbig.bin\r\nC:\\App\\big.bin\r\n");
+    archive::PackageArchive archive(package.c_str(), false);
+    std::atomic<bool> stop{false};
+    EXPECT_TRUE(script::InstallLookAhead(script.c_str(), &archive, stop).Active());
+    stop = true;
+    EXPECT_FALSE(script::InstallLookAhead(script.c_str(), &archive, stop).Active());
 }

@@ -9,6 +9,7 @@
 #include "session/install_session.h"
 #include "script/install_loop.h"
 #include "script/optional_items.h"
+#include "support/file_system.h"
 #include "support/progress_state.h"
 #include "tests/support_lib/scratch.h"
 #include "tests/support_lib/lent_session.h"
@@ -25,6 +26,7 @@ class RecordingActions : public script::InstallActions {
     int abort_on_copy = 0;              // 1-based; 0 never
     bool stop_on_launch = false;
     int copies = 0;
+    std::string script_to_delete;  // tried when the closing steps run
 
     void InstallFile(const char* entry_name, char* target, bool* abort) override {
         Snapshot();
@@ -54,6 +56,12 @@ class RecordingActions : public script::InstallActions {
     void RegisterQueuedDlls() override {
         Snapshot();
         calls.push_back("register dlls");
+        if (!script_to_delete.empty()) {
+            // Windows refuses to delete a file some handle still holds.
+            calls.push_back(support::fs::DeleteFileAt(script_to_delete.c_str())
+                                ? "script deleted"
+                                : "script still open");
+        }
     }
 
   private:
@@ -210,6 +218,14 @@ TEST_F(InstallWorkerTest, StopTakesEffectAfterTheCurrentSection) {
     EXPECT_EQ((std::vector<std::string>{"record", "install 1 -> t1", "app path t1",
                                         "run and wait setup2.exe ", "register dlls"}),
               actions_.calls);
+    EXPECT_TRUE(session::Current().worker_done);
+}
+
+TEST_F(InstallWorkerTest, TheScriptIsClosedBeforeTheClosingSteps) {
+    // Once the worker is done, the job folder that holds the script goes.
+    actions_.script_to_delete = scratch_.PathOf("setup.dat");
+    Run(Script({"[CopyFile]", "1", "t1"}));
+    EXPECT_EQ("script deleted", actions_.calls.back());
     EXPECT_TRUE(session::Current().worker_done);
 }
 

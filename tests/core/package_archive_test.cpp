@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "archive/entry_codec.h"
 #include "archive/pack_mode.h"
 #include "archive/package_archive.h"
 #include "archive/package_format.h"
 #include "support/folders.h"
+#include "support/text.h"
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
@@ -92,6 +94,52 @@ TEST(PackageArchive, SameNameTwiceFindsFirstAndExtractsLast) {
     EXPECT_EQ(13u, found.uncompressed_size);
     ASSERT_TRUE(archive.Extract("readme.txt", scratch.PathOf("out.txt").c_str()));
     EXPECT_EQ("second, longer version", ReadAll(scratch.PathOf("out.txt")));
+}
+
+TEST(PackageArchive, NamesAreFoundAsAScanOfEveryEntryFindsThem) {
+    Scratch scratch;
+    std::string package = scratch.PathOf("names.exe");
+    WriteAll(package, kStub);
+    static const uint8_t kEmptyStream[] = {'B',  'Z',  'h',  '9', 0x17, 0x72, 0x45,
+                                           0x38, 0x50, 0x90, 0,   0,    0,    0};
+    // Names twice and three times over in other letter cases, and names of
+    // the code page's upper half, which only the system compares.
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) {
+        names.push_back("file" + std::to_string(i % 140) + (i % 3 == 0 ? ".TXT" : ".txt"));
+    }
+    for (const char* name : {"caf\xe9.txt", "CAF\xc9.TXT", "caf\xe9.TXT", "cafe.txt"}) {
+        names.push_back(name);
+    }
+    auto expect_scan_agrees = [](const PackageArchive& archive, const char* when) {
+        for (const char* query : {"FILE7.txt", "file139.TXT", "file140.txt", "caf\xc9.txt",
+                                  "Cafe.Txt", "", "file7.tx"}) {
+            std::vector<int32_t> scanned;
+            std::vector<int32_t> indexed;
+            for (int32_t i = 0; i < archive.EntryCount(); ++i) {
+                if (support::EqualsIgnoringCase(archive.EntryAt(i).name, query)) {
+                    scanned.push_back(i);
+                }
+            }
+            for (int32_t i = archive.NextEntryNamed(query, -1); i >= 0;
+                 i = archive.NextEntryNamed(query, i)) {
+                indexed.push_back(i);
+            }
+            EXPECT_EQ(scanned, indexed) << when << ": " << query;
+        }
+    };
+    {
+        PackageArchive archive(package.c_str(), true);
+        for (const std::string& name : names) {
+            ASSERT_TRUE(
+                archive.AppendEntryData(name.c_str(), kEmptyStream, sizeof kEmptyStream, 0));
+        }
+        expect_scan_agrees(archive, "appended");
+        ASSERT_TRUE(archive.Close());
+    }
+    PackageArchive archive(package.c_str(), false);
+    ASSERT_EQ(static_cast<int32_t>(names.size()), archive.EntryCount());
+    expect_scan_agrees(archive, "read");
 }
 
 TEST(PackageArchive, DamagedEntryIsNotExtractedAndLeavesNoTarget) {

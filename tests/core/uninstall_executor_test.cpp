@@ -4,6 +4,7 @@
 // and paths no installation can have made.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,8 +28,8 @@ class RecordingEffects : public uninstall::UninstallActions {
   public:
     std::vector<std::string> calls;
     std::set<std::string> existing;
-    std::set<std::string> locked;  // exist, but cannot be deleted
-    std::set<std::string> held;    // another installation's count holds them
+    std::set<std::string> locked;            // exist, but cannot be deleted
+    std::map<std::string, uint32_t> counts;  // shared-file counts
     std::vector<std::string> progress;
 
     bool SamePath(const char* a, const char* b) override {
@@ -52,9 +53,15 @@ class RecordingEffects : public uninstall::UninstallActions {
         return restart_recorded;
     }
     bool restart_recorded = true;
-    bool ReleaseSharedCount(const char* path) override {
+    uint32_t SharedCount(const char* path) override {
+        auto found = counts.find(path);
+        return found == counts.end() ? 0 : found->second;
+    }
+    void ReleaseSharedCount(const char* path) override {
         calls.push_back(std::string("release ") + path);
-        return held.count(path) != 0;
+        if (counts[path] > 0) {
+            --counts[path];
+        }
     }
     void RemoveAppPathsEntry(const char* path) override {
         Snapshot();
@@ -92,7 +99,6 @@ class UninstallExecutorTest : public ::testing::Test {
     std::string RecordPath(const char* project = "Demo") const {
         return scratch_.PathOf(std::string("VornakUninstall-") + project + ".dat");
     }
-    std::string KeptPath() const { return scratch_.PathOf("VornakUninstall-Demo.kept"); }
     std::string BitmapPath() const { return scratch_.PathOf("VornakUninstall-Demo.bmp"); }
     void WriteRecord(const std::string& text, const char* project = "Demo") {
         ASSERT_TRUE(WriteAll(RecordPath(project), text));
@@ -228,22 +234,89 @@ TEST_F(UninstallExecutorTest, FilesListedByAnotherProjectStay) {
     EXPECT_EQ("2/4", effects_.progress.back());
 }
 
-TEST_F(UninstallExecutorTest, FilesFoundInPlaceOrCountedElsewhereStay) {
-    WriteRecord(Lines({"[CopyFile]", "a", "C:\\A\\own.txt", "[CopyFile]", "b", "C:\\Sys\\kept.dll",
-                       "[CopyFile]", "c", "C:\\Sys\\counted.dll"}));
-    ASSERT_TRUE(WriteAll(KeptPath(), Lines({"c:\\sys\\KEPT.dll", ""})));
-    effects_.existing = {"C:\\A\\own.txt", "C:\\Sys\\kept.dll", "C:\\Sys\\counted.dll"};
-    effects_.held = {"C:\\Sys\\counted.dll"};
-    Run();
-    // Every count is lowered, also for a file that stays for other reasons;
-    // the list goes with the record. Without a list nothing is released
-    // (the other tests' exact call lists show it).
-    std::vector<std::string> expected = {
-        "release C:\\A\\own.txt",    "unregister C:\\A\\own.txt",
-        "release C:\\Sys\\kept.dll", "release C:\\Sys\\counted.dll",
-        "delete C:\\A\\own.txt",     "app paths C:\\A\\own.txt",
-        "delete " + RecordPath(),    "delete " + KeptPath(),
-        "delete " + BitmapPath(),    "key Demo"};
+TEST_F(UninstallExecutorTest, FilesFoundInPlaceOrCountedElsewhereStayAndCountsGoDownOnce) {
+    WriteRecord(Lines({"[CopyFile]",
+                       "a",
+                       "C:\\A\\own.txt",
+                       "[CopyFile]",
+                       "b",
+                       "C:\\Sys\\kept.dll",
+                       "[CopyFile]",
+                       "c",
+                       "C:\\Sys\\counted.dll",
+                       "[UninstallAction]",
+                       "C:\\A\\bye.exe",
+                       "",
+                       "[CopyFile]",
+                       "d",
+                       "C:\\Sys\\ours.dll",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "[Install Notes]",
+                       "Kept c:\\sys\\KEPT.dll",
+                       "Counted C:\\Sys\\kept.dll",
+                       "Counted C:\\Sys\\counted.dll",
+                       "Counted C:\\Sys\\ours.dll"}));
+    effects_.existing = {"C:\\A\\own.txt", "C:\\Sys\\kept.dll", "C:\\Sys\\counted.dll",
+                         "C:\\Sys\\ours.dll"};
+    effects_.counts = {
+        {"C:\\Sys\\kept.dll", 1}, {"C:\\Sys\\counted.dll", 2}, {"C:\\Sys\\ours.dll", 1}};
+    // The record stays where it is: the fake deletes nothing. So the run
+    // after the first is an uninstall killed at its end and started again.
+    for (int run = 0; run < 2; ++run) {
+        effects_.calls.clear();
+        Run();
+        // Every count the project holds goes down, also for a file that stays
+        // for other reasons, but only once every action has run, and once.
+        std::vector<std::string> expected = {"unregister C:\\A\\own.txt", "run C:\\A\\bye.exe | ",
+                                             "unregister C:\\Sys\\ours.dll"};
+        if (run == 0) {
+            expected.insert(expected.end(),
+                            {"release C:\\Sys\\kept.dll", "release C:\\Sys\\counted.dll",
+                             "release C:\\Sys\\ours.dll"});
+        }
+        expected.insert(expected.end(),
+                        {"delete C:\\A\\own.txt", "app paths C:\\A\\own.txt",
+                         "delete C:\\Sys\\ours.dll", "app paths C:\\Sys\\ours.dll"});
+        std::vector<std::string> closing = Closing();
+        expected.insert(expected.end(), closing.begin(), closing.end());
+        EXPECT_EQ(expected, effects_.calls) << "run " << run;
+        EXPECT_EQ(1u, effects_.counts["C:\\Sys\\counted.dll"]) << "run " << run;
+        effects_.existing.insert("C:\\Sys\\ours.dll");
+        effects_.existing.insert("C:\\A\\own.txt");
+    }
+}
+
+TEST_F(UninstallExecutorTest, PerUserPathsAreThoseOfWhoeverInstalled) {
+    // Bob uninstalls what Ann installed: his desktop is C:\Users\Bob\Desktop.
+    WriteRecord(
+        Lines({"[CopyFile]", "a", "<DeskTop>\\note.txt", "[CopyFile]", "b", "<Startup>\\start.exe",
+               "[CreateIcon]", "C:\\A\\a.exe", "<Start Programs>\\Demo\\a.lnk", "", "", "", "", "",
+               "", "[Install Notes]", "<DeskTop>C:\\Users\\Ann\\Desktop",
+               "<Start Programs>C:\\Users\\Ann\\Programs"}));
+    effects_.existing = {"C:\\Users\\Ann\\Desktop\\note.txt", "C:\\Users\\Bob\\Desktop\\note.txt",
+                         "C:\\Users\\Ann\\Programs\\Demo\\a.lnk"};
+    script::PlaceholderValues values;
+    script::ReadPlaceholderValues(&values);
+    for (const char* token : {"<DeskTop>", "<Startup>", "<Start Programs>"}) {
+        int row = uninstall::PlaceholderRow(token);
+        support::CopyText(values.text[row], "C:\\Users\\Bob\\Here");
+        values.present[row] = true;
+    }
+    uninstall::RunUninstallRecord(RecordPath().c_str(), BitmapPath().c_str(), "Demo", values,
+                                  effects_);
+    // The startup folder was not noted: that path is left alone.
+    std::vector<std::string> expected = {"unregister C:\\Users\\Ann\\Desktop\\note.txt",
+                                         "delete C:\\Users\\Ann\\Desktop\\note.txt",
+                                         "app paths C:\\Users\\Ann\\Desktop\\note.txt",
+                                         "delete C:\\Users\\Ann\\Programs\\Demo\\a.lnk",
+                                         "app paths C:\\Users\\Ann\\Programs\\Demo\\a.lnk",
+                                         "rmdir C:\\Users\\Ann\\Programs\\Demo"};
+    std::vector<std::string> closing = Closing();
+    expected.insert(expected.end(), closing.begin(), closing.end());
     EXPECT_EQ(expected, effects_.calls);
 }
 

@@ -1,7 +1,8 @@
 // What the installer refuses before it changes anything: a typed install
 // folder that is not a full path (the page stays open for another), and a
 // package whose project name would put its uninstall record outside the
-// system folder (told, and not even shown under "<Silent>").
+// system folder (told, and not even shown under "<Silent>"); and a run whose
+// memory runs out ends as a failure, with a box when someone is there.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -78,4 +79,19 @@ TEST(InstallRefusals, AProjectNameThatLeavesTheSystemFolderInstallsNothing) {
     }
     e2e::RemoveTree(folder);
     DeleteFileA(escaped_record.c_str());
+}
+
+TEST(InstallRefusals, AFailedAllocationEndsAsAFailure) {
+    for (const char* markers : {"", " <Silent>"}) {
+        RunningProgram program("\"" + e2e::FixturePath("allocation_failure.exe") + "\"" + markers);
+        if (markers[0] == '\0') {
+            HWND box = program.WaitForMessageBox("Installer");
+            ASSERT_NE(nullptr, box);
+            EXPECT_EQ("There is not enough memory to go on. The program ends here.",
+                      e2e::MessageBoxText(box));
+            Click(box, IDOK);
+        }
+        ASSERT_TRUE(program.WaitForExit(20000)) << markers;
+        EXPECT_EQ(1603u, program.ExitCode()) << markers;
+    }
 }

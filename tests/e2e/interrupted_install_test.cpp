@@ -79,7 +79,7 @@ class InterruptedInstall : public ::testing::Test {
                 EXPECT_FALSE(e2e::FileExists(targets_[i])) << when << ": " << targets_[i];
             }
         }
-        EXPECT_FALSE(e2e::FileExists(project_.KeptListPath())) << when;
+        EXPECT_FALSE(e2e::FileExists(project_.RecordPath())) << when;
     }
 
     // Job folders the killed installers could not remove.
@@ -123,9 +123,11 @@ TEST_F(InterruptedInstall, AKillLeavesWholeFilesAndAnEntryThatRemovesThem) {
             installer.Kill();
         }
         int landed = ExpectEveryTargetWhole(when);
-        // A kill before the record leaves no key, and nothing to uninstall; a
-        // key is an entry, and must hold a command that uninstalls.
-        bool entry = project_.UninstallCommand("QuietUninstallString") != "<missing key>";
+        // A kill before the record leaves no entry, and nothing to uninstall;
+        // a listed entry (one with a DisplayName) must hold a command that
+        // uninstalls.
+        bool entry = e2e::ReadRegistryText(HKEY_LOCAL_MACHINE, project_.UninstallKey(),
+                                           "DisplayName") == project_.Name();
         if (landed > 0) {
             EXPECT_TRUE(entry) << when << ": " << landed << " files landed, no entry";
             EXPECT_TRUE(e2e::FileExists(project_.RecordPath())) << when;

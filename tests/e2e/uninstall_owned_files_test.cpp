@@ -1,10 +1,14 @@
 // Files that were in place before an install outlive its uninstall: a newer
 // library the version rule kept, an older one the install replaced (in its
-// new version), while what the project alone put there goes, also after a
-// reinstall. A file in the system folder is counted under SharedDLLs once
-// per project, and a record without a list of kept files is undone as
-// records always were.
+// new version), one a program of the install put there, while what the
+// project alone put there goes, also after a reinstall. A file in the
+// system folder is counted under SharedDLLs once per project, and lowered
+// once, also by an uninstall killed and run again; an update whose record
+// cannot be written leaves the earlier record whole. Per-user files are the
+// installing user's, whoever uninstalls. A record without notes is undone
+// as records always were.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +64,67 @@ void UninstallQuietly(const e2e::InstalledProject& project) {
     ASSERT_TRUE(uninstaller.WaitForExit(30000));
 }
 
+// file_holder holding path, as a program that is still running holds it.
+class HeldFile {
+  public:
+    explicit HeldFile(const std::string& path)
+        : path_(path), holder_("\"" + e2e::FixturePath("file_holder.exe") + "\" \"" + path + "\"") {
+        EXPECT_TRUE(e2e::WaitUntil([&] { return FileExists(path_ + ".held"); }));
+    }
+    ~HeldFile() {
+        WriteAll(path_ + ".stop", "");
+        EXPECT_TRUE(holder_.WaitForExit(20000));
+    }
+
+  private:
+    std::string path_;
+    e2e::RunningProgram holder_;
+};
+
+// Points this user's desktop and start-menu programs elsewhere, as another
+// user's profile has them, for as long as it lives.
+class OtherUsersFolders {
+  public:
+    explicit OtherUsersFolders(const std::string& profile) : profile_(profile) {
+        CreateDirectoryA(profile.c_str(), nullptr);
+        for (const char* name : kNames) {
+            old_[Index(name)] = e2e::ReadRegistryText(HKEY_CURRENT_USER, kKey, name);
+            CreateDirectoryA(Folder(name).c_str(), nullptr);
+            Set(name, Folder(name));
+        }
+    }
+    ~OtherUsersFolders() {
+        for (const char* name : kNames) {
+            Set(name, old_[Index(name)]);
+        }
+        e2e::RemoveTree(profile_);
+    }
+    std::string Folder(const char* name) const { return profile_ + "\\" + name; }
+
+  private:
+    static constexpr const char* kKey =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static constexpr const char* kNames[2] = {"Desktop", "Programs"};
+    static int Index(const char* name) { return name == kNames[0] ? 0 : 1; }
+    static void Set(const char* name, const std::string& value) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegSetValueExA(key, name, 0, REG_EXPAND_SZ,
+                           reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1));
+            RegCloseKey(key);
+        }
+    }
+    std::string profile_;
+    std::string old_[2];
+};
+
+std::string DesktopFolder() {
+    char folder[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, folder, CSIDL_DESKTOPDIRECTORY, FALSE);
+    return std::string(folder) + "\\";
+}
+
 class UninstallOwnedFiles : public ::testing::Test {
   protected:
     void TearDown() override {
@@ -108,7 +173,6 @@ TEST_F(UninstallOwnedFiles, FilesFoundInPlaceStayAndOwnFilesGoAfterAReinstall) {
     EXPECT_FALSE(FileExists(system_file_));
     EXPECT_EQ(-1, SharedCount(system_file_));
     EXPECT_FALSE(FileExists(project_.RecordPath()));
-    EXPECT_FALSE(FileExists(project_.KeptListPath()));
 }
 
 TEST_F(UninstallOwnedFiles, AnotherProductsCountKeepsASystemFile) {
@@ -127,9 +191,112 @@ TEST_F(UninstallOwnedFiles, ARecordWithoutAListIsUndoneAsBefore) {
                    {{"new.exe", v200_}});
     PlaceByHand("older.exe", v150_);
     project_.InstallSilently();
-    // As an installer from before the list would have left it.
-    ASSERT_TRUE(DeleteFileA(project_.KeptListPath().c_str()));
+    // As an installer from before the notes would have left it.
+    std::string record = ReadAll(project_.RecordPath());
+    size_t notes = record.find("\r\n\r\n\r\n\r\n\r\n[Install Notes]\r\n");
+    ASSERT_NE(std::string::npos, notes);
+    ASSERT_TRUE(WriteAll(project_.RecordPath(), record.substr(0, notes + 2)));
     UninstallQuietly(project_);
     EXPECT_FALSE(FileExists(Target("older.exe")));
     EXPECT_FALSE(FileExists(project_.RecordPath()));
+}
+
+TEST_F(UninstallOwnedFiles, AnUninstallKilledWhileItsProgramRunsLowersNoCountTwice) {
+    std::string held = Target("held.txt");
+    project_.Build(
+        e2e::Script({"[CopyFile]", "own.dll", "<System>\\VornakE2E-owned.dll", "", "[CopyFile]",
+                     "held.txt", "<Destination>\\held.txt", "", "[UninstallAction]",
+                     e2e::FixturePath("file_holder.exe").c_str(), ("\"" + held + "\"").c_str()}),
+        {{"own.dll", "shared"}, {"held.txt", "held"}});
+    project_.InstallSilently();
+    // Another product's installer installs the same file after us.
+    SetSharedCount(system_file_, 2);
+    {
+        e2e::RunningProgram uninstaller(project_.UninstallCommand("QuietUninstallString"));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return FileExists(held + ".held"); }));
+        uninstaller.Kill();
+    }
+    ASSERT_TRUE(WriteAll(held + ".stop", ""));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !FileExists(held + ".held"); }));
+    // Still listed, so the user runs it again.
+    {
+        e2e::RunningProgram uninstaller(project_.UninstallCommand("QuietUninstallString"));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return FileExists(held + ".held"); }));
+        ASSERT_TRUE(WriteAll(held + ".stop", ""));
+        ASSERT_TRUE(uninstaller.WaitForExit(30000));
+    }
+    EXPECT_EQ("shared", ReadAll(system_file_));
+    EXPECT_EQ(1, SharedCount(system_file_));
+    EXPECT_FALSE(FileExists(held));
+    EXPECT_FALSE(FileExists(project_.RecordPath()));
+}
+
+TEST_F(UninstallOwnedFiles, AnUpdateWhoseRecordCannotBeWrittenLeavesTheEarlierOneWhole) {
+    project_.Build(e2e::Script({"[CopyFile]", "mine.txt", "<Destination>\\mine.txt"}),
+                   {{"mine.txt", "ours"}});
+    PlaceByHand("mine.txt", "the user's");
+    project_.InstallSilently();
+    // The next version no longer installs that file, and another program
+    // holds the record while it installs.
+    project_.Build(e2e::Script({"[CopyFile]", "own.dll", "<System>\\VornakE2E-owned.dll"}),
+                   {{"own.dll", "shared"}});
+    {
+        HeldFile record(project_.RecordPath());
+        e2e::RunningProgram installer(project_.InstallCommand() + " <Silent>");
+        ASSERT_TRUE(installer.WaitForExit(30000));
+        EXPECT_EQ(1603u, installer.ExitCode());
+    }
+    EXPECT_EQ(-1, SharedCount(system_file_)) << "no count without a record that lowers it";
+    UninstallQuietly(project_);
+    EXPECT_EQ("ours", ReadAll(Target("mine.txt"))) << "found in place by the first version";
+}
+
+TEST_F(UninstallOwnedFiles, AFileAProgramOfTheInstallPutInPlaceStays) {
+    // The recorder stands for a redistributable's installer: it writes the
+    // file a later [CopyFile] names, after the record was written.
+    std::string redistributed = Target("redist.log");
+    CreateDirectoryA("C:\\VornakE2E", nullptr);
+    CreateDirectoryA(project_.Folder().c_str(), nullptr);
+    SetEnvironmentVariableA("VORNAK_RECORD_FILE", redistributed.c_str());
+    SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
+    project_.Build(
+        e2e::Script({"[CopyFile]", "own.txt", "<Destination>\\own.txt", "", "[RunAndWaitFile]",
+                     e2e::FixturePath("command_recorder.exe").c_str(), "", "", "[CopyFile]",
+                     "redist.log", "<Destination>\\redist.log"}),
+        {{"own.txt", "ours"}, {"redist.log", "ours too"}});
+    project_.InstallSilently();
+    SetEnvironmentVariableA("VORNAK_RECORD_FILE", nullptr);
+    UninstallQuietly(project_);
+    EXPECT_TRUE(FileExists(redistributed));
+    EXPECT_FALSE(FileExists(Target("own.txt")));
+}
+
+TEST_F(UninstallOwnedFiles, AnotherUsersDesktopAndStartMenuAreLeftAlone) {
+    const std::string group = "VornakE2E Owned";
+    project_.Build(e2e::Script({"[CopyFile]", "note.txt", "<DeskTop>\\VornakE2E note.txt", "",
+                                "[CreateIcon]", "<DeskTop>\\VornakE2E note.txt",
+                                ("<Start Programs>\\" + group + "\\Note.lnk").c_str(), "", ""}),
+                   {{"note.txt", "the installer's"}});
+    std::string installers_note = DesktopFolder() + "VornakE2E note.txt";
+    std::string installers_group = e2e::StartProgramsFolder() + group;
+    project_.InstallSilently();
+    ASSERT_TRUE(FileExists(installers_note));
+    ASSERT_TRUE(FileExists(installers_group + "\\Note.lnk"));
+    {
+        // Another administrator uninstalls; their own files have the same names.
+        OtherUsersFolders other("C:\\VornakE2E\\Other User");
+        ASSERT_EQ(other.Folder("Desktop") + "\\", DesktopFolder()) << "the shell asks the registry";
+        std::string others_note = other.Folder("Desktop") + "\\VornakE2E note.txt";
+        std::string others_group = other.Folder("Programs") + "\\" + group;
+        ASSERT_TRUE(WriteAll(others_note, "theirs"));
+        CreateDirectoryA(others_group.c_str(), nullptr);
+        ASSERT_TRUE(WriteAll(others_group + "\\Note.lnk", "theirs"));
+        UninstallQuietly(project_);
+        EXPECT_EQ("theirs", ReadAll(others_note));
+        EXPECT_EQ("theirs", ReadAll(others_group + "\\Note.lnk"));
+    }
+    EXPECT_FALSE(FileExists(installers_note));
+    EXPECT_FALSE(e2e::FolderExists(installers_group));
+    DeleteFileA(installers_note.c_str());
+    e2e::RemoveTree(installers_group);
 }

@@ -21,9 +21,9 @@ std::string TinyBitmap() {
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
-InstalledProject::InstalledProject(const std::string& name)
+InstalledProject::InstalledProject(const std::string& name, const std::string& folder)
     : name_("E2E Uninstall " + name),
-      folder_("C:\\VornakE2E\\" + name_),
+      folder_(folder.empty() ? "C:\\VornakE2E\\" + name_ : folder),
       package_(scratch_.PathOf("setup.exe")) {}
 
 InstalledProject::~InstalledProject() {
@@ -36,10 +36,6 @@ std::string InstalledProject::UninstallKey() const {
 
 std::string InstalledProject::RecordPath() const {
     return SystemFolder() + "VornakUninstall-" + name_ + ".dat";
-}
-
-std::string InstalledProject::KeptListPath() const {
-    return SystemFolder() + "VornakUninstall-" + name_ + ".kept";
 }
 
 std::string InstalledProject::BannerPath() const {
@@ -83,7 +79,6 @@ void InstalledProject::CleanUp() {
     std::string key = UninstallKey();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     DeleteFileA(RecordPath().c_str());
-    DeleteFileA(KeptListPath().c_str());
     DeleteFileA(BannerPath().c_str());
 }
 

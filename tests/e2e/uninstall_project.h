@@ -20,7 +20,8 @@ std::string TinyBitmap();
 
 class InstalledProject {
   public:
-    explicit InstalledProject(const std::string& name);
+    // folder: the [Install To] folder; by default one named after the project.
+    explicit InstalledProject(const std::string& name, const std::string& folder = "");
     ~InstalledProject();
     InstalledProject(const InstalledProject&) = delete;
     InstalledProject& operator=(const InstalledProject&) = delete;
@@ -30,8 +31,6 @@ class InstalledProject {
     const std::string& Folder() const { return folder_; }
     std::string UninstallKey() const;
     std::string RecordPath() const;
-    // The list of files the install found in place, beside the record.
-    std::string KeptListPath() const;
     std::string BannerPath() const;
 
     // Packs setup.dat (project name, folder, then body), a banner and files.

@@ -1,13 +1,15 @@
 // Install, then uninstall through the command line Windows' list of programs
 // would run: Yes removes what the installation made and nothing else, No
 // removes nothing, the quiet command needs nobody, a lost record still
-// takes the entry away, and a reinstall proposes the old folder only while
-// the record is there.
+// takes the entry away, a reinstall proposes the old folder only while
+// the record is there, and an install folder as long as a path allows takes
+// its files and gives them back.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -248,4 +250,27 @@ TEST_F(UninstallRoundTrip, ReinstallProposesTheOldFolderUntilUninstalled) {
     ASSERT_TRUE(uninstaller.WaitForExit(30000));
     EXPECT_FALSE(FileExists(chosen + "\\readme.txt"));
     EXPECT_EQ(project_->Folder(), proposed_folder());
+}
+
+TEST(LongInstallFolder, AFolderOf245CharactersInstallsAndUninstalls) {
+    // Its files' paths fit, but not one beside them with a longer name.
+    std::string folder = "C:\\VornakE2E\\Long";
+    while (folder.size() < 245) {
+        folder += "\\" + std::string(std::min<size_t>(50, 245 - folder.size() - 1), 'd');
+    }
+    ASSERT_EQ(245u, folder.size());
+    e2e::InstalledProject project("Long Folder", folder);
+    project.Build(e2e::Script({"[CopyFile]", "a.txt", "<Destination>\\a.txt"}),
+                  {{"a.txt", "long"}});
+    {
+        RunningProgram installer(project.InstallCommand() + " <Silent>");
+        // A box nobody answers would keep it running.
+        ASSERT_TRUE(installer.WaitForExit(30000));
+        EXPECT_EQ(0u, installer.ExitCode());
+    }
+    EXPECT_EQ("long", testing_support::ReadAll(folder + "\\a.txt"));
+    RunningProgram uninstaller(project.UninstallCommand("QuietUninstallString"));
+    ASSERT_TRUE(uninstaller.WaitForExit(30000));
+    EXPECT_FALSE(FileExists(folder + "\\a.txt"));
+    e2e::RemoveTree("C:\\VornakE2E\\Long");
 }

@@ -1,7 +1,7 @@
 // Fuzzes the uninstall worker's reading of records: the input is split into
-// our record and another project's (which is also read as our list of kept
-// files), and every effect is a fake that checks the paths it is handed fit
-// a path buffer.
+// our record and another project's (either may hold install notes), and
+// every effect is a fake that checks the paths it is handed fit a path
+// buffer.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -45,10 +45,11 @@ class CheckingEffects : public uninstall::UninstallActions {
         CheckPath(path);
         return true;
     }
-    bool ReleaseSharedCount(const char* path) override {
+    uint32_t SharedCount(const char* path) override {
         CheckPath(path);
-        return path[0] == 'S';
+        return path[0] == 'S' ? 2 : 0;
     }
+    void ReleaseSharedCount(const char* path) override { CheckPath(path); }
     void RemoveAppPathsEntry(const char* path) override { CheckPath(path); }
     void RemoveFolder(const char* path) override {
         CheckPath(path);
@@ -75,9 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string own = fuzzing::WriteInput("VornakUninstall-Fuzz.dat", data, own_size);
     size_t other_size = split != nullptr ? size - own_size - 1 : 0;
     fuzzing::WriteInput("VornakUninstall-Other.dat", data + own_size + (split != nullptr),
-                        other_size);
-    // The same bytes as our list of kept files: its lines are read as paths.
-    fuzzing::WriteInput("VornakUninstall-Fuzz.kept", data + own_size + (split != nullptr),
                         other_size);
     testing_support::LentSession session;
     support::CopyText(session->destination_folder, "C:\\Program Files\\Fuzz\\");

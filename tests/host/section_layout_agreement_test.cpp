@@ -121,7 +121,8 @@ class TakingUninstallActions : public uninstall::UninstallActions {
     bool PathExists(const char*) override { return false; }
     bool DeleteFileAt(const char*) override { return true; }
     bool ScheduleDeleteAtRestart(const char*) override { return true; }
-    bool ReleaseSharedCount(const char*) override { return false; }
+    uint32_t SharedCount(const char*) override { return 0; }
+    void ReleaseSharedCount(const char*) override {}
     void RemoveAppPathsEntry(const char*) override {}
     void RemoveFolder(const char*) override {}
     void DeleteUninstallKey(const char*) override {}

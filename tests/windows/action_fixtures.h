@@ -14,6 +14,7 @@
 #include "session/install_session.h"
 #include "archive/pack_mode.h"
 #include "actions/file_install.h"
+#include "script/folder_placeholders.h"
 #include "support/folders.h"
 #include "support/temp_path.h"
 #include "support/text.h"
@@ -64,7 +65,7 @@ class CurrentTestJob {
 
 struct InstallResult {
     bool abort;
-    std::string target;  // as expanded by InstallFile
+    std::string target;  // expanded, as the install worker expands it
 };
 
 inline InstallResult Install(const std::string& entry, const std::string& target) {
@@ -72,8 +73,11 @@ inline InstallResult Install(const std::string& entry, const std::string& target
     char target_buffer[260];
     support::CopyText(entry_buffer, entry.c_str());
     support::CopyText(target_buffer, target.c_str());
+    script::ExpandFolderPlaceholders(entry_buffer);
+    script::ExpandFolderPlaceholders(target_buffer);
     InstallResult result = {true, ""};
-    actions::InstallFile(entry_buffer, target_buffer, &result.abort);
+    actions::InstallFile(entry_buffer, target_buffer, session::Current().destination_folder,
+                         &result.abort);
     result.target = target_buffer;
     return result;
 }

@@ -1,5 +1,6 @@
 // File installation against real files: the version rule, targets in use,
-// damaged entries, the disk-full box and self-registration.
+// damaged entries, the disk-full box, links in the install folder and
+// self-registration of the very file installed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
+#include "tests/support_lib/destination_folder.h"
+#include "tests/support_lib/folder_link.h"
 #include "tests/support_lib/lent_session.h"
 #include "tests/windows/action_fixtures.h"
 
@@ -39,9 +42,9 @@ class FileInstall : public ::testing::Test {
     FileInstall()
         : job_({FixturePath("app_v150.exe"), FixturePath("app_v200.exe"),
                 FixturePath("app_plain.exe"), FixturePath("self_register.dll")}) {
-        actions::SelfRegisterList.ClearAll();
+        actions::ForgetQueuedLibraries();
     }
-    ~FileInstall() override { actions::SelfRegisterList.ClearAll(); }
+    ~FileInstall() override { actions::ForgetQueuedLibraries(); }
 
     testing_support::LentSession session_;
     Scratch scratch_;
@@ -230,16 +233,21 @@ std::vector<unsigned> DiskFullScript::flags;
 std::string DiskFullScript::blocking_folder;
 
 TEST_F(FileInstall, FailedCopyAsksRetryOrCancelWithCancelAsDefault) {
-    // A folder where the file should go makes the copy fail for a reason
-    // other than the file being in use.
+    // A folder where the file should go refuses the file as access denied:
+    // a failure, not a file in use to replace at the restart, and the
+    // folder keeps its attributes.
     std::string target = scratch_.PathOf("blocked.exe");
     ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    const DWORD folder_attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
     DiskFullScript::texts.clear();
     DiskFullScript::flags.clear();
     support::MessagePresenter previous = support::SetMessagePresenter(&DiskFullScript::Answer);
 
     DiskFullScript::blocking_folder.clear();
     InstallResult cancelled = Install("app_v150.exe", target);
+    EXPECT_EQ(folder_attributes, GetFileAttributesA(target.c_str()));
+    EXPECT_FALSE(session::Current().reboot_needed);
     DiskFullScript::blocking_folder = target;
     InstallResult retried = Install("app_v150.exe", target);
     support::SetMessagePresenter(previous);
@@ -248,7 +256,7 @@ TEST_F(FileInstall, FailedCopyAsksRetryOrCancelWithCancelAsDefault) {
     EXPECT_FALSE(retried.abort);
     EXPECT_EQ(ReadAll(FixturePath("app_v150.exe")), ReadAll(target));
     ASSERT_EQ(2u, DiskFullScript::texts.size());
-    EXPECT_EQ("Cannot install '" + target + "', disk might be full.", DiskFullScript::texts[0]);
+    EXPECT_EQ("Cannot install '" + target + "': access to it is denied.", DiskFullScript::texts[0]);
     EXPECT_EQ(0x115u, DiskFullScript::flags[0]);
     EXPECT_EQ(DiskFullScript::texts[0], DiskFullScript::texts[1]);
 }
@@ -296,6 +304,50 @@ TEST_F(FileInstall, QueuedFileThatCannotLoadIsSkipped) {
     actions::RegisterQueuedDlls();
     EXPECT_EQ(0, actions::SelfRegisterList.Count());
     EXPECT_TRUE(capture_.Messages().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FileInstall, ALinkInTheInstallFolderIsNotFollowed) {
+    std::string product = scratch_.PathOf("Product");
+    std::string elsewhere = scratch_.PathOf("Elsewhere");
+    ASSERT_TRUE(CreateDirectoryA(product.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+    testing_support::DestinationFolderSwap destination(product.c_str());
+    // A link below the install folder, and the install folder made a link.
+    ASSERT_TRUE(testing_support::MakeFolderLink(product + "\\sub", elsewhere));
+    EXPECT_TRUE(Install("app_v150.exe", product + "\\sub\\app.exe").abort);
+    testing_support::DestinationFolderSwap linked((product + "\\sub").c_str());
+    EXPECT_TRUE(Install("app_v150.exe", product + "\\sub\\app.exe").abort);
+    EXPECT_FALSE(FileExists(elsewhere + "\\app.exe"));
+    ASSERT_EQ(2u, capture_.Messages().size());
+    EXPECT_EQ("Cannot install '" + product + "\\sub\\app.exe': '" + product +
+                  "\\sub' is a link, and an install does not follow links in its folder.",
+              capture_.Messages()[0].text);
+    EXPECT_TRUE(session::Current().install_failed);
+    // Outside the install folder the system's own links still lead.
+    EXPECT_FALSE(Install("app_v150.exe", elsewhere + "\\plain.exe").abort);
+}
+
+TEST_F(FileInstall, ALibraryChangedAfterItsInstallIsNotRegistered) {
+    std::string target = scratch_.PathOf("lib.dll");
+    EXPECT_FALSE(Install("self_register.dll", target).abort);
+    ASSERT_EQ(1, actions::SelfRegisterList.Count());
+    // The same library, one byte of its DOS stub's text changed: it still
+    // loads and registers, but it is not the file installed.
+    std::string changed = ReadAll(target);
+    size_t text = changed.find("DOS mode");
+    ASSERT_NE(std::string::npos, text);
+    changed[text] = 'd';
+    ASSERT_TRUE(WriteAll(target, changed));
+    actions::RegisterQueuedDlls();
+    EXPECT_EQ(0u, RegisterCalls(target));
+    ASSERT_EQ(1u, capture_.Messages().size());
+    EXPECT_EQ("'" + target + "' was changed after it was installed, so it was not registered.",
+              capture_.Messages()[0].text);
+    EXPECT_TRUE(session::Current().install_failed);
 }
 
 }  // namespace

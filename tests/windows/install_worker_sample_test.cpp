@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "session/install_session.h"
 #include "session/install_job.h"
@@ -97,7 +98,7 @@ class InstallWorkerSample : public ::testing::Test {
         support::CopyText(session_->project_name, kProject);
         support::CopyText(session_->destination_folder, folder_.c_str());
         script::ReleaseOptionalItems();
-        actions::SelfRegisterList.ClearAll();
+        actions::ForgetQueuedLibraries();
         actions::ForgetRecordWritten();
         SetEnvironmentVariableA("VORNAK_RECORD_FILE", scratch_.PathOf("runs.txt").c_str());
         SetEnvironmentVariableA("VORNAK_RECORD_DELAY_MS", "0");
@@ -108,7 +109,7 @@ class InstallWorkerSample : public ::testing::Test {
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VornakTests\\WorkerSample");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app_v200.exe");
-        for (const char* suffix : {".dat", ".kept", ".bmp"}) {
+        for (const char* suffix : {".dat", ".bmp"}) {
             DeleteFileA((SystemFolder() + "\\VornakUninstall-" + kProject + suffix).c_str());
         }
         script::ReleaseOptionalItems();
@@ -344,10 +345,53 @@ TEST_F(InstallWorkerSample, TheRecordIsWrittenOnce) {
     OpenJob(Lines({"[Project Name]", kProject, "[CopyFile]", "app_v200.exe",
                    "<Destination>\\app_v200.exe"}),
             {{"app_v200.exe", Fixture("app_v200.exe")}});
-    actions::WriteUninstallRecord();
+    actions::RunRecord run_record;
+    actions::WriteUninstallRecord(&run_record);
     std::string record = SystemFolder() + "\\VornakUninstall-" + kProject + ".dat";
     ASSERT_TRUE(FileExists(record));
     DeleteFileA(record.c_str());
-    actions::WriteUninstallRecord();
+    actions::WriteUninstallRecord(&run_record);
     EXPECT_FALSE(FileExists(record));
+}
+
+namespace {
+
+// Takes the values as a registry whose writes fail from the one numbered
+// fail_at on (0 the first) would take them.
+class FailingEntryWriter final : public actions::EntryValueWriter {
+  public:
+    explicit FailingEntryWriter(size_t fail_at) : fail_at_(fail_at) {}
+    bool WriteString(const char* name, const char* /*data*/) override { return Write(name); }
+    bool WriteNumber(const char* name, uint32_t /*number*/) override { return Write(name); }
+
+    std::vector<std::string> written;
+    size_t tried = 0;
+
+  private:
+    bool Write(const char* name) {
+        if (tried++ >= fail_at_) {
+            return false;
+        }
+        written.push_back(name);
+        return true;
+    }
+    size_t fail_at_;
+};
+
+}  // namespace
+
+TEST(UninstallEntry, AnEntryCutShortIsNeverListed) {
+    const actions::UninstallEntry entry = {"Demo", "C:\\Demo", "C:\\W\\VornakUninstall.exe",
+                                           "C:\\W\\VornakUninstall-Demo.dat", 12};
+    FailingEntryWriter whole(100);
+    ASSERT_TRUE(actions::WriteUninstallEntryValues(entry, whole));
+    ASSERT_EQ("DisplayName", whole.written.back());
+    for (size_t fail_at = 0; fail_at < whole.written.size(); ++fail_at) {
+        FailingEntryWriter cut(fail_at);
+        EXPECT_FALSE(actions::WriteUninstallEntryValues(entry, cut)) << fail_at;
+        EXPECT_EQ(fail_at + 1, cut.tried) << "nothing is written after a failure";
+        for (const std::string& name : cut.written) {
+            EXPECT_NE("DisplayName", name) << "listed after " << fail_at << " writes";
+        }
+    }
 }

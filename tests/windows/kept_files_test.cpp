@@ -1,16 +1,14 @@
-// What an install about to start lists as found in place, read from the
-// records beside its own: a project's earlier list carries over, another
-// project's files are that project's own unless its list keeps them, and
-// only an earlier install that kept a list counted its shared files.
-#include <windows.h>
-
+// What an install about to start notes as found in place, read from the
+// records beside its own: what a project's earlier install kept stays kept,
+// another project's files are that project's own unless its notes keep
+// them, the counts the earlier install still holds carry over, and a target
+// that appears after the record was written is noted when it is met.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/support_lib/scratch.h"
-#include "support/win32_values.h"
 #include "uninstall/kept_files.h"
 
 using testing_support::Scratch;
@@ -40,9 +38,6 @@ class KeptFiles : public ::testing::Test {
     std::string Record(const char* project) const {
         return records_.PathOf(std::string("VornakUninstall-") + project + ".dat");
     }
-    std::string List(const char* project) const {
-        return records_.PathOf(std::string("VornakUninstall-") + project + ".kept");
-    }
     void Read(uninstall::InstallOwnership* ownership) const {
         uninstall::ReadInstallOwnership(script_.c_str(), Record("Demo").c_str(), ownership);
     }
@@ -58,10 +53,13 @@ TEST_F(KeptFiles, AReinstallKeepsWhatItKeptAndOwnsWhatItInstalled) {
     for (const char* name : {"own", "kept", "theirs", "theirs-kept", "stranger"}) {
         ASSERT_TRUE(WriteAll(File(name), name));
     }
-    ASSERT_TRUE(WriteAll(Record("Demo"), CopyFiles({File("own"), File("kept"), File("gone")})));
-    ASSERT_TRUE(WriteAll(List("Demo"), File("KEPT") + "\r\n"));
-    ASSERT_TRUE(WriteAll(Record("Other"), CopyFiles({File("theirs"), File("theirs-kept")})));
-    ASSERT_TRUE(WriteAll(List("Other"), File("theirs-kept") + "\r\n"));
+    const std::string notes = "\r\n\r\n\r\n\r\n\r\n[Install Notes]\r\n";
+    ASSERT_TRUE(WriteAll(Record("Demo"), CopyFiles({File("own"), File("kept"), File("gone")}) +
+                                             notes + "Kept " + File("KEPT") + "\r\nCounted " +
+                                             File("own") + "\r\nCounted " + File("gone") +
+                                             "\r\nReleased " + File("gone") + "\r\n"));
+    ASSERT_TRUE(WriteAll(Record("Other"), CopyFiles({File("theirs"), File("theirs-kept")}) + notes +
+                                              "Kept " + File("theirs-kept") + "\r\n"));
     ASSERT_TRUE(
         WriteAll(script_, CopyFiles({File("own"), File("kept"), File("theirs"), File("theirs-kept"),
                                      File("stranger"), File("absent"), File("stranger")})));
@@ -70,22 +68,22 @@ TEST_F(KeptFiles, AReinstallKeepsWhatItKeptAndOwnsWhatItInstalled) {
     Read(&ownership);
     EXPECT_EQ(7, ownership.targets.Count());
     EXPECT_EQ((std::vector<std::string>{File("kept"), File("theirs-kept"), File("stranger")}),
-              Items(ownership.kept));
-    EXPECT_EQ((std::vector<std::string>{File("own"), File("kept"), File("gone")}),
-              Items(ownership.counted_before));
+              Items(ownership.notes.kept));
+    EXPECT_EQ((std::vector<std::string>{File("own")}), Items(ownership.notes.counted));
 
-    // An earlier install without a list owned all it listed and counted none.
-    ASSERT_TRUE(DeleteFileA(List("Demo").c_str()));
+    // The target that was absent is put there by a program the script runs
+    // before its [CopyFile]: it is not ours. What this run writes is.
+    EXPECT_FALSE(uninstall::IsFoundInPlace(ownership, File("absent").c_str()));
+    ASSERT_TRUE(WriteAll(File("absent"), "a redistributable's"));
+    EXPECT_TRUE(uninstall::IsFoundInPlace(ownership, File("absent").c_str()));
+    ownership.own.AppendCopy(File("absent").c_str());
+    EXPECT_FALSE(uninstall::IsFoundInPlace(ownership, File("ABSENT").c_str()));
+
+    // An earlier install without notes owned all it listed and counted none.
+    ASSERT_TRUE(WriteAll(Record("Demo"), CopyFiles({File("own"), File("kept"), File("gone")})));
     uninstall::InstallOwnership older;
     Read(&older);
-    EXPECT_EQ((std::vector<std::string>{File("theirs-kept"), File("stranger")}), Items(older.kept));
-    EXPECT_EQ(0, older.counted_before.Count());
-}
-
-TEST(KeptFilesPath, TakesThePlaceOfTheRecordsSuffix) {
-    char path[support::kMaxPath];
-    ASSERT_TRUE(uninstall::KeptFilesPath("C:\\W\\VornakUninstall-A.DAT", path));
-    EXPECT_STREQ("C:\\W\\VornakUninstall-A.kept", path);
-    EXPECT_FALSE(uninstall::KeptFilesPath("C:\\W\\VornakUninstall-A.bmp", path));
-    EXPECT_FALSE(uninstall::KeptFilesPath("at", path));
+    EXPECT_EQ((std::vector<std::string>{File("theirs-kept"), File("stranger"), File("absent")}),
+              Items(older.notes.kept));
+    EXPECT_EQ(0, older.notes.counted.Count());
 }
