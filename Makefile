@@ -2,14 +2,16 @@
 #   make        build everything into dist/
 #   make demo   build, then build a sample installer and run it under Wine
 #   make test   build, then run every test (host, sanitizers, Windows under Wine)
+#   make test32 build, then run the i686 Windows suites in a QEMU guest, as
+#               make test does where the kernel cannot run 32-bit code
 #   make bench  build, then run every benchmark at full size (packing, line
 #               reading, the install path under Wine; LARGE=1 adds a 1 GB file)
 JOBS ?= $(shell nproc)
 BUILD := build
 DIST := dist
 
-.PHONY: all deps-host deps-windows deps-test windows windows64 host sanitize dist demo-products \
-	demo-windows demo-windows64 demo-host demo test bench format clean
+.PHONY: all deps-host deps-windows deps-test deps-guest windows windows64 host sanitize dist demo-products \
+	demo-windows demo-windows64 demo-host demo test test32 bench format clean
 
 all: dist
 
@@ -21,6 +23,8 @@ deps-windows:
 	@bash tools/bootstrap.sh windows
 deps-test:
 	@bash tools/bootstrap.sh test
+deps-guest:
+	@bash tools/bootstrap.sh guest
 
 CONFIGURE_WINDOWS = cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	-DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
@@ -81,6 +85,10 @@ demo: demo-products
 
 test: deps-test dist windows64 sanitize
 	@bash tools/run-tests.sh
+
+# The guest needs only the i686 build (tools/guest-lane.sh).
+test32: deps-guest windows
+	@bash tools/guest-lane.sh
 
 bench: deps-test dist windows64
 	@$(BUILD)/host/bench/pack_bench

@@ -9,6 +9,10 @@
 #                                and openssl for the signing tests, and the Debian
 #                                root that Wine and Xvfb run in
 #                                (tools/wine-root.sh)
+#   tools/bootstrap.sh guest     the same, and QEMU, kmod and e2fsprogs for
+#                                the QEMU guest that runs the i686 suites
+#                                where 32-bit code cannot run
+#                                (tools/guest-lane.sh)
 # Only the last needs root in any case (it mounts and chroots). The others
 # need it only to install missing packages: without root they name the apt
 # command to run instead.
@@ -24,11 +28,13 @@ case "$level" in
   windows) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
                       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                       binutils-mingw-w64-x86-64) ;;
-  test) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-                   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-                   binutils-mingw-w64-x86-64 clang libclang-rt-14-dev debootstrap util-linux
-                   osslsigncode openssl clang-format) ;;
-  *) echo "usage: tools/bootstrap.sh host|windows|test" >&2; exit 2 ;;
+  test|guest) packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+                         g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                         binutils-mingw-w64-x86-64 clang libclang-rt-14-dev debootstrap util-linux
+                         osslsigncode openssl clang-format) ;;&
+  guest) packages+=(qemu-system-x86 kmod e2fsprogs) ;;
+  test) ;;
+  *) echo "usage: tools/bootstrap.sh host|windows|test|guest" >&2; exit 2 ;;
 esac
 
 need_install=()
@@ -77,7 +83,7 @@ if [ ! -f "$bz_src/bzlib.c" ]; then
   fi
   rm -rf "$bz_src" && mv "$bz_src.tmp" "$bz_src"
 fi
-if [ "$level" = test ]; then
+if [ "$level" = test ] || [ "$level" = guest ]; then
   if [ "$(id -u)" != 0 ]; then
     sudo bash "$root_dir/tools/wine-root.sh"
   else

@@ -16,6 +16,12 @@ vornak_as_root=()
 [ "$(id -u)" = 0 ] || vornak_as_root=(sudo --preserve-env=WINEPREFIX,WINEDEBUG,WINEDLLOVERRIDES,DISPLAY)
 
 in_wine_root() {
+  # "/" when this system is the Wine root itself, as in the QEMU guest of
+  # tools/guest-lane.sh.
+  if [ "$VORNAK_WINE_ROOT" = / ]; then
+    "$@"
+    return
+  fi
   "${vornak_as_root[@]}" unshare -m bash -c '
     set -e
     root="$1"; project="$2"; shift 2
@@ -76,8 +82,10 @@ fresh_wine_scratch_folder() {
 # 32-bit execution switched off). The i686 stub is asked to pack with a
 # command line it refuses: where it runs, it ends at once with 1639, which a
 # Linux exit status shows as 1639 mod 256 = 103; where it cannot run, the
-# loader crashes instead.
+# loader crashes instead. VORNAK_NO_32BIT=1 takes the answer "no" without
+# asking, so that the lanes of such machines can be tried on any machine.
 runs_32bit_windows_code() {
+  [ "${VORNAK_NO_32BIT:-0}" = 1 ] && return 1
   local status=0
   in_wine_root wine "$vornak_root_dir/build/windows/app/VornakSetup.exe" "<packthis>" \
     </dev/null >/dev/null 2>&1 || status=$?

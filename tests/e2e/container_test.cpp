@@ -96,13 +96,16 @@ TEST_F(ContainerTest, CancelStartsNoFurtherInstaller) {
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(e2e::WaitUntil(
         [&] { return ControlText(dialog, IDC_CONTAINER_COUNTER) == "Running Install 2 of 3"; }));
+    // The counter moves on before the second installer is unpacked and
+    // started; a Cancel in between would start no second one at all.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Count(Runs(), "command=") >= 2; }));
     Click(dialog, IDCANCEL);
     ASSERT_TRUE(container.WaitForExit(20000));
     EXPECT_EQ(1602u, container.ExitCode()) << "cancelled";
     // The second goes on to its end; the third never starts, though it
-    // would start at once after the second if the container went on.
+    // would start at once after the second if the container went on. With
+    // the container gone, nothing is left that could start it.
     EXPECT_TRUE(e2e::WaitUntil([&] { return Count(Runs(), "exited") >= 2; }, 30000));
-    Sleep(1500);
     std::string runs = Runs();
     EXPECT_EQ(2u, Count(runs, "exited"));
     EXPECT_EQ(2u, Count(runs, "command="));

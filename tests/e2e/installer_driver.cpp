@@ -1,6 +1,8 @@
 #include "tests/e2e/installer_driver.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -57,7 +59,7 @@ RunningProgram::~RunningProgram() {
 
 bool RunningProgram::WaitForExit(DWORD milliseconds) {
     return process_.hProcess != nullptr &&
-           WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
+           WaitForSingleObject(process_.hProcess, ScaledLimit(milliseconds)) == WAIT_OBJECT_0;
 }
 
 void RunningProgram::Kill() {
@@ -134,6 +136,17 @@ HWND RunningProgram::WaitForPage(const std::string& caption, int control_id,
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindDialog(caption, control_id)) != nullptr; }, milliseconds);
     return found;
+}
+
+DWORD ScaledLimit(DWORD milliseconds) {
+    char text[16] = "";
+    DWORD length = GetEnvironmentVariableA("VORNAK_WAIT_SCALE", text, sizeof text);
+    unsigned long scale = length > 0 && length < sizeof text ? strtoul(text, nullptr, 10) : 1;
+    if (scale < 1 || scale > 100) {
+        scale = 1;
+    }
+    uint64_t scaled = uint64_t{milliseconds} * scale;
+    return milliseconds == INFINITE || scaled >= INFINITE ? INFINITE : static_cast<DWORD>(scaled);
 }
 
 void Click(HWND dialog, int button_id) {

@@ -68,10 +68,16 @@ std::string ControlText(HWND dialog, int control_id);
 std::string WindowText(HWND window);
 // The text of a message box.
 std::string MessageBoxText(HWND box);
+// A time limit stretched by the whole number in VORNAK_WAIT_SCALE (1 when
+// unset), for machines many times slower than the one the limits were set
+// on, such as a fully emulated one. A wait still ends as soon as its
+// condition holds.
+DWORD ScaledLimit(DWORD milliseconds);
 // Waits until fn() is true, polling every 50 ms; false on time-out.
 template <typename Fn>
 bool WaitUntil(Fn fn, DWORD milliseconds = 20000) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+    const DWORD limit = ScaledLimit(milliseconds);
+    for (DWORD waited = 0; waited < limit; waited += 50) {
         if (fn()) {
             return true;
         }

@@ -16,9 +16,16 @@ namespace {
 
 // The question or the closing box of the uninstaller, whichever process
 // shows it (the helper started it, so its process id is not ours to know).
+// A box is found from the moment its window exists, before it has its text
+// and shows; read or pressed then, it gives an empty text and loses the
+// click. So only a visible box with its text counts.
 HWND UninstallBox(HWND other_than = nullptr) {
     HWND box = FindWindowA("#32770", "Uninstall");
-    return box != other_than ? box : nullptr;
+    if (box == nullptr || box == other_than || !IsWindowVisible(box) ||
+        e2e::MessageBoxText(box).empty()) {
+        return nullptr;
+    }
+    return box;
 }
 
 bool RunningUnderWow64() {
