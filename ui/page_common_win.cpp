@@ -24,7 +24,13 @@ void ShowBanner(HWND page) {
     JobFilePath("setup.bmp", banner);
     PageBitmap bitmap;
     bitmap.Load(banner, 0, ui::AppInstance, false);
-    bitmap.ScaleTo(WindowDpi(page));
+    // At least the page's scale, and enough to span the whole page.
+    RECT client = {};
+    GetClientRect(page, &client);
+    int width = bitmap.Width();
+    int spanning = width > 0 ? (client.right * kLayoutDpi + width - 1) / width : 0;
+    int dpi = WindowDpi(page);
+    bitmap.ScaleTo(spanning > dpi ? spanning : dpi);
     bitmap.AssignTo(page, IDC_BANNER);
 }
 

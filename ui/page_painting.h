@@ -13,8 +13,9 @@ namespace ui {
 // The DPI the page layouts are written for.
 constexpr int kLayoutDpi = 96;
 
-// The DPI the window is shown at: the monitor's for a per-monitor aware
-// program on Windows 10 and later, the system's otherwise.
+// The DPI the page that holds window is laid out at: on a dialog, the scale
+// its dialog units came out at; elsewhere the monitor's DPI for a
+// per-monitor aware program on Windows 10 and later, the system's otherwise.
 int WindowDpi(HWND window);
 // A length of the 96-DPI layout at dpi, rounded to the nearest pixel.
 inline int ScaleToDpi(int pixels, int dpi) {
@@ -92,6 +93,8 @@ class PageBitmap {
     // Replaces the bitmap with a copy of its 96-DPI size scaled to dpi,
     // smoothly (halftone) and keeping its aspect. Nothing changes at 96 DPI.
     void ScaleTo(int dpi);
+    // The bitmap's width in pixels, 0 without one.
+    int Width() const;
     // Shows the bitmap in a static control of the dialog (STM_SETIMAGE).
     void AssignTo(HWND dialog, int control_id) const;
     HBITMAP Handle() const { return bitmap_; }

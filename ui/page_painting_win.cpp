@@ -177,18 +177,31 @@ int SystemDpi() {
     return dpi > 0 ? dpi : kLayoutDpi;
 }
 
-// Whether the dialog that holds window made its 8-point font for dpi.
-bool DialogFontIsFor(HWND window, int dpi) {
-    auto font =
-        reinterpret_cast<HFONT>(SendMessageA(GetAncestor(window, GA_ROOT), WM_GETFONT, 0, 0));
-    LOGFONTA log_font = {};
-    return font != nullptr && GetObjectA(font, sizeof log_font, &log_font) != 0 &&
-           log_font.lfHeight == PointsToHeight(8, dpi);
+// The layout was drawn against dialogs whose eight vertical dialog units
+// were 13 pixels at 96 DPI. A dialog's controls are placed in dialog units,
+// whose size follows its font's measured height rather than the DPI exactly
+// (at 200 % the 8-point font is 25 pixels, not 26): the painted parts follow
+// the same scale, so they stay in line with the controls. 0 when window is
+// not on a dialog.
+int DialogUnitDpi(HWND window) {
+    HWND root = GetAncestor(window, GA_ROOT);
+    char class_name[8] = "";
+    GetClassNameA(root, class_name, sizeof class_name);
+    RECT eight_units = {0, 0, 0, 8};
+    if (lstrcmpA(class_name, "#32770") != 0 || !MapDialogRect(root, &eight_units) ||
+        eight_units.bottom <= 0) {
+        return 0;
+    }
+    return MulDiv(kLayoutDpi, eight_units.bottom, 13);
 }
 
 }  // namespace
 
 int WindowDpi(HWND window) {
+    int dialog = window != nullptr ? DialogUnitDpi(window) : 0;
+    if (dialog > 0) {
+        return dialog;
+    }
     // Windows 10 1607 and later know each window's monitor; older ones have
     // one DPI for the whole system.
     using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -196,20 +209,15 @@ int WindowDpi(HWND window) {
     // runtime's guarded initialisation, and its terminate handler, into the stub.
     const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    int system = SystemDpi();
     int monitor = dpi_for_window != nullptr && window != nullptr
                       ? static_cast<int>(dpi_for_window(window))
                       : 0;
-    if (monitor <= 0) {
-        return system;
-    }
-    // Windows makes a dialog's font, and so its controls, for the monitor's
-    // DPI; Wine, whose monitors report 96, for the system's. The pixels drawn
-    // here follow whichever the page was really made for.
-    if (monitor != system && !DialogFontIsFor(window, monitor) && DialogFontIsFor(window, system)) {
-        return system;
-    }
-    return monitor;
+    return monitor > 0 ? monitor : SystemDpi();
+}
+
+int PageBitmap::Width() const {
+    BITMAP info = {};
+    return bitmap_ != nullptr && GetObjectA(bitmap_, sizeof info, &info) != 0 ? info.bmWidth : 0;
 }
 
 void PageBitmap::ScaleTo(int dpi) {
