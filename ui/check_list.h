@@ -1,6 +1,7 @@
 // The finish page's list of actions, each row with a check box: an
 // owner-drawn LISTBOX, drawn through the parent's WM_DRAWITEM and subclassed
-// for the check-box clicks and keys. Only Windows code includes this header.
+// for the check-box clicks, the keys and screen readers. Only Windows code
+// includes this header.
 #pragma once
 
 #include <windows.h>
@@ -29,11 +30,13 @@ DWORD FreeControlId(HWND parent, DWORD start);
 
 class CheckList {
   public:
-    // Every row is this many pixels high: room for the 16-pixel icons.
+    // Every row is this many layout pixels high: room for the 16-pixel icons.
     static constexpr int kRowHeight = 20;
 
     // Creates the list window as a child of parent. label_column is the x
-    // position at which the description column starts.
+    // position at which the description column starts. Positions and sizes
+    // are those of the 96-DPI layout; the list scales them to the parent's
+    // DPI.
     CheckList(HWND parent, int x, int y, int width, int height, HINSTANCE instance,
               int label_column);
     // Unhooks the list window (when it still exists) and frees the rows.
@@ -54,6 +57,14 @@ class CheckList {
     // Toggles the selected row when it is a check row; true when it did.
     bool ToggleSelected();
     void SelectRow(int index);
+    // Lays the list out again for the parent's DPI (after WM_DPICHANGED).
+    void FollowDpi();
+    // The row's text as a screen reader reads it ("Run Program: Tool") and
+    // whether it has a check box.
+    void RowName(int index, char* out, size_t capacity) const;
+    bool IsCheckRow(int index) const;
+    // A length of the 96-DPI layout at the list's DPI.
+    int Scaled(int pixels) const { return ScaleToDpi(pixels, dpi_); }
 
     HWND Window() const { return list_window_; }
     int ControlId() const { return control_id_; }
@@ -74,12 +85,20 @@ class CheckList {
 
     int control_id_ = 0;
     PageFont text_font_;
+    RECT layout_;  // in the 96-DPI layout
     int label_column_;
+    int dpi_ = kLayoutDpi;
     HWND list_window_ = nullptr;
     support::PtrArray rows_;
     HICON checked_icon_ = nullptr;
     HICON unchecked_icon_ = nullptr;
 };
+
+// The check list of a list window, or null once the list has let it go.
+CheckList* CheckListOfWindow(HWND window);
+// WM_GETOBJECT for the list window: the list's accessible object for
+// OBJID_CLIENT, 0 (the list box's own answer) otherwise.
+LRESULT AnswerAccessibilityRequest(HWND window, WPARAM wparam, LPARAM lparam);
 
 // Shortens label until it is narrower than room pixels, marking a cut with
 // "..."; the result goes into out (capacity bytes). Empty when not even one

@@ -21,8 +21,8 @@ void FillWith(HDC dc, const RECT& rectangle, COLORREF colour) {
     DeleteObject(brush);
 }
 
-void DrawIconAt(HDC dc, int x, int y, HICON icon) {
-    DrawIconEx(dc, x, y, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+void DrawIconAt(HDC dc, int x, int y, int size, HICON icon) {
+    DrawIconEx(dc, x, y, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace
@@ -64,16 +64,19 @@ void CheckList::DrawRow(const DRAWITEMSTRUCT& item) {
     if (row == nullptr) {
         return;
     }
-    int x = left + 22;
+    // Offsets of the 96-DPI layout: box, icon, label, description column.
+    int icon_size = Scaled(kIconSize);
+    int x = left + Scaled(22);
     if (checked_icon_ != nullptr && unchecked_icon_ != nullptr) {
-        DrawIconAt(dc, x - kIconSize, top, row->checked != 0 ? checked_icon_ : unchecked_icon_);
+        DrawIconAt(dc, x - icon_size, top, icon_size,
+                   row->checked != 0 ? checked_icon_ : unchecked_icon_);
     }
     if (row->icon != nullptr) {
-        DrawIconAt(dc, x, top, row->icon);
+        DrawIconAt(dc, x, top, icon_size, row->icon);
     }
     const char* label = row->label.Text();
     const char* description = row->description.Text();
-    RECT label_box = {left + 38, top, left + 42 + text_font_.TextWidth(dc, label),
+    RECT label_box = {left + Scaled(38), top, left + Scaled(42) + text_font_.TextWidth(dc, label),
                       top + text_font_.TextHeight(dc, label) + 1};
     text_font_.SetColour(kPageBlack);
     if ((item.itemState & ODS_SELECTED) != 0) {
@@ -81,15 +84,16 @@ void CheckList::DrawRow(const DRAWITEMSTRUCT& item) {
         DrawFocusRect(dc, &label_box);
         text_font_.SetColour(kPageWhite);
     }
-    int text_x = x + 18;
+    int text_x = x + Scaled(18);
+    int label_column = Scaled(label_column_);
     char shown[kShownLabelSize];
     if (label[0] != '\0' && description[0] != '\0') {
-        FitRowLabel(dc, text_font_, label, label_column_ - text_x - 5, shown, sizeof shown);
+        FitRowLabel(dc, text_font_, label, label_column - text_x - Scaled(5), shown, sizeof shown);
         label = shown;
     }
     text_font_.PaintText(dc, text_x, top, label, nullptr);
     text_font_.SetColour(kPageBlack);
-    text_font_.PaintText(dc, label_column_ + left + 2, top, description, nullptr);
+    text_font_.PaintText(dc, label_column + left + Scaled(2), top, description, nullptr);
 }
 
 }  // namespace ui

@@ -1,5 +1,5 @@
-// The check list's window procedure: up, down and space on the keyboard, and
-// a click on a row's check box.
+// The check list's window procedure: up, down and space on the keyboard, a
+// click on a row's check box, and screen readers' requests for its object.
 #include <windowsx.h>
 
 #include <new>
@@ -20,11 +20,16 @@ SubclassRecord* RecordOf(HWND window) {
     return reinterpret_cast<SubclassRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-// The check box is drawn six pixels into the row and is thirteen wide.
+// The check box is drawn six layout pixels into the row and is thirteen wide.
 constexpr int kBoxLeft = 6;
 constexpr int kBoxRight = 19;
 
 }  // namespace
+
+CheckList* CheckListOfWindow(HWND window) {
+    SubclassRecord* record = RecordOf(window);
+    return record != nullptr ? record->owner : nullptr;
+}
 
 LRESULT CALLBACK CheckListProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     SubclassRecord* record = RecordOf(window);
@@ -43,6 +48,13 @@ LRESULT CALLBACK CheckListProc(HWND window, UINT message, WPARAM wparam, LPARAM 
                 return 0;
             }
             break;
+        case WM_GETOBJECT: {
+            LRESULT answer = AnswerAccessibilityRequest(window, wparam, lparam);
+            if (answer != 0) {
+                return answer;
+            }
+            break;
+        }
         case WM_LBUTTONUP:
             list->OnButtonUp(lparam);
             break;
@@ -100,8 +112,8 @@ void CheckList::OnButtonUp(LPARAM position) {
                  reinterpret_cast<LPARAM>(&rectangle));
     int x = GET_X_LPARAM(position);
     int y = GET_Y_LPARAM(position);
-    if (rectangle.left + kBoxLeft <= x && x < rectangle.left + kBoxRight && rectangle.top < y &&
-        y < rectangle.bottom) {
+    if (rectangle.left + Scaled(kBoxLeft) <= x && x < rectangle.left + Scaled(kBoxRight) &&
+        rectangle.top < y && y < rectangle.bottom) {
         ToggleSelected();
     }
 }

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "support/text.h"
+
 namespace ui {
 
 namespace {
@@ -21,21 +23,32 @@ unsigned char g_handler_busy = 0;
 
 CheckList::CheckList(HWND parent, int x, int y, int width, int height, HINSTANCE instance,
                      int label_column)
-    : label_column_(label_column) {
-    text_font_.Create("MS Sans Serif", 13, 0, false, false, false, true, kPageBlack, 0);
+    : layout_{x, y, x + width, y + height}, label_column_(label_column) {
     list_window_ = CreateWindowExA(0, "LISTBOX", "", kListStyle, x, y, width, height, parent,
                                    nullptr, instance, nullptr);
     if (list_window_ == nullptr) {
         return;
     }
+    LRESULT parent_font = SendMessageA(GetParent(list_window_), WM_GETFONT, 0, 0);
+    SendMessageA(list_window_, WM_SETFONT, static_cast<WPARAM>(parent_font), TRUE);
+    // Tab reaches the list first, as it stands above the page's buttons.
+    SetWindowPos(list_window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    AssignControlId(parent);
+    FollowDpi();
+    Subclass();
+}
+
+void CheckList::FollowDpi() {
+    dpi_ = WindowDpi(GetParent(list_window_));
+    text_font_.Create(kDialogFace, Scaled(13), 0, false, false, false, true, kPageBlack, 0);
     // The list box asks for its row height while it is being created, before
     // it has the id that WM_MEASUREITEM is matched on, so the height is set
     // outright.
-    SendMessageA(list_window_, LB_SETITEMHEIGHT, 0, kRowHeight);
-    LRESULT parent_font = SendMessageA(GetParent(list_window_), WM_GETFONT, 0, 0);
-    SendMessageA(list_window_, WM_SETFONT, static_cast<WPARAM>(parent_font), TRUE);
-    AssignControlId(parent);
-    Subclass();
+    SendMessageA(list_window_, LB_SETITEMHEIGHT, 0, Scaled(kRowHeight));
+    SetWindowPos(list_window_, nullptr, Scaled(layout_.left), Scaled(layout_.top),
+                 Scaled(layout_.right - layout_.left), Scaled(layout_.bottom - layout_.top),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(list_window_, nullptr, TRUE);
 }
 
 CheckList::~CheckList() {
@@ -107,7 +120,7 @@ bool CheckList::HandleParentMessage(HWND /*parent*/, UINT message, WPARAM /*wpar
     if (message == WM_MEASUREITEM) {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
         if (measure->CtlID == static_cast<UINT>(control_id_)) {
-            measure->itemHeight = kRowHeight;
+            measure->itemHeight = static_cast<UINT>(Scaled(kRowHeight));
             handled = true;
         }
     } else if (message == WM_DRAWITEM) {
@@ -131,6 +144,24 @@ CheckListRow* CheckList::RowAt(int index) const {
 bool CheckList::IsChecked(int index) const {
     const CheckListRow* row = RowAt(index);
     return row != nullptr && row->checked != 0;
+}
+
+bool CheckList::IsCheckRow(int index) const {
+    const CheckListRow* row = RowAt(index);
+    return row != nullptr && row->kind == kCheckRow;
+}
+
+void CheckList::RowName(int index, char* out, size_t capacity) const {
+    const CheckListRow* row = RowAt(index);
+    if (row == nullptr) {
+        support::CopyText(out, capacity, "");
+        return;
+    }
+    support::CopyText(out, capacity, row->label.Text());
+    if (row->description.Text()[0] != '\0') {
+        support::AppendText(out, capacity, ": ");
+        support::AppendText(out, capacity, row->description.Text());
+    }
 }
 
 int CheckList::SelectedIndex() const {

@@ -92,6 +92,13 @@ INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wparam, LPARAM l
     switch (message) {
         case WM_INITDIALOG:
             return OnInitDialog(page);
+        case WM_DPICHANGED:
+            FollowDpiChange(page, lparam);
+            ShowBanner(page);
+            if (g_check_list != nullptr) {
+                g_check_list->FollowDpi();
+            }
+            return TRUE;
         case WM_PAINT:
             PaintHeaderPage(
                 page, true, 10, 75,

@@ -29,7 +29,7 @@ void LoadLicence(HWND page) {
     std::free(text);
 }
 
-INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
+INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             LoadLicence(page);
@@ -39,6 +39,10 @@ INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wparam, LPARAM 
         case WM_PAINT:
             PaintHeaderPage(page, true, 10, 75, "License Terms and Conditions");
             return 0;
+        case WM_DPICHANGED:
+            FollowDpiChange(page, lparam);
+            ShowBanner(page);
+            return TRUE;
         case WM_COMMAND:
             if (LOWORD(wparam) == IDOK) {
                 EndDialog(page, kAccept);

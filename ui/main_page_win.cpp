@@ -110,11 +110,14 @@ bool LocationIsAbsolute() {
 }
 
 void ShowPictures(HWND page) {
+    int dpi = WindowDpi(page);
     PageBitmap folder;
     folder.Load(nullptr, IDB_FOLDER, ui::AppInstance, true);
+    folder.ScaleTo(dpi);
     folder.AssignTo(page, IDC_FOLDER_PICTURE);
     PageBitmap bullet;
     bullet.Load(nullptr, IDB_BULLET, ui::AppInstance, true);
+    bullet.ScaleTo(dpi);
     bullet.AssignTo(page, IDC_FREE_BULLET);
     bullet.AssignTo(page, IDC_REQUIRED_BULLET);
     ShowBanner(page);
@@ -188,8 +191,9 @@ void OnInstall(HWND page) {
 void OnPaint(HWND page) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(page, &paint);
-    PaintPageFrame(dc, PageFrame::kWithButtonRow);
-    ShadowedText text;
+    int dpi = WindowDpi(page);
+    PaintPageFrame(dc, PageFrame::kWithButtonRow, dpi);
+    ShadowedText text(dpi);
     text.Paint(dc, 9, 292, "Vornak Installer");
     char line[400];
     support::CopyText(line, "Ready To Install ");
@@ -206,13 +210,17 @@ void OnPaint(HWND page) {
 
 }  // namespace
 
-INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
+INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return OnInitDialog(page);
         case WM_PAINT:
             OnPaint(page);
             return 0;
+        case WM_DPICHANGED:
+            FollowDpiChange(page, lparam);
+            ShowPictures(page);
+            return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
                 case IDOK:

@@ -6,8 +6,12 @@
 
 namespace ui {
 
-// Shows the job folder's setup.bmp in the page's banner control.
+// Shows the job folder's setup.bmp in the page's banner control, scaled to
+// the page's DPI.
 void ShowBanner(HWND page);
+// WM_DPICHANGED: takes the size and place Windows suggests (lparam) and has
+// the page painted again; the page then lays out its own pixel parts.
+void FollowDpiChange(HWND page, LPARAM suggested);
 // Sets the title to prefix + the session's project_name + suffix.
 void SetPageTitle(HWND page, const char* prefix, const char* suffix);
 // Paints a page that shows one header text: the frame, then the text as

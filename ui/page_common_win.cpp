@@ -24,7 +24,21 @@ void ShowBanner(HWND page) {
     JobFilePath("setup.bmp", banner);
     PageBitmap bitmap;
     bitmap.Load(banner, 0, ui::AppInstance, false);
+    // At least the page's scale, and enough to span the whole page.
+    RECT client = {};
+    GetClientRect(page, &client);
+    int width = bitmap.Width();
+    int spanning = width > 0 ? (client.right * kLayoutDpi + width - 1) / width : 0;
+    int dpi = WindowDpi(page);
+    bitmap.ScaleTo(spanning > dpi ? spanning : dpi);
     bitmap.AssignTo(page, IDC_BANNER);
+}
+
+void FollowDpiChange(HWND page, LPARAM suggested) {
+    const RECT* place = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(page, nullptr, place->left, place->top, place->right - place->left,
+                 place->bottom - place->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(page, nullptr, TRUE);
 }
 
 void SetPageTitle(HWND page, const char* prefix, const char* suffix) {
@@ -38,8 +52,9 @@ void SetPageTitle(HWND page, const char* prefix, const char* suffix) {
 void PaintHeaderPage(HWND page, bool with_button_row, int x, int y, const char* text) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(page, &paint);
-    PaintPageFrame(dc, with_button_row ? PageFrame::kWithButtonRow : PageFrame::kBannerOnly);
-    ShadowedText shadowed;
+    int dpi = WindowDpi(page);
+    PaintPageFrame(dc, with_button_row ? PageFrame::kWithButtonRow : PageFrame::kBannerOnly, dpi);
+    ShadowedText shadowed(dpi);
     shadowed.Paint(dc, x, y, text);
     EndPaint(page, &paint);
 }

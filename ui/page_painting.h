@@ -1,12 +1,32 @@
 // The look shared by every wizard page: a font object for drawing and
 // measuring text, a pen selected for a short drawing sequence, a bitmap
 // loader for the banner and the small pictures, the etched page frame and the
-// shadowed header text. Only Windows code includes this header.
+// shadowed header text. The page layouts are written in the pixels of a
+// 96-DPI display; everything drawn in pixels is scaled from there to the
+// window's DPI. Only Windows code includes this header.
 #pragma once
 
 #include <windows.h>
 
 namespace ui {
+
+// The DPI the page layouts are written for.
+constexpr int kLayoutDpi = 96;
+
+// The DPI the page that holds window is laid out at: on a dialog, the scale
+// its dialog units came out at; elsewhere the monitor's DPI for a
+// per-monitor aware program on Windows 10 and later, the system's otherwise.
+int WindowDpi(HWND window);
+// A length of the 96-DPI layout at dpi, rounded to the nearest pixel.
+inline int ScaleToDpi(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, kLayoutDpi);
+}
+// The height for CreateFont of a font of points at dpi.
+inline int PointsToHeight(int points, int dpi) {
+    return -MulDiv(points, dpi, 72);
+}
+// The system's dialog font, which the pages and their painted texts use.
+constexpr char kDialogFace[] = "MS Shell Dlg 2";
 
 // The colours of the page look: text, shadows and list backgrounds.
 constexpr COLORREF kPageWhite = RGB(255, 255, 255);
@@ -70,6 +90,11 @@ class PageBitmap {
     // top-left pixel into the dialog face colour and maps the greys to the
     // 3D colours. A missing file or resource gives a null handle.
     HBITMAP Load(const char* file_path, int resource_id, HINSTANCE module, bool transparent);
+    // Replaces the bitmap with a copy of its 96-DPI size scaled to dpi,
+    // smoothly (halftone) and keeping its aspect. Nothing changes at 96 DPI.
+    void ScaleTo(int dpi);
+    // The bitmap's width in pixels, 0 without one.
+    int Width() const;
     // Shows the bitmap in a static control of the dialog (STM_SETIMAGE).
     void AssignTo(HWND dialog, int control_id) const;
     HBITMAP Handle() const { return bitmap_; }
@@ -82,19 +107,21 @@ class PageBitmap {
 enum class PageFrame { kBannerOnly, kWithButtonRow };
 
 // The etched separators: grey over white under the banner band (y 68/69) and,
-// on pages with buttons, above the button row (y 308/309), from x 10 to 410.
-void PaintPageFrame(HDC dc, PageFrame frame);
+// on pages with buttons, above the button row (y 308/309), from x 10 to 410;
+// positions of the 96-DPI layout, drawn at dpi.
+void PaintPageFrame(HDC dc, PageFrame frame, int dpi);
 
-// Header texts of the pages: "MS Sans Serif" 8 in black with a white shadow
-// one pixel right and down. Make one per WM_PAINT.
+// Header texts of the pages: the dialog font at 8 points in black with a
+// white shadow one layout pixel right and down. Make one per WM_PAINT.
 class ShadowedText {
   public:
-    ShadowedText();
-    // (x, y) is the position of the black text.
+    explicit ShadowedText(int dpi);
+    // (x, y) is the position of the black text in the 96-DPI layout.
     void Paint(HDC dc, int x, int y, const char* text);
 
   private:
     PageFont font_;
+    int dpi_;
 };
 
 }  // namespace ui

@@ -1,6 +1,8 @@
 // Fonts, pens, bitmaps, the page frame and shadowed text of the wizard pages.
 #include "ui/page_painting.h"
 
+#include <initializer_list>
+
 #include "support/text.h"
 
 namespace ui {
@@ -9,19 +11,26 @@ namespace {
 
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr int kFrameLeft = 10;
-// LineTo leaves out its end point, so the lines end at x 410.
+// The right edge is left out, so the lines end at x 410.
 constexpr int kFrameRight = 411;
 constexpr int kBannerSeparatorY = 68;
 constexpr int kButtonSeparatorY = 308;
 
-void DrawSeparators(HDC dc, COLORREF colour, int offset, PageFrame frame) {
-    PagePen pen(colour, dc, 0, PS_SOLID);
-    MoveToEx(dc, kFrameLeft, kBannerSeparatorY + offset, nullptr);
-    LineTo(dc, kFrameRight, kBannerSeparatorY + offset);
-    if (frame == PageFrame::kWithButtonRow) {
-        MoveToEx(dc, kFrameLeft, kButtonSeparatorY + offset, nullptr);
-        LineTo(dc, kFrameRight, kButtonSeparatorY + offset);
+// Each line of the groove is one layout pixel thick, so as many device
+// pixels as that scales to.
+void DrawSeparators(HDC dc, COLORREF colour, int offset, PageFrame frame, int dpi) {
+    int thickness = ScaleToDpi(1, dpi);
+    HBRUSH brush = CreateSolidBrush(colour);
+    for (int y : {kBannerSeparatorY, kButtonSeparatorY}) {
+        if (y == kButtonSeparatorY && frame != PageFrame::kWithButtonRow) {
+            break;
+        }
+        int top = ScaleToDpi(y + offset, dpi);
+        RECT line = {ScaleToDpi(kFrameLeft, dpi), top, ScaleToDpi(kFrameRight, dpi),
+                     top + thickness};
+        FillRect(dc, &line, brush);
     }
+    DeleteObject(brush);
 }
 
 }  // namespace
@@ -139,21 +148,108 @@ void PageBitmap::AssignTo(HWND dialog, int control_id) const {
                         reinterpret_cast<LPARAM>(bitmap_));
 }
 
-void PaintPageFrame(HDC dc, PageFrame frame) {
+void PaintPageFrame(HDC dc, PageFrame frame, int dpi) {
     // Grey above white gives an etched groove.
-    DrawSeparators(dc, kPageWhite, 1, frame);
-    DrawSeparators(dc, kGrey, 0, frame);
+    DrawSeparators(dc, kPageWhite, 1, frame, dpi);
+    DrawSeparators(dc, kGrey, 0, frame, dpi);
 }
 
-ShadowedText::ShadowedText() {
-    font_.Create("MS Sans Serif", 8, 0, false, false, false, true, kPageBlack, 0);
+ShadowedText::ShadowedText(int dpi) : dpi_(dpi) {
+    font_.Create(kDialogFace, PointsToHeight(8, dpi), 0, false, false, false, true, kPageBlack, 0);
 }
 
 void ShadowedText::Paint(HDC dc, int x, int y, const char* text) {
+    int left = ScaleToDpi(x, dpi_);
+    int top = ScaleToDpi(y, dpi_);
+    int shadow = ScaleToDpi(1, dpi_);
     font_.SetColour(kPageWhite);
-    font_.PaintText(dc, x + 1, y + 1, text, nullptr);
+    font_.PaintText(dc, left + shadow, top + shadow, text, nullptr);
     font_.SetColour(kPageBlack);
-    font_.PaintText(dc, x, y, text, nullptr);
+    font_.PaintText(dc, left, top, text, nullptr);
+}
+
+namespace {
+
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kLayoutDpi;
+}
+
+// The layout was drawn against dialogs whose eight vertical dialog units
+// were 13 pixels at 96 DPI. A dialog's controls are placed in dialog units,
+// whose size follows its font's measured height rather than the DPI exactly
+// (at 200 % the 8-point font is 25 pixels, not 26): the painted parts follow
+// the same scale, so they stay in line with the controls. 0 when window is
+// not on a dialog.
+int DialogUnitDpi(HWND window) {
+    HWND root = GetAncestor(window, GA_ROOT);
+    char class_name[8] = "";
+    GetClassNameA(root, class_name, sizeof class_name);
+    RECT eight_units = {0, 0, 0, 8};
+    if (lstrcmpA(class_name, "#32770") != 0 || !MapDialogRect(root, &eight_units) ||
+        eight_units.bottom <= 0) {
+        return 0;
+    }
+    return MulDiv(kLayoutDpi, eight_units.bottom, 13);
+}
+
+}  // namespace
+
+int WindowDpi(HWND window) {
+    int dialog = window != nullptr ? DialogUnitDpi(window) : 0;
+    if (dialog > 0) {
+        return dialog;
+    }
+    // Windows 10 1607 and later know each window's monitor; older ones have
+    // one DPI for the whole system.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    // Looked up each time: a function-local static would pull the C++
+    // runtime's guarded initialisation, and its terminate handler, into the stub.
+    const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    int monitor = dpi_for_window != nullptr && window != nullptr
+                      ? static_cast<int>(dpi_for_window(window))
+                      : 0;
+    return monitor > 0 ? monitor : SystemDpi();
+}
+
+int PageBitmap::Width() const {
+    BITMAP info = {};
+    return bitmap_ != nullptr && GetObjectA(bitmap_, sizeof info, &info) != 0 ? info.bmWidth : 0;
+}
+
+void PageBitmap::ScaleTo(int dpi) {
+    BITMAP info = {};
+    if (bitmap_ == nullptr || dpi == kLayoutDpi || GetObjectA(bitmap_, sizeof info, &info) == 0) {
+        return;
+    }
+    int width = ScaleToDpi(info.bmWidth, dpi);
+    int height = ScaleToDpi(info.bmHeight, dpi);
+    HDC screen = GetDC(nullptr);
+    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+    HDC source = CreateCompatibleDC(screen);
+    HDC target = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ source_before = SelectObject(source, bitmap_);
+    HGDIOBJ target_before = SelectObject(target, scaled);
+    // Halftone averages the source pixels under each target pixel; the
+    // default mode would repeat or drop whole rows and columns.
+    SetStretchBltMode(target, HALFTONE);
+    SetBrushOrgEx(target, 0, 0, nullptr);
+    BOOL drawn =
+        StretchBlt(target, 0, 0, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(source, source_before);
+    SelectObject(target, target_before);
+    DeleteDC(source);
+    DeleteDC(target);
+    if (scaled == nullptr || !drawn) {
+        DeleteObject(scaled);
+        return;
+    }
+    DeleteObject(bitmap_);
+    bitmap_ = scaled;
 }
 
 }  // namespace ui

@@ -34,6 +34,7 @@ namespace {
 bool g_install_finished = false;
 bool g_restart_started = false;
 char g_status_line[1100];
+// In the 96-DPI layout.
 const RECT kStatusBand = {10, 77, 412, 90};
 // The page while it is up, for the worker to tell it the moment the work is
 // done: waiting for the next timer tick cost a silent install 50 ms on
@@ -51,7 +52,10 @@ void InstallThenTellThePage(support::WorkerThread* worker) {
 
 void SetStatusLine(HWND page, const char* text) {
     support::CopyText(g_status_line, text);
-    InvalidateRect(page, &kStatusBand, TRUE);
+    int dpi = WindowDpi(page);
+    RECT band = {ScaleToDpi(kStatusBand.left, dpi), ScaleToDpi(kStatusBand.top, dpi),
+                 ScaleToDpi(kStatusBand.right, dpi), ScaleToDpi(kStatusBand.bottom, dpi)};
+    InvalidateRect(page, &band, TRUE);
 }
 
 bool HasAnythingToOffer() {
@@ -118,7 +122,7 @@ void OnCancel(HWND page) {
     }
 }
 
-INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM /*lparam*/) {
+INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             SetPageTitle(page, "Installing ", "");
@@ -133,6 +137,10 @@ INT_PTR CALLBACK ProgressPageProc(HWND page, UINT message, WPARAM wparam, LPARAM
         case WM_PAINT:
             PaintHeaderPage(page, false, 10, 77, g_status_line);
             return 0;
+        case WM_DPICHANGED:
+            FollowDpiChange(page, lparam);
+            ShowBanner(page);
+            return TRUE;
         case WM_TIMER:
         case kWorkerDoneMessage:
             OnTimer(page);

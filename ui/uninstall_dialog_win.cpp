@@ -40,6 +40,7 @@ void OnInitDialog(HWND dialog) {
     SetWindowTextA(dialog, title);
     ui::PageBitmap banner;
     banner.Load(session::Current().uninstall_bitmap_path, 0, nullptr, false);
+    banner.ScaleTo(ui::WindowDpi(dialog));
     banner.AssignTo(dialog, IDC_UNINSTALL_BANNER);
     SetTimer(dialog, 0, 100, nullptr);
 }

@@ -149,6 +149,17 @@ DWORD ScaledLimit(DWORD milliseconds) {
     return milliseconds == INFINITE || scaled >= INFINITE ? INFINITE : static_cast<DWORD>(scaled);
 }
 
+void SeeRealPixels() {
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    auto set_context = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext")));
+    // -4: DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2.
+    if (set_context == nullptr ||
+        !set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) {
+        SetProcessDPIAware();
+    }
+}
+
 void Click(HWND dialog, int button_id) {
     // Posted, so that a button that opens a modal box does not block us.
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED),

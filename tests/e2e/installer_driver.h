@@ -62,6 +62,11 @@ class RunningProgram {
     PROCESS_INFORMATION process_ = {};
 };
 
+// Makes this program per-monitor DPI aware, as the installer is: only then
+// does it see the installer's windows in real pixels rather than in the
+// 96-DPI figures Windows hands to programs that are not.
+void SeeRealPixels();
+
 // Presses a button of a dialog (BM_CLICK, as a mouse click does).
 void Click(HWND dialog, int button_id);
 std::string ControlText(HWND dialog, int control_id);

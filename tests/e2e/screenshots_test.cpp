@@ -26,8 +26,17 @@ std::string Environment(const char* name) {
 }
 
 // Asks for a photograph of window and waits until it has been taken. The
-// request holds the window's place on the screen, for the crop.
-void Photograph(const std::string& name, HWND window) {
+// request holds the window's place on the screen, for the crop. At a display
+// scale other than 100 % (VORNAK_SHOT_SCALE, "150" or "200") only the main
+// and the finish page are taken, named with the scale.
+void Photograph(std::string name, HWND window) {
+    std::string scale = Environment("VORNAK_SHOT_SCALE");
+    if (!scale.empty()) {
+        if (name != "main-page" && name != "finish-page") {
+            return;
+        }
+        name += "-" + scale;
+    }
     std::string folder = Environment("VORNAK_SHOT_DIR");
     Sleep(400);  // let the page finish painting
     RECT place = {};
@@ -45,6 +54,8 @@ void Photograph(const std::string& name, HWND window) {
 
 TEST(Screenshots, DISABLED_WalkTheWizard) {
     ASSERT_NE("", Environment("VORNAK_SHOT_DIR"));
+    // The crop needs the pages' places in real pixels.
+    e2e::SeeRealPixels();
     testing_support::Scratch scratch;
     // Random bytes decode slowly enough to catch the progress page mid-way.
     std::string slow(24 << 20, '\0');

@@ -1,10 +1,12 @@
-// The check list in a real window: rows, keys, clicks on the check box and
-// the drawing of a row into a memory bitmap.
+// The check list in a real window: rows, keys, clicks on the check box, the
+// drawing of a row into a memory bitmap, and what a screen reader hears.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "tests/windows/pixel_canvas.h"
 #include "ui/check_list.h"
@@ -307,4 +309,55 @@ TEST(FitRowLabel, CutsWithDotsUntilNarrowerThanTheRoom) {
     char small[8];
     ui::FitRowLabel(canvas.Dc(), font, label, 1000, small, sizeof small);
     EXPECT_STREQ("Crea...", small);
+}
+
+TEST_F(CheckListTest, AScreenReaderHearsEachRowItsTickAndCanToggleIt) {
+    CoInitialize(nullptr);
+    ASSERT_TRUE(list_->AddRow("Create Icon", "Desktop", ui::kCheckRow, row_icon_, -1));
+    ASSERT_TRUE(list_->AddRow("Reboot", "", ui::kCheckRow, nullptr, -1));
+    list_->SelectRow(1);
+    ASSERT_TRUE(list_->ToggleSelected());
+    IAccessible* reader = nullptr;
+    ASSERT_EQ(S_OK, AccessibleObjectFromWindow(list_->Window(), OBJID_CLIENT, __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&reader)));
+    // What a reader says for a child: name, role and the ticked state.
+    auto said = [&](LONG child) {
+        VARIANT id = {};
+        id.vt = VT_I4;
+        id.lVal = child;
+        BSTR name = nullptr;
+        VARIANT role = {};
+        VARIANT state = {};
+        std::string text;
+        if (reader->get_accName(id, &name) == S_OK) {
+            for (const WCHAR* c = name; *c != 0; ++c) {
+                text.push_back(static_cast<char>(*c));
+            }
+            SysFreeString(name);
+        }
+        reader->get_accRole(id, &role);
+        reader->get_accState(id, &state);
+        text += role.lVal == ROLE_SYSTEM_LIST ? " list" : " item";
+        text += (state.lVal & STATE_SYSTEM_CHECKED) != 0 ? " [x]" : " [ ]";
+        text += (state.lVal & STATE_SYSTEM_SELECTED) != 0 ? " selected" : "";
+        return text;
+    };
+    LONG rows = 0;
+    EXPECT_EQ(S_OK, reader->get_accChildCount(&rows));
+    EXPECT_EQ(2, rows);
+    EXPECT_EQ(" list [ ]", said(CHILDID_SELF));
+    EXPECT_EQ("Create Icon: Desktop item [x]", said(1));
+    EXPECT_EQ("Reboot item [ ] selected", said(2));
+    // The default action toggles the row, as Space does.
+    VARIANT first = {};
+    first.vt = VT_I4;
+    first.lVal = 1;
+    EXPECT_EQ(S_OK, reader->accDoDefaultAction(first));
+    EXPECT_FALSE(list_->IsChecked(0));
+    EXPECT_EQ("Create Icon: Desktop item [ ] selected", said(1));
+    first.lVal = 3;
+    BSTR none = nullptr;
+    EXPECT_EQ(E_INVALIDARG, reader->get_accName(first, &none));
+    reader->Release();
+    CoUninitialize();
 }

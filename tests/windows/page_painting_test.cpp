@@ -102,7 +102,7 @@ TEST(PagePen, DeleteSelectsThePreviousPenAgain) {
 
 TEST(PageFrame, SeparatorsAreGreyOverWhiteFromTenToFourHundredTen) {
     PixelCanvas canvas(420, 320, kBlue);
-    ui::PaintPageFrame(canvas.Dc(), ui::PageFrame::kWithButtonRow);
+    ui::PaintPageFrame(canvas.Dc(), ui::PageFrame::kWithButtonRow, 96);
     for (int y : {68, 308}) {
         EXPECT_EQ(kGrey, canvas.Pixel(10, y));
         EXPECT_EQ(kGrey, canvas.Pixel(410, y));
@@ -115,15 +115,27 @@ TEST(PageFrame, SeparatorsAreGreyOverWhiteFromTenToFourHundredTen) {
     EXPECT_EQ(2 * 2 * 401, 420 * 320 - canvas.Count(kBlue, 0, 0, 420, 320));
 
     PixelCanvas progress(420, 320, kBlue);
-    ui::PaintPageFrame(progress.Dc(), ui::PageFrame::kBannerOnly);
+    ui::PaintPageFrame(progress.Dc(), ui::PageFrame::kBannerOnly, 96);
     EXPECT_EQ(kGrey, progress.Pixel(200, 68));
     EXPECT_EQ(kBlue, progress.Pixel(200, 308));
     EXPECT_EQ(kBlue, progress.Pixel(200, 309));
+
+    // At 200 % every layout pixel is two: the groove is four rows deep and
+    // spans x 20 to 821.
+    PixelCanvas doubled(840, 640, kBlue);
+    ui::PaintPageFrame(doubled.Dc(), ui::PageFrame::kWithButtonRow, 192);
+    for (int y : {136, 137, 616, 617}) {
+        EXPECT_EQ(kGrey, doubled.Pixel(20, y));
+        EXPECT_EQ(kGrey, doubled.Pixel(821, y));
+        EXPECT_EQ(kWhite, doubled.Pixel(20, y + 2));
+        EXPECT_EQ(kBlue, doubled.Pixel(822, y));
+    }
+    EXPECT_EQ(2 * 4 * 802, 840 * 640 - doubled.Count(kBlue, 0, 0, 840, 640));
 }
 
 TEST(ShadowedText, WhiteShadowLiesOnePixelRightAndDown) {
     PixelCanvas canvas(300, 120, kGrey);
-    ui::ShadowedText text;
+    ui::ShadowedText text(96);
     text.Paint(canvas.Dc(), 10, 75, "Ready To Install Tool");
     RECT black = canvas.BoundsOf(kBlack);
     RECT white = canvas.BoundsOf(kWhite);

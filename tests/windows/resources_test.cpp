@@ -56,14 +56,14 @@ std::vector<DialogSpec> Dialogs() {
          0,
          281,
          215,
-         {{IDOK, "Button", "", kDefault, 219, 194, 50, 14},
-          {IDCANCEL, "Button", "Cancel", kPush, 165, 194, 50, 14},
-          {IDC_CHANGE_FOLDER, "Button", "Change", kPush, 232, 95, 37, 12},
-          kBanner,
+         {kBanner,
           {IDC_FOLDER_PICTURE, "Static", "", SS_BITMAP, 19, 97, 15, 13},
           {IDC_LOCATION, "Edit", "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 33, 95, 197, 12},
+          {IDC_CHANGE_FOLDER, "Button", "&Change", kPush, 232, 95, 37, 12},
           {IDC_REQUIRED_BULLET, "Static", "", SS_BITMAP, 36, 111, 15, 13},
-          {IDC_FREE_BULLET, "Static", "", SS_BITMAP, 36, 121, 15, 13}}},
+          {IDC_FREE_BULLET, "Static", "", SS_BITMAP, 36, 121, 15, 13},
+          {IDCANCEL, "Button", "Cancel", kPush, 165, 194, 50, 14},
+          {IDOK, "Button", "", kDefault, 219, 194, 50, 14}}},
         {IDD_LICENCE_PAGE,
          "xxxxx Installation",
          kPage,
@@ -71,12 +71,12 @@ std::vector<DialogSpec> Dialogs() {
          0,
          281,
          215,
-         {{IDOK, "Button", "Install >>", kDefault, 219, 194, 50, 14},
+         {kBanner,
           {IDC_LICENCE_TEXT, "Edit", "",
            ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 7, 57,
            267, 127},
-          {IDCANCEL, "Button", "<< Back", kPush, 165, 194, 50, 14},
-          kBanner}},
+          {IDCANCEL, "Button", "<< &Back", kPush, 165, 194, 50, 14},
+          {IDOK, "Button", "Install >>", kDefault, 219, 194, 50, 14}}},
         {IDD_CONTAINER,
          "Installer",
          WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
@@ -174,9 +174,14 @@ void CheckTemplate(const DialogSpec& spec) {
     const void* data = ResourceData(GetModuleHandleA(nullptr), spec.id, RT_DIALOG, nullptr);
     ASSERT_NE(nullptr, data);
     TemplateReader reader(data);
-    DWORD style = reader.Dword();
-    EXPECT_EQ(spec.style | DS_SETFONT, style & ~WS_VISIBLE);
+    // An extended template: version 1, signature 0xFFFF, help id, extended
+    // style, style.
+    EXPECT_EQ(1, reader.Word());
+    EXPECT_EQ(0xFFFF, reader.Word());
     reader.Dword();
+    reader.Dword();
+    DWORD style = reader.Dword();
+    EXPECT_EQ(spec.style | DS_SHELLFONT, style & ~WS_VISIBLE);
     WORD count = reader.Word();
     EXPECT_EQ(spec.x, reader.Short());
     EXPECT_EQ(spec.y, reader.Short());
@@ -186,20 +191,23 @@ void CheckTemplate(const DialogSpec& spec) {
     EXPECT_EQ("", reader.NameOrOrdinal());  // class
     EXPECT_EQ(spec.caption, reader.NameOrOrdinal());
     EXPECT_EQ(8, reader.Word());
-    EXPECT_EQ("MS Sans Serif", reader.NameOrOrdinal());
+    reader.Word();  // weight
+    reader.Word();  // italic, character set
+    EXPECT_EQ("MS Shell Dlg 2", reader.NameOrOrdinal());
     ASSERT_EQ(spec.controls.size(), count);
     for (const ControlSpec& control : spec.controls) {
         SCOPED_TRACE("control " + std::to_string(control.id));
         reader.AlignToDword();
+        reader.Dword();  // help id
+        reader.Dword();  // extended style
         DWORD control_style = reader.Dword();
         EXPECT_EQ(control.style | WS_CHILD | WS_VISIBLE,
                   control_style & (control.style | WS_CHILD | WS_VISIBLE));
-        reader.Dword();
         EXPECT_EQ(control.x, reader.Short());
         EXPECT_EQ(control.y, reader.Short());
         EXPECT_EQ(control.cx, reader.Short());
         EXPECT_EQ(control.cy, reader.Short());
-        EXPECT_EQ(control.id, reader.Word());
+        EXPECT_EQ(static_cast<DWORD>(control.id), reader.Dword());
         std::string class_name = reader.NameOrOrdinal();
         EXPECT_TRUE(IsClass(control.class_name, class_name)) << class_name;
         EXPECT_EQ(control.text, reader.NameOrOrdinal());
@@ -307,6 +315,12 @@ TEST(Resources, StubAsksForAdministratorAndTheCommonControls) {
     std::string text(manifest, size);
     EXPECT_NE(std::string::npos, text.find("level=\"requireAdministrator\""));
     EXPECT_NE(std::string::npos, text.find("Microsoft.Windows.Common-Controls"));
+    // Current Windows versions, and pages laid out for each monitor's scale.
+    for (const char* windows_10 :
+         {"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+          "PerMonitorV2", ">true/pm<"}) {
+        EXPECT_NE(std::string::npos, text.find(windows_10)) << windows_10;
+    }
     EXPECT_NE(nullptr, FindResourceA(stub, MAKEINTRESOURCEA(IDD_MAIN_PAGE), RT_DIALOG));
     EXPECT_NE(nullptr, FindResourceA(stub, MAKEINTRESOURCEA(IDI_PROGRAM), RT_GROUP_ICON));
     FreeLibrary(stub);
