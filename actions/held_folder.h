@@ -8,7 +8,9 @@
 // every signed-in user change what is in it), and a link planted there would
 // send the elevated installer's files wherever it points. Such a link, the
 // install folder itself included, is refused. Folders elsewhere (the system
-// folder, the user's desktop) are opened as the system finds them.
+// folder, the user's desktop) are opened as the system finds them, and not
+// held against being renamed: only administrators, or the user alone, can
+// change them.
 // Only Windows code includes this header.
 #pragma once
 

@@ -17,6 +17,9 @@ namespace {
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 // Others may read and write in it, but not rename or remove it.
 constexpr ULONG kFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// A folder outside the install folder (the system folder, a user's
+// desktop) is only used, not held against others.
+constexpr ULONG kOpenShare = kFolderShare | FILE_SHARE_DELETE;
 
 // Whether the folder open as handle, reached as path, is a link (or not a
 // folder at all). The handle says it on Windows, where it is the link itself
@@ -81,8 +84,8 @@ HeldFolder::~HeldFolder() {
 
 HANDLE HeldFolder::OpenByPath(const char* path, bool refuse_link) {
     DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (refuse_link ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    HANDLE handle =
-        CreateFileA(path, kFolderAccess, kFolderShare, nullptr, OPEN_EXISTING, flags, nullptr);
+    HANDLE handle = CreateFileA(path, kFolderAccess, refuse_link ? kFolderShare : kOpenShare,
+                                nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }

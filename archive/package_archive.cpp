@@ -155,19 +155,18 @@ bool PackageArchive::SumEntryData(const ArchiveEntry& entry, uint32_t* sum) {
     return !data.Short();
 }
 
-bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report) {
+bool PackageArchive::PrepareEntry(int32_t index, const uint8_t** bytes, uint32_t* size) {
     const ArchiveEntry& entry = EntryAt(index);
+    *bytes = nullptr;
     // Data claimed beyond the directory cannot be ours; nothing is read or
     // decoded on such a claim.
-    if (!EntryDataLiesBeforeDirectory(entry)) {
+    if (static_cast<uint64_t>(entry.data_offset) + entry.compressed_size > directory_offset_) {
         return false;
     }
     if (look_ahead_ != nullptr) {
-        uint32_t size = 0;
-        if (const uint8_t* bytes = look_ahead_->Take(index, &size)) {
-            bool written = WriteDecodedEntry(bytes, size, target, report);
-            look_ahead_->GiveBack();
-            return written;
+        *bytes = look_ahead_->Take(index, size);
+        if (*bytes != nullptr) {
+            return true;
         }
     }
     // Two passes, so that memory does not grow with the entry and the
@@ -180,6 +179,21 @@ bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report
         return false;
     }
     file_->Seek(static_cast<int32_t>(entry.data_offset));
+    return true;
+}
+
+bool PackageArchive::ExtractEntry(int32_t index, const char* target, bool report) {
+    const uint8_t* bytes = nullptr;
+    uint32_t size = 0;
+    if (!PrepareEntry(index, &bytes, &size)) {
+        return false;
+    }
+    if (bytes != nullptr) {
+        bool written = WriteDecodedEntry(bytes, size, target, report);
+        look_ahead_->GiveBack();
+        return written;
+    }
+    const ArchiveEntry& entry = EntryAt(index);
     return DecompressFromFile(file_, path_, entry.compressed_size, target, report,
                               entry.uncompressed_size, &entry.data_sum);
 }
@@ -190,31 +204,20 @@ bool PackageArchive::ExtractInto(const char* name, support::DiskFile* destinatio
     for (int32_t i = NextEntryNamed(name, -1); i >= 0; i = NextEntryNamed(name, i)) {
         last = i;
     }
-    if (last < 0 || !EntryDataLiesBeforeDirectory(EntryAt(last))) {
+    const uint8_t* bytes = nullptr;
+    uint32_t size = 0;
+    if (last < 0 || !PrepareEntry(last, &bytes, &size)) {
         return false;
+    }
+    if (bytes != nullptr) {
+        bool written = WriteDecodedEntryInto(bytes, size, destination, destination_path, report);
+        look_ahead_->GiveBack();
+        return written;
     }
     const ArchiveEntry& entry = EntryAt(last);
-    if (look_ahead_ != nullptr) {
-        uint32_t size = 0;
-        if (const uint8_t* bytes = look_ahead_->Take(last, &size)) {
-            bool written =
-                WriteDecodedEntryInto(bytes, size, destination, destination_path, report);
-            look_ahead_->GiveBack();
-            return written;
-        }
-    }
-    uint32_t sum = 0;
-    if (!SumEntryData(entry, &sum) || sum != entry.data_sum) {
-        return false;
-    }
-    file_->Seek(static_cast<int32_t>(entry.data_offset));
     return DecompressFromFileInto(file_, path_, entry.compressed_size, destination,
                                   destination_path, report, entry.uncompressed_size,
                                   &entry.data_sum);
-}
-
-bool PackageArchive::EntryDataLiesBeforeDirectory(const ArchiveEntry& entry) const {
-    return static_cast<uint64_t>(entry.data_offset) + entry.compressed_size <= directory_offset_;
 }
 
 uint64_t PackageArchive::RecordSize(const ArchiveEntry& entry) {

@@ -10,9 +10,9 @@
 #include <cstdint>
 
 #include "archive/byte_stream.h"
-#include "archive/entry_name_index.h"
 #include "archive/package_format.h"
 #include "support/disk_file.h"
+#include "support/name_index.h"
 #include "support/ptr_array.h"
 
 namespace archive {
@@ -104,8 +104,15 @@ class PackageArchive {
     uint32_t StubLength() const;
 
   private:
+    static const char* EntryName(const void* entry) {
+        return static_cast<const ArchiveEntry*>(entry)->name;
+    }
     void ReadDirectory(const ArchiveTrailer& trailer);
-    bool EntryDataLiesBeforeDirectory(const ArchiveEntry& entry) const;
+    // Makes entry index's decoded bytes ready: *bytes gets them when the
+    // look-ahead holds them (to be given back), otherwise the file stands at
+    // the entry's data, whose sum has been checked. False when the data
+    // cannot be vouched for.
+    bool PrepareEntry(int32_t index, const uint8_t** bytes, uint32_t* size);
     // Returns whether every byte was written and the checksum could be read.
     bool WriteDirectoryAndTrailer();
     // The bytes one directory record takes: header, name and NUL.
@@ -124,7 +131,7 @@ class PackageArchive {
     bool SumEntryData(const ArchiveEntry& entry, uint32_t* sum);
 
     support::PtrArray entries_;
-    EntryNameIndex names_;
+    support::NameIndex names_{&EntryName};
     support::DiskFile* file_ = nullptr;
     bool modified_ = false;
     uint32_t directory_offset_ = 0;

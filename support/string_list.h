@@ -2,6 +2,7 @@
 #pragma once
 
 #include "support/heap_string.h"
+#include "support/name_index.h"
 #include "support/ptr_array.h"
 
 namespace support {
@@ -21,9 +22,19 @@ class StringList {
     }
     // Destroys every string and empties the list.
     void ClearAll();
+    // Whether the list holds text, compared without regard to letter case
+    // (support::EqualsIgnoringCase). A long list is looked through by an
+    // index, made at the first such question and kept as texts are added;
+    // not for lists that other threads change meanwhile.
+    bool HoldsIgnoringCase(const char* text) const;
 
   private:
+    static const char* TextOf(const void* item) {
+        return static_cast<const HeapString*>(item)->Text();
+    }
+
     PtrArray items_;
+    mutable NameIndex index_{&TextOf};
 };
 
 }  // namespace support

@@ -41,12 +41,7 @@ void ReadScriptTargets(const char* script_path, script::PlaceholderValues* value
 }  // namespace
 
 bool ListHoldsPath(const support::StringList& paths, const char* path) {
-    for (int32_t i = 0; i < paths.Count(); ++i) {
-        if (support::EqualsIgnoringCase(paths.At(i), path)) {
-            return true;
-        }
-    }
-    return false;
+    return paths.HoldsIgnoringCase(path);
 }
 
 void ReadInstallOwnership(const char* script_path, const char* record_path,

@@ -72,3 +72,21 @@ TEST(StringList, OwnsCopies) {
     list.ClearAll();
     EXPECT_EQ(0, list.Count());
 }
+
+TEST(StringList, HoldsTextsWhateverTheirCaseAlsoOnceIndexed) {
+    support::StringList list;
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 40; ++i) {
+            list.AppendCopy(("C:\\App\\File" + std::to_string(i) + ".dll").c_str());
+            // Asked at every length: below the index's threshold, at its
+            // making, and while texts are added after it.
+            EXPECT_TRUE(
+                list.HoldsIgnoringCase(("c:\\app\\FILE" + std::to_string(i) + ".DLL").c_str()));
+            EXPECT_FALSE(
+                list.HoldsIgnoringCase(("C:\\App\\File" + std::to_string(i + 1) + ".dll").c_str()));
+        }
+        EXPECT_FALSE(list.HoldsIgnoringCase("C:\\App\\File1.dl"));
+        list.ClearAll();
+        EXPECT_FALSE(list.HoldsIgnoringCase("C:\\App\\File1.dll"));
+    }
+}

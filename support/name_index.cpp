@@ -1,18 +1,13 @@
-// The entry name index: chains by a case-folded hash.
-#include "archive/entry_name_index.h"
+// The name index: chains by a case-folded hash.
+#include "support/name_index.h"
 
 #include <cstdlib>
 
-#include "archive/package_format.h"
 #include "support/text.h"
 
-namespace archive {
+namespace support {
 
 namespace {
-
-const char* NameAt(const support::PtrArray& entries, int32_t index) {
-    return static_cast<const ArchiveEntry*>(entries.GetAt(index))->name;
-}
 
 // FNV-1a over the name with ASCII letters in upper case; false for a name
 // with a byte that is not printable ASCII.
@@ -32,11 +27,11 @@ bool HashPrintableAscii(const char* name, uint32_t* hash) {
     return true;
 }
 
-// The first entry of a chain after index after whose name matches.
-int32_t NextInChain(const support::PtrArray& entries, const int32_t* next, int32_t from,
-                    const char* name, int32_t after) {
+// The first item of a chain after index after whose name matches.
+int32_t NextInChain(const PtrArray& items, NameIndex::NameOf name_of, const int32_t* next,
+                    int32_t from, const char* name, int32_t after) {
     for (int32_t i = from; i >= 0; i = next[i]) {
-        if (i > after && support::EqualsIgnoringCase(NameAt(entries, i), name)) {
+        if (i > after && EqualsIgnoringCase(name_of(items.GetAt(i)), name)) {
             return i;
         }
     }
@@ -45,11 +40,11 @@ int32_t NextInChain(const support::PtrArray& entries, const int32_t* next, int32
 
 }  // namespace
 
-EntryNameIndex::~EntryNameIndex() {
+NameIndex::~NameIndex() {
     Release();
 }
 
-void EntryNameIndex::Release() {
+void NameIndex::Release() {
     std::free(first_);
     std::free(last_);
     std::free(next_);
@@ -57,7 +52,7 @@ void EntryNameIndex::Release() {
     buckets_ = capacity_ = count_ = 0;
 }
 
-bool EntryNameIndex::Allocate(int32_t buckets, int32_t capacity) {
+bool NameIndex::Allocate(int32_t buckets, int32_t capacity) {
     Release();
     // One more chain for the names that are not printable ASCII.
     size_t chains = static_cast<size_t>(buckets) + 1;
@@ -76,12 +71,12 @@ bool EntryNameIndex::Allocate(int32_t buckets, int32_t capacity) {
     return true;
 }
 
-int32_t EntryNameIndex::ChainOf(const char* name) const {
+int32_t NameIndex::ChainOf(const char* name) const {
     uint32_t hash = 0;
     return HashPrintableAscii(name, &hash) ? static_cast<int32_t>(hash & (buckets_ - 1)) : buckets_;
 }
 
-void EntryNameIndex::Link(int32_t index, const char* name) {
+void NameIndex::Link(int32_t index, const char* name) {
     int32_t chain = ChainOf(name);
     next_[index] = -1;
     if (last_[chain] < 0) {
@@ -93,10 +88,10 @@ void EntryNameIndex::Link(int32_t index, const char* name) {
     count_ = index + 1;
 }
 
-void EntryNameIndex::Rebuild(const support::PtrArray& entries) {
-    int32_t count = entries.Count();
+void NameIndex::Rebuild(const PtrArray& items) {
+    int32_t count = items.Count();
     int32_t buckets = 64;
-    // Room to grow by appending; chains of about one entry each.
+    // Room to grow by appending; chains of about one item each.
     while (buckets < count && buckets < (1 << 28)) {
         buckets *= 2;
     }
@@ -104,37 +99,36 @@ void EntryNameIndex::Rebuild(const support::PtrArray& entries) {
         return;
     }
     for (int32_t i = 0; i < count; ++i) {
-        Link(i, NameAt(entries, i));
+        Link(i, NameAt(items, i));
     }
 }
 
-void EntryNameIndex::AddLast(const support::PtrArray& entries) {
-    int32_t index = entries.Count() - 1;
+void NameIndex::AddLast(const PtrArray& items) {
+    int32_t index = items.Count() - 1;
     if (buckets_ > 0 && index == count_ && index < capacity_) {
-        Link(index, NameAt(entries, index));
+        Link(index, NameAt(items, index));
     } else {
-        Rebuild(entries);
+        Rebuild(items);
     }
 }
 
-int32_t EntryNameIndex::Next(const support::PtrArray& entries, const char* name,
-                             int32_t after) const {
+int32_t NameIndex::Next(const PtrArray& items, const char* name, int32_t after) const {
     uint32_t hash = 0;
-    if (buckets_ == 0 || count_ != entries.Count() || !HashPrintableAscii(name, &hash)) {
-        for (int32_t i = after + 1; i < entries.Count(); ++i) {
-            if (support::EqualsIgnoringCase(NameAt(entries, i), name)) {
+    if (buckets_ == 0 || count_ != items.Count() || !HashPrintableAscii(name, &hash)) {
+        for (int32_t i = after + 1; i < items.Count(); ++i) {
+            if (EqualsIgnoringCase(NameAt(items, i), name)) {
                 return i;
             }
         }
         return -1;
     }
-    int32_t hashed = NextInChain(entries, next_, first_[hash & static_cast<uint32_t>(buckets_ - 1)],
-                                 name, after);
-    int32_t other = NextInChain(entries, next_, first_[buckets_], name, after);
+    int32_t hashed = NextInChain(items, name_of_, next_,
+                                 first_[hash & static_cast<uint32_t>(buckets_ - 1)], name, after);
+    int32_t other = NextInChain(items, name_of_, next_, first_[buckets_], name, after);
     if (hashed < 0 || (other >= 0 && other < hashed)) {
         return other;
     }
     return hashed;
 }
 
-}  // namespace archive
+}  // namespace support
