@@ -32,11 +32,17 @@ else
   echo "=== windows (i686 stub image; this machine cannot run 32-bit code)"
   ctest --test-dir build/windows -R stub_image --output-on-failure </dev/null \
     && passed=$((passed + 1)) || failed=$((failed + 1))
-  echo "=== windows (i686, QEMU guest)"
-  if bash tools/guest-lane.sh </dev/null; then
-    passed=$((passed + 1))
+  # Opt-in for now: on a loaded 2-core machine the emulated suites ran past
+  # their time limits (docs/decisions.md, "The i686 guest lane").
+  if [ "${VORNAK_GUEST_LANE:-0}" = 1 ]; then
+    echo "=== windows (i686, QEMU guest)"
+    if bash tools/guest-lane.sh </dev/null; then
+      passed=$((passed + 1))
+    else
+      failed=$((failed + 1))
+    fi
   else
-    failed=$((failed + 1))
+    echo "=== windows (i686, QEMU guest): not run; make test32 or VORNAK_GUEST_LANE=1 runs it"
   fi
 fi
 run_suite "windows (x86_64)" build/windows64
