@@ -18,6 +18,9 @@ using SetInformationCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULO
                                             FILE_INFORMATION_CLASS);
 using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
 
+// Looked up at every call, never kept in a function-local static: its
+// thread-safe initialisation guard brings the C++ runtime's exception and
+// thread machinery into the stub (some 150 KB).
 template <typename Call>
 Call NtCall(const char* name) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -27,7 +30,7 @@ Call NtCall(const char* name) {
 }
 
 DWORD ErrorOf(NTSTATUS status) {
-    static const auto to_error = NtCall<StatusToErrorCall>("RtlNtStatusToDosError");
+    const auto to_error = NtCall<StatusToErrorCall>("RtlNtStatusToDosError");
     if (status >= 0) {
         return ERROR_SUCCESS;
     }
@@ -54,7 +57,7 @@ bool FolderRelativeCallsAvailable() {
 DWORD OpenInFolder(HANDLE folder, const char* name, ACCESS_MASK access, ULONG share,
                    ULONG disposition, ULONG options, HANDLE* opened) {
     *opened = nullptr;
-    static const auto create_file = NtCall<CreateFileCall>("NtCreateFile");
+    const auto create_file = NtCall<CreateFileCall>("NtCreateFile");
     WCHAR wide[support::kMaxPath];
     if (create_file == nullptr) {
         return ERROR_CALL_NOT_IMPLEMENTED;
@@ -81,7 +84,7 @@ DWORD OpenInFolder(HANDLE folder, const char* name, ACCESS_MASK access, ULONG sh
 }
 
 DWORD RenameInFolder(HANDLE file, HANDLE folder, const char* name) {
-    static const auto set_information = NtCall<SetInformationCall>("NtSetInformationFile");
+    const auto set_information = NtCall<SetInformationCall>("NtSetInformationFile");
     if (set_information == nullptr) {
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
@@ -103,7 +106,7 @@ DWORD RenameInFolder(HANDLE file, HANDLE folder, const char* name) {
 }
 
 bool DeleteWhenClosed(HANDLE file) {
-    static const auto set_information = NtCall<SetInformationCall>("NtSetInformationFile");
+    const auto set_information = NtCall<SetInformationCall>("NtSetInformationFile");
     // FILE_DISPOSITION_INFORMATION: one BOOLEAN.
     BOOLEAN delete_file = TRUE;
     IO_STATUS_BLOCK io = {};
