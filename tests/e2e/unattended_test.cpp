@@ -39,10 +39,10 @@ TEST(Unattended, NoBoxWaitsAndEachSiteEndsWithItsCodeAndItsLog) {
         const wchar_t* temp = nullptr;  // the installer's %TEMP%, when not ours
     } sites[] = {
         {"corrupted package", "", "", 1603, "This installation is corrupted"},
-        {"disk write retry",
+        {"target folder taken by a file",
          e2e::Script({"[Project Name]", "E2E Blocked", "", "[Install To]", blocked.c_str(), "",
                       "[CopyFile]", "readme.txt", "<Destination>\\readme.txt"}),
-         "", 1603, "disk might be full."},
+         "", 1603, "Cannot install 'C:\\VornakE2E\\E2E Blocked\\readme.txt'"},
         {"no install folder",
          e2e::Script({"[Project Name]", "E2E No Folder", "", "[CopyFile]", "readme.txt",
                       "<Destination>\\readme.txt"}),
