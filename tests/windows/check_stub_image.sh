@@ -11,8 +11,8 @@ set -u
 stub="$1"
 arch="${2:-i686}"
 case "$arch" in
-  i686) objdump=i686-w64-mingw32-objdump format=pei-i386 magic=010b goal=131072 ;;
-  x86_64) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 magic=020b goal=163840 ;;
+  i686) objdump=i686-w64-mingw32-objdump format=pei-i386 magic=010b goal=131072 ceiling=196608 ;;
+  x86_64) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 magic=020b goal=163840 ceiling=229376 ;;
   *) echo "unknown architecture $arch"; exit 2 ;;
 esac
 headers=$(TZ=UTC $objdump -p "$stub") || { echo "cannot read $stub"; exit 1; }
@@ -38,7 +38,11 @@ while read -r dll; do
   fi
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
 echo "imports: $(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
-# The size is a goal, followed in docs/performance.md, not a condition.
-echo "size: $(stat -c %s "$stub") bytes (goal $goal)"
+# The size is a goal, followed in docs/performance.md; only far beyond it is
+# it a fault: the C++ runtime's exception and thread machinery came in (a
+# guarded function-local static is enough), some 150 KB at once.
+size=$(stat -c %s "$stub")
+echo "size: $size bytes (goal $goal)"
+[ "$size" -le "$ceiling" ] || { echo "over $ceiling bytes: the C++ runtime came in"; fail=1; }
 [ $fail = 0 ] && echo "stub image ok"
 exit $fail
