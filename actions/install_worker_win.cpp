@@ -24,7 +24,7 @@ namespace {
 class Win32InstallActions : public script::InstallActions {
   public:
     void InstallFile(const char* entry_name, char* target, bool* abort) override {
-        char name[script::kValueLineLimit + 1];
+        char name[script::LineCapacity(script::kValueLineLimit)];
         support::CopyText(name, entry_name);
         script::ExpandFolderPlaceholders(name);
         script::ExpandFolderPlaceholders(target);

@@ -45,7 +45,7 @@ int RunWizardOrContainer(const session::InstallSession& run_session) {
 // The project's name, before any page: the log is named after it, and two
 // runs of one project must not work at once.
 int RunOpenedPackage(session::InstallSession& run_session, RunReport& report) {
-    char script_path[MAX_PATH];
+    char script_path[support::kMaxPath];
     run_session.job->FolderPath(script_path);
     support::AppendText(script_path, "setup.dat");
     char project[support::kMaxPath];

@@ -6,14 +6,16 @@
 // without being looked at; each path ends at the next double quote.
 #pragma once
 
+#include "support/win32_values.h"
+
 namespace app {
 
 // The four fixed buffers pack mode works in.
 struct PackCommand {
-    char command_line[1000];
-    char file_path[260];
-    char archive_path[260];
-    char entry_name[260];
+    char command_line[2 * support::kMaxPath + 64];
+    char file_path[support::kMaxPath];
+    char archive_path[support::kMaxPath];
+    char entry_name[support::kMaxPath];
 };
 
 // Fills command with the two paths. Returns false, leaving nothing to pack,

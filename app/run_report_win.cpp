@@ -77,15 +77,16 @@ void RunReport::NameAfter(const char* project) {
         support::CopyText(stem, project);
     } else {
         // The program's own file name without its folder and extension.
-        char own_path[MAX_PATH] = "";
-        GetModuleFileNameA(nullptr, own_path, MAX_PATH);
+        char own_path[support::kMaxPath] = "";
+        GetModuleFileNameA(nullptr, own_path, sizeof own_path);
         support::FileTitle(own_path, stem);
     }
     support::AppendText(stem, "-");
     support::AppendText(stem, mode_);
-    char folder[MAX_PATH] = "";
-    char chosen[MAX_PATH] = "";
-    if (GetTempPathA(MAX_PATH, folder) == 0 || !log_.OpenNew(folder, stem, chosen, sizeof chosen)) {
+    char folder[support::kMaxPath] = "";
+    char chosen[support::kMaxPath] = "";
+    if (GetTempPathA(sizeof folder, folder) == 0 ||
+        !log_.OpenNew(folder, stem, chosen, sizeof chosen)) {
         support::AttachRunLog(nullptr);
     }
 }
@@ -107,7 +108,7 @@ ProjectRunLock::~ProjectRunLock() {
 bool ProjectRunLock::Take(const char* project) {
     // One name for the project however its letters are cased, as the
     // Uninstall key it owns; the Global namespace reaches every session.
-    char name[MAX_PATH + 40];
+    char name[support::kMaxPath + 40];
     support::CopyText(name, "Global\\VornakInstaller-");
     size_t prefix = std::strlen(name);
     support::AppendText(name, project);
@@ -126,7 +127,7 @@ bool ProjectRunLock::Take(const char* project) {
 }
 
 int ReportRunInProgress(const char* project, const char* caption) {
-    char text[MAX_PATH + 160];
+    char text[support::kMaxPath + 160];
     support::FormatText(text, sizeof text,
                         "Another installation of %s is in progress. Wait until it has finished, "
                         "then try again.",

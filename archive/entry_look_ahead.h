@@ -19,6 +19,8 @@
 // stay busy.
 #pragma once
 
+#include "support/win32_values.h"
+
 #include <atomic>
 #include <cstdint>
 
@@ -118,7 +120,7 @@ class EntryLookAhead {
     int32_t next_ = 0;          // the first slot the caller has not asked for
     int32_t taken_ = -1;        // the slot whose bytes the caller holds
     std::atomic<bool> stopping_{false};
-    char package_path_[260];
+    char package_path_[support::kMaxPath];
     support::DiskFile* helper_file_ = nullptr;
     support::DiskFile* caller_file_ = nullptr;
     support::SyncMutex lock_;

@@ -10,6 +10,7 @@
 #include "archive/entry_look_ahead.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
+#include "support/program_text.h"
 #include "support/temp_path.h"
 #include "support/text.h"
 #include "support/text_format.h"
@@ -110,6 +111,21 @@ void PackageArchive::ReadDirectory(const ArchiveTrailer& trailer) {
         directory_size_ += RecordSize(*entry);
     }
     names_.Rebuild(entries_);
+}
+
+bool PackageArchive::UseProgramTextNames(bool names_are_utf8) {
+    bool every_name_kept = true;
+    char converted[support::kMaxPath];
+    for (int32_t i = 0; i < entries_.Count(); ++i) {
+        auto* entry = static_cast<ArchiveEntry*>(entries_.GetAt(i));
+        if (!support::ToProgramText(entry->name, names_are_utf8, converted, sizeof converted) ||
+            !support::CopyText(entry->name, converted)) {
+            entry->name[0] = '\0';
+            every_name_kept = false;
+        }
+    }
+    names_.Rebuild(entries_);
+    return every_name_kept;
 }
 
 void PackageArchive::ReleaseEntries() {
@@ -325,9 +341,44 @@ bool PackageArchive::AppendEntryData(const char* name, const uint8_t* data, uint
     return AppendEntryFrom(name, &source, size, uncompressed_size) == AppendResult::kAdded;
 }
 
+bool PackageArchive::ScriptIsUtf8() {
+    support::TempPath script("Scr");
+    DiskFile copy(script.Path(), DiskFile::kWrite | DiskFile::kRead);
+    return copy.IsOpen() && ExtractInto("setup.dat", &copy, script.Path()) &&
+           copy.SkipUtf8Signature();
+}
+
+bool PackageArchive::NameAsPackageText(const char* source, char* name) {
+    bool plain_ascii = true;
+    for (const char* letter = name; *letter != '\0'; ++letter) {
+        plain_ascii = plain_ascii && static_cast<unsigned char>(*letter) < 0x80;
+    }
+    // Plain ASCII reads the same in either encoding.
+    if (plain_ascii) {
+        return true;
+    }
+    if (!FindEntry("setup.dat")) {
+        ShowArchiveError(
+            "Cannot add '%s': a name that is not plain ASCII is written in the "
+            "package's text, which its setup.dat tells; pack %s first.",
+            source, "setup.dat");
+        return false;
+    }
+    char converted[support::kMaxPath];
+    if (!support::FromProgramText(name, ScriptIsUtf8(), converted, sizeof converted)) {
+        ShowArchiveError(
+            "Cannot add '%s': its name has letters that this package's code page "
+            "cannot hold; a package whose %s begins with the UTF-8 signature can.",
+            source, "setup.dat");
+        return false;
+    }
+    support::CopyText(name, support::kMaxPath, converted);
+    return true;
+}
+
 bool PackageArchive::AddFile(const char* source, char* name_buffer) {
     support::FileNamePart(source, name_buffer);
-    if (RefuseSigned(source)) {
+    if (RefuseSigned(source) || !NameAsPackageText(source, name_buffer)) {
         return false;
     }
     if (std::strlen(name_buffer) > kMaxEntryNameLength) {

@@ -7,6 +7,8 @@
 // go at its end.
 #pragma once
 
+#include "support/win32_values.h"
+
 #include <cstdint>
 
 #include "archive/byte_stream.h"
@@ -57,7 +59,8 @@ class PackageArchive {
     bool ExtractInto(const char* name, support::DiskFile* destination, const char* destination_path,
                      bool report = true);
     // Compresses source and appends it, named after the file-name part of the
-    // path, which is also written into name_buffer (260 bytes). Returns
+    // path, which is also written into name_buffer (kMaxPath bytes), in the
+    // package's text encoding (see NameAsPackageText). Returns
     // whether the entry was added.
     bool AddFile(const char* source, char* name_buffer);
     // Appends an entry whose data is already a bzip2 stream. Returns false,
@@ -73,6 +76,14 @@ class PackageArchive {
     enum class AppendResult { kAdded, kRefused, kSourceShort, kWriteFailed };
     AppendResult AppendEntryFrom(const char* name, ByteSource* source, uint32_t size,
                                  uint32_t uncompressed_size);
+    // Turns every entry name into program text (support/program_text.h):
+    // the names are UTF-8 when the package's script says so, in the system's
+    // ANSI code page otherwise. For the installer, which looks entries up by
+    // names of its script and writes files under them; a package opened to
+    // take new entries keeps its names as they are. A name whose program
+    // text does not fit an entry is emptied, so that no name finds it.
+    // Returns whether every name was kept.
+    bool UseProgramTextNames(bool names_are_utf8);
     // The name of entry index, or the empty text past the last entry.
     void GetEntryName(uint32_t index, char* text) const;
     // Writes the bytes before the first entry's data to a new file; returns
@@ -119,6 +130,12 @@ class PackageArchive {
     static uint64_t RecordSize(const ArchiveEntry& entry);
     void ReleaseEntries();
     bool RefuseSigned(const char* name) const;
+    // Whether the package's setup.dat begins with the UTF-8 signature.
+    bool ScriptIsUtf8();
+    // Turns name (program text, kMaxPath bytes) into the package's text
+    // encoding for a new entry; shows why not and returns false when it
+    // cannot be written there, or the package's encoding is not known yet.
+    bool NameAsPackageText(const char* source, char* name);
     // Whether an entry of that name and size may be added; shows why not.
     bool MayAppend(const char* name, uint32_t size) const;
     // Copies size bytes from source to the directory offset; false when the
@@ -138,7 +155,7 @@ class PackageArchive {
     uint64_t directory_size_ = 0;  // of the entries in memory, as written at close
     Validation validation_ = Validation::kNotOpen;
     PackageLayout layout_ = {};
-    char path_[260] = {};
+    char path_[support::kMaxPath] = {};
     EntryLookAhead* look_ahead_ = nullptr;
 };
 

@@ -25,7 +25,7 @@ class ExtractionOrder {
         auto* values = new (std::nothrow) SectionValues;
         while (values != nullptr && script.IsOpen() && !stop && script.NextLine()) {
             if (script.ReadSectionAt(kCopyFileHead, values)) {
-                char name[kValueLineLimit + 1];
+                char name[LineCapacity(kValueLineLimit)];
                 support::CopyText(name, values->Line(0));
                 ExpandFolderPlaceholders(name);
                 AddEntriesNamed(name, package);

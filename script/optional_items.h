@@ -6,22 +6,23 @@
 
 #include <cstdint>
 
+#include "support/win32_values.h"
 #include "support/ptr_array.h"
 
 namespace script {
 
 struct OptionalIcon {
-    char link_path[260];
-    char target_path[260];
-    char arguments[260];
-    char caption[260];
+    char link_path[support::kMaxPath];
+    char target_path[support::kMaxPath];
+    char arguments[support::kMaxPath];
+    char caption[support::kMaxPath];
 };
 
 struct OptionalRun {
-    char program_path[260];
-    char arguments[260];
+    char program_path[support::kMaxPath];
+    char arguments[support::kMaxPath];
     uint8_t wait;  // 1 for [RunAndWaitFile]
-    char caption[260];
+    char caption[support::kMaxPath];
 };
 
 // Filled only by the install worker, complete before it sets worker_done, and

@@ -6,17 +6,39 @@
 #include <cstring>
 
 #include "support/message_box.h"
+#include "support/program_text.h"
 #include "support/text.h"
 #include "support/win32_values.h"
 
 namespace script {
 
-SetupScript::SetupScript(const char* path) : file_(path, support::DiskFile::kRead) {
+SetupScript::SetupScript(const char* path)
+    : file_(path, support::DiskFile::kRead), utf8_(file_.SkipUtf8Signature()) {
     line_[0] = '\0';
 }
 
+void SetupScript::Rewind() {
+    file_.SkipUtf8Signature();
+    line_[0] = '\0';
+}
+
+bool SetupScript::ReadText(char* buffer, uint32_t limit) {
+    bool program_text_is_utf8 = support::ProgramTextIsUtf8();
+    if (utf8_ == program_text_is_utf8) {
+        return utf8_ ? file_.ReadUtf8Line(buffer, limit, LineCapacity(limit))
+                     : file_.ReadLine(buffer, limit);
+    }
+    bool read = utf8_ ? file_.ReadUtf8Line(stored_, limit, LineCapacity(limit))
+                      : file_.ReadLine(stored_, limit);
+    // A UTF-8 character that program text cannot hold (on a Windows older
+    // than the manifest's UTF-8 setting) leaves the line empty rather than
+    // naming something else.
+    support::ToProgramText(stored_, utf8_, buffer, LineCapacity(limit));
+    return read;
+}
+
 bool SetupScript::NextLine() {
-    return file_.ReadLine(line_, kLongLineLimit);
+    return ReadText(line_, kLongLineLimit);
 }
 
 bool SetupScript::AtHead(const char* head) const {
@@ -51,7 +73,7 @@ const char* SectionValues::OptionalCaption() const {
 }
 
 bool SetupScript::ReadValue(char* buffer, uint32_t limit) {
-    return file_.ReadLine(buffer, limit);
+    return ReadText(buffer, limit);
 }
 
 int SetupScript::CountHeads(const char* head) {
@@ -61,8 +83,7 @@ int SetupScript::CountHeads(const char* head) {
             ++count;
         }
     }
-    file_.Seek(0);
-    line_[0] = '\0';
+    Rewind();
     return count;
 }
 

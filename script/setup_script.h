@@ -42,6 +42,14 @@ constexpr uint32_t kOptionalLineLimit = 520;
 // Every other value line.
 constexpr uint32_t kValueLineLimit = 260;
 
+// The bytes a line read with limit takes in program text, with its NUL. A
+// limit counts characters: bytes in a script of the system's code page,
+// UTF-8 characters (up to four bytes) in a UTF-8 one, and a byte of the
+// system's code page may become three bytes of program text.
+constexpr uint32_t LineCapacity(uint32_t limit) {
+    return 4 * limit + 1;
+}
+
 // Where a section's value lines may hold folder placeholders: bit i set
 // means value line i is expanded before it is used.
 constexpr unsigned ExpandedLine(int index) {
@@ -75,7 +83,7 @@ const SectionLayout* FindSectionLayout(const char* line);
 struct SectionValues {
     const SectionLayout* layout = nullptr;
     int count = 0;  // the lines read: the layout's, less a skipped optional line
-    char lines[kMostValueLines][kLongLineLimit + 1];
+    char lines[kMostValueLines][LineCapacity(kLongLineLimit)];
 
     char* Line(int index) { return lines[index]; }
     const char* Line(int index) const { return lines[index]; }
@@ -114,7 +122,9 @@ extern const MessageKind kMessageKinds[kMessageKindCount];
 constexpr char kOptionalPrefix[] = "Optional - ";
 
 // One script opened for reading. A missing or unreadable script is not
-// reported: it reads as an empty one.
+// reported: it reads as an empty one. Every line comes as program text: a
+// script that begins with the UTF-8 signature is UTF-8, any other is in the
+// system's ANSI code page (support/program_text.h).
 class SetupScript {
   public:
     explicit SetupScript(const char* path);
@@ -136,17 +146,27 @@ class SetupScript {
     void ReadSection(const SectionLayout& layout, SectionValues* values,
                      OptionalLine optional = OptionalLine::kRead);
     // Reads the next line as a value of the current section, whatever it
-    // holds, into buffer (limit + 1 bytes). A line longer than limit gives
+    // holds, into buffer (LineCapacity(limit) bytes). A line longer than limit gives
     // its first limit characters and its rest becomes the next line. Past
     // the end the value is empty and the result false.
     bool ReadValue(char* buffer, uint32_t limit);
     // Counts the lines equal to head in the whole script, then starts again
     // from its first line.
     int CountHeads(const char* head);
+    // Whether the script is UTF-8 (it begins with the signature).
+    bool IsUtf8() const { return utf8_; }
 
   private:
+    // Places the file at its first line, past the signature.
+    void Rewind();
+    // Reads one line with limit into buffer (LineCapacity(limit) bytes).
+    bool ReadText(char* buffer, uint32_t limit);
+
     support::DiskFile file_;
-    char line_[kLongLineLimit + 1];
+    bool utf8_ = false;
+    char line_[LineCapacity(kLongLineLimit)];
+    // The line as the file holds it, when that is not program text.
+    char stored_[LineCapacity(kLongLineLimit)];
 };
 
 // Whether any line of the script at path is exactly head.
@@ -177,11 +197,11 @@ uint32_t RegistryNumber(const char* data);
 // The five value lines of one [Registry] section, as written; each field
 // holds its line's limit from the [Registry] layout.
 struct RegistryItem {
-    char root[kLongLineLimit + 1];
-    char key[kValueLineLimit + 1];
-    char type[kLongLineLimit + 1];
-    char name[kValueLineLimit + 1];
-    char data[kLongLineLimit + 1];
+    char root[LineCapacity(kLongLineLimit)];
+    char key[LineCapacity(kValueLineLimit)];
+    char type[LineCapacity(kLongLineLimit)];
+    char name[LineCapacity(kValueLineLimit)];
+    char data[LineCapacity(kLongLineLimit)];
 };
 
 // Reads the value lines after a [Registry] head.

@@ -6,9 +6,9 @@
 namespace session {
 
 void OwnProgramPath(char* path) {
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD length = GetModuleFileNameA(nullptr, path, support::kMaxPath);
     // A path that filled the buffer was cut: better no package than a wrong one.
-    if (length == 0 || length >= MAX_PATH) {
+    if (length == 0 || length >= support::kMaxPath) {
         path[0] = '\0';
     }
 }

@@ -164,6 +164,53 @@ bool DiskFile::ReadLine(char* buffer, uint32_t max) {
     return true;
 }
 
+bool DiskFile::SkipUtf8Signature() {
+    static const uint8_t kSignature[] = {0xEF, 0xBB, 0xBF};
+    uint8_t start[sizeof kSignature] = {};
+    Seek(0);
+    if (Read(start, sizeof start) == sizeof start &&
+        std::memcmp(start, kSignature, sizeof start) == 0) {
+        return true;
+    }
+    Seek(0);
+    return false;
+}
+
+bool DiskFile::ReadUtf8Line(char* buffer, uint32_t max, uint32_t capacity) {
+    if (capacity == 0) {
+        return false;
+    }
+    buffer[0] = '\0';
+    if (!IsOpen()) {
+        return false;
+    }
+    uint32_t stored = 0;
+    uint32_t characters = 0;
+    bool any = false;
+    while (stored + 1 < capacity) {
+        char byte = 0;
+        if (!NextLineByte(&byte)) {
+            break;
+        }
+        any = true;
+        bool continues_character = (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+        if (!continues_character && characters == max) {
+            // The first byte of the next line (a CR too, as ReadLine leaves
+            // it); it came from the read-ahead, so it is taken again there.
+            --ahead_next_;
+            break;
+        }
+        if (byte == '\r') {
+            NextLineByte(&byte);
+            break;
+        }
+        characters += continues_character ? 0 : 1;
+        buffer[stored++] = byte;
+    }
+    buffer[stored] = '\0';
+    return any;
+}
+
 bool DiskFile::NextLineByte(char* byte) {
     if (ahead_next_ == ahead_end_) {
         uint32_t delivered = 0;

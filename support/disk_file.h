@@ -54,9 +54,17 @@ class DiskFile {
     bool Flush();
     // Returns whether the close succeeded; false when already closed.
     bool Close();
+    // Reads past the UTF-8 signature (EF BB BF) at the start of the file and
+    // returns true; without one, the file is back at its start and false.
+    bool SkipUtf8Signature();
     // Reads one CR LF line of at most max characters into buffer, which must
     // hold max + 1 bytes. Returns false at end of file with nothing stored.
     bool ReadLine(char* buffer, uint32_t max);
+    // The same for UTF-8 text, where max counts characters rather than
+    // bytes and a line never ends inside a character. buffer holds capacity
+    // bytes (4 * max + 1 takes any line); text that is not UTF-8 stops at
+    // capacity - 1 bytes.
+    bool ReadUtf8Line(char* buffer, uint32_t max, uint32_t capacity);
 
   private:
     void Report(const char* prefix, const char* caption) const;

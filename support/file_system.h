@@ -6,6 +6,8 @@
 // file_system_win.cpp or file_system_posix.cpp is chosen by the build.
 #pragma once
 
+#include "support/win32_values.h"
+
 #include <cstdint>
 
 namespace support::fs {
@@ -63,7 +65,7 @@ uint32_t MakeTempFileName(const char* folder, const char* prefix, char* out_path
 
 // One item of a folder search.
 struct FindItem {
-    char name[260];
+    char name[kMaxPath];
     bool is_folder;
     // A symbolic link or junction (a reparse point on Windows): its own
     // entry, which must never be followed by a recursive delete.

@@ -2,6 +2,8 @@
 // path, recursive deletion of a folder's contents and an existence test.
 #pragma once
 
+#include "support/win32_values.h"
+
 #include "support/file_system.h"
 
 namespace support {
@@ -24,9 +26,9 @@ class FileFinder {
   private:
     fs::FindHandle handle_ = nullptr;
     fs::FindItem item_ = {};
-    char item_path_[260];
-    char search_spec_[260];
-    char folder_[260];
+    char item_path_[kMaxPath];
+    char search_spec_[kMaxPath];
+    char folder_[kMaxPath];
 };
 
 // Creates every missing folder of path, from the top down. The root (a

@@ -12,6 +12,8 @@
 // contents, only names, results and messages.
 #pragma once
 
+#include "support/win32_values.h"
+
 #include <cstddef>
 
 #include "support/file_system.h"
@@ -44,7 +46,7 @@ class RunLog {
 
     SyncMutex lock_;
     fs::NativeHandle handle_ = nullptr;
-    char path_[260] = "";
+    char path_[kMaxPath] = "";
     // Lines logged before the file opened.
     char held_[4096] = "";
     size_t held_length_ = 0;

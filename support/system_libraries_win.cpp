@@ -35,9 +35,10 @@ HMODULE LoadSystemLibrary(const char* name) {
         // system folder.
         return LoadLibraryA(name);
     }
-    char path[MAX_PATH];
-    UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !AppendText(path, "\\") || !AppendText(path, name)) {
+    char path[support::kMaxPath];
+    UINT length = GetSystemDirectoryA(path, sizeof path);
+    if (length == 0 || length >= sizeof path || !AppendText(path, "\\") ||
+        !AppendText(path, name)) {
         return nullptr;
     }
     return LoadLibraryA(path);

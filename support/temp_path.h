@@ -5,6 +5,8 @@
 // the file it will replace.
 #pragma once
 
+#include "support/win32_values.h"
+
 #include <cstdint>
 
 namespace support {
@@ -34,7 +36,7 @@ class TempPath {
     void Keep() { keep_ = true; }
 
   private:
-    char path_[260];
+    char path_[kMaxPath];
     bool keep_ = false;
 };
 
@@ -54,7 +56,7 @@ class TempFolder {
     const char* Path() const { return folder_; }
 
   private:
-    char folder_[260];
+    char folder_[kMaxPath];
 };
 
 // A pseudo-random number in 0 .. n - 1 (n must not be 0).

@@ -21,9 +21,9 @@ support::PtrArray SelectedRuns;
 namespace {
 
 void CreateOptionalShortcut(const script::OptionalIcon& icon) {
-    char link[MAX_PATH];
-    char target[MAX_PATH];
-    char arguments[MAX_PATH];
+    char link[support::kMaxPath];
+    char target[support::kMaxPath];
+    char arguments[support::kMaxPath];
     support::CopyText(link, icon.link_path);
     support::CopyText(target, icon.target_path);
     support::CopyText(arguments, icon.arguments);
@@ -37,8 +37,8 @@ void CreateOptionalShortcut(const script::OptionalIcon& icon) {
 // Installers are also started from floppy disks; the disk must be out of the
 // drive before the machine starts again.
 void AskForFloppy() {
-    char own_path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, own_path, MAX_PATH);
+    char own_path[support::kMaxPath] = "";
+    GetModuleFileNameA(nullptr, own_path, sizeof own_path);
     char drive = own_path[0];
     bool floppy = drive == 'A' || drive == 'a' || drive == 'B' || drive == 'b';
     if (floppy && !session::Current().Silent()) {
@@ -56,7 +56,7 @@ void FinishActionsBody(support::WorkerThread* worker) {
     }
     for (int32_t i = 0; i < actions->runs->Count(); ++i) {
         const auto* run = static_cast<const script::OptionalRun*>(actions->runs->GetAt(i));
-        char program[MAX_PATH];
+        char program[support::kMaxPath];
         support::CopyText(program, run->program_path);
         actions::LaunchFile(program, run->arguments, run->wait != 0);
     }

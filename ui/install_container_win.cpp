@@ -51,7 +51,7 @@ void ShowContainerMessages() {
     if (session::Current().Silent()) {
         return;
     }
-    char script_path[MAX_PATH];
+    char script_path[support::kMaxPath];
     JobFilePath("setup.dat", script_path);
     script::SetupScript script(script_path);
     script::SectionValues values;
@@ -83,7 +83,7 @@ const char* EmbeddedArguments() {
 }
 
 void RunEmbeddedInstallers(archive::PackageArchive& package) {
-    char name[MAX_PATH];
+    char name[support::kMaxPath];
     for (uint32_t index = 0; !g_container_closed; ++index) {
         package.GetEntryName(index, name);
         if (name[0] == '\0') {
@@ -92,7 +92,7 @@ void RunEmbeddedInstallers(archive::PackageArchive& package) {
         if (!IsInstallerEntryName(name)) {
             continue;
         }
-        char program[MAX_PATH];
+        char program[support::kMaxPath];
         support::CopyText(program, "<TempInstall>\\");
         support::AppendText(program, name);
         InterlockedIncrement(&g_container_current);
@@ -151,7 +151,7 @@ INT_PTR CALLBACK ContainerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 }  // namespace
 
 bool RunContainerIfPresent(int* exit_code) {
-    char script_path[MAX_PATH];
+    char script_path[support::kMaxPath];
     JobFilePath("setup.dat", script_path);
     if (!script::ScriptHasHead(script_path, script::kInstallContainerHead)) {
         return false;

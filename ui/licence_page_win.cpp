@@ -19,7 +19,7 @@ constexpr INT_PTR kAccept = IDOK;
 // The text is shown as stored; a short read shows what arrived. A licence
 // that cannot be read, or is too large to show, leaves the control empty.
 void LoadLicence(HWND page) {
-    char path[MAX_PATH];
+    char path[support::kMaxPath];
     JobFilePath("setup.lic", path);
     char* text = ReadLicenceText(path);
     if (text == nullptr) {

@@ -2,11 +2,38 @@
 #include "ui/licence_text.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "support/disk_file.h"
+#include "support/program_text.h"
 #include "support/win32_values.h"
 
 namespace ui {
+
+namespace {
+
+// The licence as program text: UTF-8 when it begins with the signature
+// (vornak-pack gives the licence of a UTF-8 package one), the system's ANSI
+// code page otherwise. Takes text and returns it or its converted copy.
+char* AsProgramText(char* text) {
+    size_t signature = sizeof support::kUtf8Signature - 1;
+    bool utf8 = std::strncmp(text, support::kUtf8Signature, signature) == 0;
+    char* body = utf8 ? text + signature : text;
+    if (utf8 == support::ProgramTextIsUtf8()) {
+        std::memmove(text, body, std::strlen(body) + 1);
+        return text;
+    }
+    size_t capacity = support::ProgramTextCapacity(std::strlen(body));
+    auto* converted = static_cast<char*>(std::malloc(capacity));
+    if (converted != nullptr && !support::ToProgramText(body, utf8, converted, capacity)) {
+        std::free(converted);
+        converted = nullptr;
+    }
+    std::free(text);
+    return converted;
+}
+
+}  // namespace
 
 char* ReadLicenceText(const char* path) {
     support::DiskFile file(path, support::DiskFile::kRead);
@@ -25,7 +52,7 @@ char* ReadLicenceText(const char* path) {
     }
     uint32_t got = file.Read(text, static_cast<uint32_t>(size));
     text[got] = '\0';
-    return text;
+    return AsProgramText(text);
 }
 
 }  // namespace ui

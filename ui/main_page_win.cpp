@@ -40,7 +40,7 @@ enum class MainButton {
 };
 
 MainButton g_main_button = MainButton::kInstall;
-char g_install_to_template[MAX_PATH];
+char g_install_to_template[support::kMaxPath];
 int64_t g_required_kilobytes = 0;
 uint64_t g_free_megabytes = 0;
 
@@ -66,7 +66,7 @@ void RefreshLocation(HWND page) {
 
 // Returns whether a [LocateInstall] shortcut gave the folder.
 bool ScanScript() {
-    char script_path[MAX_PATH];
+    char script_path[support::kMaxPath];
     JobFilePath("setup.dat", script_path);
     g_install_to_template[0] = '\0';
     bool location_found = ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
@@ -131,7 +131,7 @@ void SetMainButton(HWND page, MainButton button) {
 BOOL OnInitDialog(HWND page) {
     HICON icon = LoadIconA(ui::AppInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
     SetClassLongPtrA(page, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
-    char licence[MAX_PATH];
+    char licence[support::kMaxPath];
     JobFilePath("setup.lic", licence);
     // Silent: straight on, past the licence page.
     bool licence_first = support::PathExists(licence) && !session::Current().Silent();
@@ -146,7 +146,7 @@ BOOL OnInitDialog(HWND page) {
 }
 
 void OnChange(HWND page) {
-    char display_name[MAX_PATH];
+    char display_name[support::kMaxPath];
     BROWSEINFOA browse = {};
     browse.hwndOwner = page;
     browse.pszDisplayName = display_name;
@@ -167,7 +167,8 @@ void OnChange(HWND page) {
 }
 
 void OnInstall(HWND page) {
-    GetDlgItemTextA(page, IDC_LOCATION, session::Current().destination_folder, MAX_PATH);
+    GetDlgItemTextA(page, IDC_LOCATION, session::Current().destination_folder,
+                    sizeof session::Current().destination_folder);
     bool valid = session::Current().destination_folder[0] != '\0';
     if (!valid) {
         support::ShowMessage("Please set a valid install location.", "Installer",

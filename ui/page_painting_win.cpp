@@ -16,6 +16,20 @@ constexpr int kFrameRight = 411;
 constexpr int kBannerSeparatorY = 68;
 constexpr int kButtonSeparatorY = 308;
 
+// Program text as GDI's wide calls take it: on Windows, GDI's -A calls read
+// the system's code page, not the UTF-8 the manifest gives every other -A
+// call. As long as the longest page text, the status line, in characters.
+struct WideText {
+    explicit WideText(const char* program_text) {
+        int count =
+            MultiByteToWideChar(CP_ACP, 0, program_text, -1, text, sizeof text / sizeof text[0]);
+        length = count > 0 ? count - 1 : 0;
+        text[length] = L'\0';
+    }
+    wchar_t text[1100];
+    int length = 0;
+};
+
 // Each line of the groove is one layout pixel thick, so as many device
 // pixels as that scales to.
 void DrawSeparators(HDC dc, COLORREF colour, int offset, PageFrame frame, int dpi) {
@@ -79,7 +93,8 @@ void PageFont::PaintText(HDC dc, int x, int y, const char* text, const RECT* cli
     if (clip != nullptr) {
         options |= ETO_CLIPPED;
     }
-    ExtTextOutA(dc, x, y, options, clip, text, lstrlenA(text), nullptr);
+    WideText wide(text);
+    ExtTextOutW(dc, x, y, options, clip, wide.text, wide.length, nullptr);
     SelectObject(dc, previous);
 }
 
@@ -89,7 +104,8 @@ SIZE PageFont::TextExtent(HDC dc, const char* text) const {
         return size;
     }
     HGDIOBJ previous = SelectObject(dc, font_);
-    GetTextExtentPointA(dc, text, lstrlenA(text), &size);
+    WideText wide(text);
+    GetTextExtentPoint32W(dc, wide.text, wide.length, &size);
     SelectObject(dc, previous);
     return size;
 }

@@ -74,15 +74,15 @@ bool WriteNotes(support::DiskFile& record, const char* kind, const support::Stri
 }  // namespace
 
 bool ReadInstallNotes(const char* record_path, InstallNotes* notes) {
-    support::DiskFile record(record_path, support::DiskFile::kRead);
+    // Read as every reader of the record reads it: as program text.
+    script::SetupScript record(record_path);
     bool found = false;
-    char line[script::kLongLineLimit + 1];
-    while (record.ReadLine(line, script::kLongLineLimit)) {
-        if (std::strcmp(line, kInstallNotesHead) == 0) {
+    while (record.NextLine()) {
+        if (record.AtHead(kInstallNotesHead)) {
             ForgetNotes(notes);
             found = true;
         } else if (found) {
-            ReadNote(line, notes);
+            ReadNote(record.Line(), notes);
         }
     }
     return found;

@@ -23,7 +23,7 @@ bool RecordedInstallFolder(const char* record_path, char* folder) {
     bool found = false;
     while (record.NextLine()) {
         if (record.AtHead(script::kInstallToHead)) {
-            char line[script::kRecordedFolderLimit + 1];
+            char line[script::LineCapacity(script::kRecordedFolderLimit)];
             record.ReadValue(line, script::kRecordedFolderLimit);
             found = support::CopyText(folder, support::kMaxPath, line);
         }

@@ -7,6 +7,7 @@
 #include "script/folder_placeholders.h"
 #include "script/setup_script.h"
 #include "support/disk_file.h"
+#include "support/program_text.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "support/win32_values.h"
@@ -57,7 +58,7 @@ void RecordBitmapPath(char* path) {
 
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder,
                           const InstallNotes& notes) {
-    support::DiskFile script(script_path, support::DiskFile::kRead);
+    script::SetupScript script(script_path);
     if (!script.IsOpen()) {
         return false;
     }
@@ -66,13 +67,18 @@ bool CopyScriptIntoRecord(const char* script_path, const char* record_path, cons
     if (!record.IsOpen()) {
         return false;
     }
-    char line[kLineLimit + 1];
-    bool written = true;
-    while (written && script.ReadLine(line, kLineLimit)) {
-        written = WriteLine(record, line);
-        if (written && std::strcmp(line, script::kInstallToHead) == 0) {
+    // The record holds program text, whatever the script's encoding: the
+    // folder and the notes added to it are program text. The signature
+    // tells the uninstaller that this is UTF-8; an older Windows, where
+    // program text is the system's code page, writes none, as always.
+    bool written = !support::ProgramTextIsUtf8() ||
+                   record.Write(support::kUtf8Signature, sizeof support::kUtf8Signature - 1);
+    while (written && script.NextLine()) {
+        written = WriteLine(record, script.Line());
+        if (written && script.AtHead(script::kInstallToHead)) {
             // The proposed folder gives way to the one actually used.
-            script.ReadLine(line, kLineLimit);
+            char proposed[script::LineCapacity(kLineLimit)];
+            script.ReadValue(proposed, kLineLimit);
             written = WriteLine(record, folder);
         }
     }
@@ -84,7 +90,7 @@ void ReadPreviousInstallFolder() {
     char path[support::kMaxPath];
     RecordPath(path);
     script::SetupScript record(path);
-    char line[script::kRecordedFolderLimit + 1];
+    char line[script::LineCapacity(script::kRecordedFolderLimit)];
     while (record.NextLine()) {
         if (record.AtHead(script::kInstallToHead) &&
             record.ReadValue(line, script::kRecordedFolderLimit)) {

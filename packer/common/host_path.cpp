@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <string>
+
 #include "packer/common/tool_messages.h"
 
 namespace vornak_pack {
@@ -19,7 +21,8 @@ bool ToCorePath(const std::string& host_path, char (&out)[support::kMaxPath]) {
         return false;
     }
     if (host_path.size() >= support::kMaxPath) {
-        ReportError("'" + host_path + "': paths are limited to 259 characters; use a shorter one");
+        ReportError("'" + host_path + "': paths are limited to " +
+                    std::to_string(support::kMaxPath - 1) + " bytes; use a shorter one");
         return false;
     }
     for (size_t i = 0; i < host_path.size(); ++i) {

@@ -41,20 +41,22 @@ TEST(PackCommandLine, RefusesWhatDoesNotFit) {
     EXPECT_FALSE(app::ParsePackCommandLine("<packthis>\"a\" <packto>", &command));
     EXPECT_STREQ("", command.file_path);
 
-    std::string path259(259, 'p');
-    std::string path260(260, 'p');
+    // A path takes what a Windows path can be in UTF-8, and no more.
+    std::string longest(support::kMaxPath - 1, 'p');
+    std::string too_long(support::kMaxPath, 'p');
     EXPECT_TRUE(app::ParsePackCommandLine(
-        ("<packthis>\"" + path259 + "\" <packto>\"" + path259 + "\"").c_str(), &command));
-    EXPECT_EQ(path259, command.file_path);
-    EXPECT_FALSE(app::ParsePackCommandLine(("<packthis>\"" + path260 + "\" <packto>\"p\"").c_str(),
+        ("<packthis>\"" + longest + "\" <packto>\"" + longest + "\"").c_str(), &command));
+    EXPECT_EQ(longest, command.file_path);
+    EXPECT_FALSE(app::ParsePackCommandLine(("<packthis>\"" + too_long + "\" <packto>\"p\"").c_str(),
                                            &command));
-    EXPECT_FALSE(app::ParsePackCommandLine(("<packthis>\"a\" <packto>\"" + path260 + "\"").c_str(),
+    EXPECT_FALSE(app::ParsePackCommandLine(("<packthis>\"a\" <packto>\"" + too_long + "\"").c_str(),
                                            &command));
 
-    std::string line999 = "<packthis>\"a\" <packto>\"p\"" + std::string(999 - 25, ' ');
-    ASSERT_EQ(999u, line999.size());
-    EXPECT_TRUE(app::ParsePackCommandLine(line999.c_str(), &command));
-    EXPECT_FALSE(app::ParsePackCommandLine((line999 + " ").c_str(), &command));
+    const size_t line_limit = sizeof command.command_line - 1;
+    std::string longest_line = "<packthis>\"a\" <packto>\"p\"" + std::string(line_limit - 25, ' ');
+    ASSERT_EQ(line_limit, longest_line.size());
+    EXPECT_TRUE(app::ParsePackCommandLine(longest_line.c_str(), &command));
+    EXPECT_FALSE(app::ParsePackCommandLine((longest_line + " ").c_str(), &command));
 }
 
 TEST(ModeChoice, UninstallComesFirst) {

@@ -31,7 +31,7 @@ const std::string kStub = "MZ-this-stands-for-the-installer-program";
 // Packs each file in turn into package, as pack mode does.
 void Pack(const std::string& package, std::initializer_list<std::string> files) {
     for (const std::string& file : files) {
-        char name[260];
+        char name[support::kMaxPath];
         archive::PackFile(file.c_str(), package.c_str(), name);
     }
 }
@@ -69,7 +69,7 @@ TEST(PackageArchive, PackedFilesComeBackOut) {
     EXPECT_FALSE(archive.Extract("absent", scratch.PathOf("absent").c_str()));
     EXPECT_FALSE(FileExists(scratch.PathOf("absent")));
 
-    char name[260] = "junk";
+    char name[support::kMaxPath] = "junk";
     archive.GetEntryName(1, name);
     EXPECT_STREQ("big.bin", name);
     archive.GetEntryName(3, name);
@@ -221,7 +221,7 @@ TEST(PackageArchive, AFailedOrMissingCloseLeavesNoPackageAndIsReported) {
 
     {
         PackageArchive abandoned(package.c_str(), true);
-        char name[260];
+        char name[support::kMaxPath];
         ASSERT_TRUE(abandoned.AddFile(big.c_str(), name));
     }
     EXPECT_FALSE(is_package());
@@ -232,7 +232,7 @@ TEST(PackageArchive, AFailedOrMissingCloseLeavesNoPackageAndIsReported) {
         // The entry's data fits; its directory and trailer do not.
         testing_support::WriteBarrier barrier(package, data_end);
         barrier_held = barrier.Active();
-        char name[260];
+        char name[support::kMaxPath];
         EXPECT_NE(barrier_held, archive::PackFile(big.c_str(), package.c_str(), name));
     }
     // Wine does not enforce the barrier's lock: there the failing Close is
@@ -245,7 +245,7 @@ TEST(PackageArchive, AFailedOrMissingCloseLeavesNoPackageAndIsReported) {
     }
 
     WriteAll(package, whole);
-    char name[260];
+    char name[support::kMaxPath];
     EXPECT_TRUE(archive::PackFile(big.c_str(), package.c_str(), name));
     EXPECT_TRUE(is_package());
 }
@@ -312,4 +312,61 @@ TEST(PackageArchive, EntryDataClaimedBeyondTheDirectoryFailsQuietly) {
     EXPECT_FALSE(FileExists(scratch.PathOf("out")));
     EXPECT_TRUE(capture.Messages().empty());
     const_cast<ArchiveEntry&>(archive.EntryAt(0)).data_offset = static_cast<uint32_t>(kStub.size());
+}
+
+// Names that are not plain ASCII go into a package in its own text: UTF-8
+// when its setup.dat has the signature, the system's code page (here
+// Windows-1252) when not, and nowhere before setup.dat says which. The
+// installer turns them back into program text.
+TEST(PackageArchive, PackModeWritesNamesInThePackagesTextAndTheInstallerReadsProgramText) {
+    Scratch scratch;
+    MessageCapture capture;
+    const std::string cafe = scratch.PathOf("Caf\xC3\xA9.txt");
+    const std::string omega = scratch.PathOf("\xCE\xA9mega.txt");
+    WriteAll(cafe, "coffee");
+    WriteAll(omega, "omega");
+    WriteAll(scratch.PathOf("legacy.dat"), "[Project Name]\r\nOld\r\n");
+    WriteAll(scratch.PathOf("unicode.dat"), "\xEF\xBB\xBF[Project Name]\r\nNew\r\n");
+    struct Case {
+        const char* script;  // packed first as setup.dat, when given
+        const char* stored_cafe;
+        const char* stored_omega;  // null: refused
+    } cases[] = {
+        {"legacy.dat", "Caf\xE9.txt", nullptr},
+        {"unicode.dat", "Caf\xC3\xA9.txt", "\xCE\xA9mega.txt"},
+        {nullptr, nullptr, nullptr},
+    };
+    for (const Case& item : cases) {
+        std::string package = scratch.PathOf("setup.exe");
+        WriteAll(package, kStub);
+        char name[support::kMaxPath];
+        if (item.script != nullptr) {
+            WriteAll(scratch.PathOf("setup.dat"), ReadAll(scratch.PathOf(item.script)));
+            ASSERT_TRUE(
+                archive::PackFile(scratch.PathOf("setup.dat").c_str(), package.c_str(), name));
+        }
+        capture.Clear();
+        EXPECT_EQ(item.stored_cafe != nullptr,
+                  archive::PackFile(cafe.c_str(), package.c_str(), name));
+        EXPECT_EQ(item.stored_omega != nullptr,
+                  archive::PackFile(omega.c_str(), package.c_str(), name));
+        size_t refusals = (item.stored_cafe == nullptr) + (item.stored_omega == nullptr);
+        EXPECT_EQ(refusals, capture.Messages().size()) << (item.script ? item.script : "no script");
+
+        PackageArchive stored(package.c_str(), false);
+        std::vector<std::string> names;
+        for (int32_t i = 0; i < stored.EntryCount(); ++i) {
+            names.push_back(stored.EntryAt(i).name);
+        }
+        std::vector<std::string> expected;
+        for (const char* packed :
+             {item.script ? "setup.dat" : nullptr, item.stored_cafe, item.stored_omega}) {
+            if (packed != nullptr) {
+                expected.push_back(packed);
+            }
+        }
+        EXPECT_EQ(expected, names);
+        EXPECT_TRUE(stored.UseProgramTextNames(item.script != nullptr && item.script[0] == 'u'));
+        EXPECT_EQ(item.stored_cafe != nullptr, stored.FindEntry("Caf\xC3\xA9.txt"));
+    }
 }

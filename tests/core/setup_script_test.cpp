@@ -92,6 +92,29 @@ TEST(SetupScript, HeadLinesTakeAThousandCharactersAndTheRestIsTheNextLine) {
               AllLines(script));
 }
 
+// What the signature changes: the script is UTF-8, its limits count
+// characters (a line never ends inside one), and CountHeads starts again
+// past the signature. Without it the bytes are the system's code page,
+// Windows-1252 here, and reach the program as UTF-8 of the same letters.
+TEST(SetupScript, TheSignatureMakesAScriptUtf8AndItsLimitsCountCharacters) {
+    const std::string omega = "\xCE\xA9";         // two bytes
+    const std::string grin = "\xF0\x9F\x98\x80";  // four bytes
+    ScriptFile utf8("\xEF\xBB\xBF[Project Name]\r\n" + std::string(999, 'a') + grin + omega +
+                    "\r\n[Project Name]\r\n");
+    SetupScript script(utf8.Path());
+    EXPECT_TRUE(script.IsUtf8());
+    EXPECT_EQ(2, script.CountHeads("[Project Name]"));
+    EXPECT_EQ((std::vector<std::string>{"[Project Name]", std::string(999, 'a') + grin, omega,
+                                        "[Project Name]"}),
+              AllLines(script));
+
+    ScriptFile legacy("Caf\xE9 \x80\r\n\xEF\xBB\xBF\r\n");
+    SetupScript old(legacy.Path());
+    EXPECT_FALSE(old.IsUtf8());
+    EXPECT_EQ((std::vector<std::string>{"Caf\xC3\xA9 \xE2\x82\xAC", "\xC3\xAF\xC2\xBB\xC2\xBF"}),
+              AllLines(old));
+}
+
 TEST(SetupScript, RegistryLinesTakeTheirOwnLimits) {
     // Each line in turn is made two characters too long: the field keeps
     // exactly its limit and the two characters become the next field.

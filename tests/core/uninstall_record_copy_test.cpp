@@ -9,6 +9,7 @@
 #include "script/setup_script.h"
 #include "support/text.h"
 #include "tests/support_lib/scratch.h"
+#include "support/program_text.h"
 #include "uninstall/install_notes.h"
 #include "uninstall/uninstall_record.h"
 
@@ -27,7 +28,10 @@ std::string Copy(const std::string& script, const char* folder) {
     uninstall::InstallNotes none;
     EXPECT_TRUE(uninstall::CopyScriptIntoRecord(
         scratch.PathOf("setup.dat").c_str(), scratch.PathOf("record.dat").c_str(), folder, none));
-    return ReadAll(scratch.PathOf("record.dat"));
+    // Program text is UTF-8 here, so every record begins with the signature.
+    std::string record = ReadAll(scratch.PathOf("record.dat"));
+    EXPECT_EQ(support::kUtf8Signature, record.substr(0, 3));
+    return record.substr(3);
 }
 
 std::vector<std::string> Items(const support::StringList& list) {

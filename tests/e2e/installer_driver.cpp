@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/disk_file_stream.h"
+#include "archive/entry_codec.h"
 #include "archive/package_archive.h"
 #include "support/folders.h"
 #include "tests/support_lib/scratch.h"
@@ -18,11 +20,18 @@ bool BuildPackage(const std::string& path, const std::vector<PackageFile>& files
     }
     testing_support::Scratch scratch;
     archive::PackageArchive package(path.c_str(), true);
+    // Each entry takes its name's bytes as given, whatever this program's
+    // code page: UTF-8 for a package whose setup.dat has the signature, the
+    // system's code page otherwise.
     for (const PackageFile& file : files) {
-        std::string source = scratch.PathOf(file.name);
+        std::string source = scratch.PathOf("content.bin");
+        std::string compressed = scratch.PathOf("content.bz2");
         testing_support::WriteAll(source, file.content);
-        char name[260];
-        package.AddFile(source.c_str(), name);
+        uint32_t size = 0;
+        archive::CompressFile(source.c_str(), compressed.c_str(), true, &size);
+        support::DiskFile data(compressed.c_str(), support::DiskFile::kRead);
+        archive::DiskFileSource from(&data, static_cast<uint32_t>(data.Size()));
+        package.AppendEntryFrom(file.name.c_str(), &from, static_cast<uint32_t>(data.Size()), size);
     }
     return package.Close() && package.EntryCount() == static_cast<int32_t>(files.size());
 }
@@ -33,6 +42,16 @@ std::string Script(std::initializer_list<const char*> lines) {
         text += std::string(line) + "\r\n";
     }
     return text;
+}
+
+RunningProgram::RunningProgram(const std::wstring& command_line) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::wstring writable = command_line;
+    if (!CreateProcessW(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+        process_ = {};
+    }
 }
 
 RunningProgram::RunningProgram(const std::string& command_line) {

@@ -27,6 +27,8 @@ std::string Script(std::initializer_list<const char*> lines);
 class RunningProgram {
   public:
     explicit RunningProgram(const std::string& command_line);
+    // For a command line this program's code page cannot spell.
+    explicit RunningProgram(const std::wstring& command_line);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

@@ -68,7 +68,7 @@ TEST(EntryMemory, PackingBuildingAndExtractingALargeEntryKeepMemoryFlat) {
     }
     vornak_pack_testing::HostScratch scratch;
     WriteNoise(scratch.Path("large.bin"), kEntryMegabytes);
-    char name[260];
+    char name[support::kMaxPath];
     auto growth_of = [](auto step) {
         ResetPeakResident();
         long before = PeakResidentKb();

@@ -67,7 +67,7 @@ struct Sample {
     std::string PackedByPackMode(const std::string& output) const {
         WriteAll(scratch.CorePath(output), stub_bytes);
         for (const PackInput& input : inputs) {
-            char name[260];
+            char name[support::kMaxPath];
             archive::PackFile(scratch.CorePath(input.name).c_str(),
                               scratch.CorePath(output).c_str(), name);
         }
@@ -203,7 +203,7 @@ TEST(VornakPackBuild, AppendingANameAgainWarnsAndAddsItAsPackModeDoes) {
     ASSERT_EQ(1u, capture.Messages().size());
     EXPECT_NE(std::string::npos, capture.Messages()[0].text.find("already holds"));
 
-    char name[260];
+    char name[support::kMaxPath];
     sample.PackedByPackMode("reference.exe");
     archive::PackFile(sample.scratch.CorePath("readme.txt").c_str(),
                       sample.scratch.CorePath("reference.exe").c_str(), name);

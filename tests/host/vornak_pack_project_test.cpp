@@ -94,7 +94,7 @@ TEST(VornakPackProject, TheBuildIsWhatPackModeWritesFileByFile) {
         for (char& c : core) {
             c = c == '/' ? '\\' : c;
         }
-        char name[260];
+        char name[support::kMaxPath];
         archive::PackFile(core.c_str(), project.scratch.CorePath("reference.exe").c_str(), name);
     }
     EXPECT_EQ(ReadAll(project.scratch.CorePath("reference.exe")),

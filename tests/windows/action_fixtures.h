@@ -56,7 +56,7 @@ class CurrentTestJob {
 
   private:
     static void Pack(const std::string& file, const std::string& package) {
-        char entry[260];
+        char entry[support::kMaxPath];
         archive::PackFile(file.c_str(), package.c_str(), entry);
     }
 
@@ -69,8 +69,8 @@ struct InstallResult {
 };
 
 inline InstallResult Install(const std::string& entry, const std::string& target) {
-    char entry_buffer[260];
-    char target_buffer[260];
+    char entry_buffer[support::kMaxPath];
+    char target_buffer[support::kMaxPath];
     support::CopyText(entry_buffer, entry.c_str());
     support::CopyText(target_buffer, target.c_str());
     script::ExpandFolderPlaceholders(entry_buffer);

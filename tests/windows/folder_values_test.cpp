@@ -13,7 +13,7 @@
 namespace {
 
 std::string Expanded(const char* text) {
-    char buffer[260];
+    char buffer[support::kMaxPath];
     lstrcpynA(buffer, text, sizeof buffer);
     script::ExpandFolderPlaceholders(buffer);
     return buffer;

@@ -126,7 +126,7 @@ class InstallWorkerSample : public ::testing::Test {
         WriteAll(scratch_.PathOf("setup.bmp"), "BM banner bytes");
         {
             archive::PackageArchive archive(package.c_str(), true);
-            char name[260];
+            char name[support::kMaxPath];
             archive.AddFile(scratch_.PathOf("setup.dat").c_str(), name);
             archive.AddFile(scratch_.PathOf("setup.bmp").c_str(), name);
             for (const auto& file : files) {

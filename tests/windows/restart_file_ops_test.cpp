@@ -159,7 +159,7 @@ class ConsumerPlatform : public ::testing::Test {
   protected:
     ConsumerPlatform() {
         previous_ = actions::SetPlatformQuery(&ConsumerFamily);
-        char ini[260];
+        char ini[support::kMaxPath];
         actions::WininitPath(ini);
         ini_ = ini;
         existed_ = FileExists(ini_);

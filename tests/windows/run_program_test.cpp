@@ -69,7 +69,7 @@ class RunProgram : public ::testing::Test {
     }
 
     void Launch(const std::string& program, const char* arguments, bool wait) {
-        char path[260];
+        char path[support::kMaxPath];
         support::CopyText(path, program.c_str());
         actions::LaunchFile(path, arguments, wait);
     }

@@ -63,16 +63,16 @@ class Shortcut : public ::testing::Test {
         return actions::CreateShortcut(link_, spec);
     }
     std::string ReadTarget(const std::string& link, bool* loaded) {
-        char target[260] = "stale";
+        char target[support::kMaxPath] = "stale";
         *loaded = actions::ReadShortcutTarget(link.c_str(), target);
         return target;
     }
 
     Scratch scratch_;
     testing_support::LentSession session_;
-    char link_[260];
-    char target_[260];
-    char arguments_[260];
+    char link_[support::kMaxPath];
+    char target_[support::kMaxPath];
+    char arguments_[support::kMaxPath];
 };
 
 TEST_F(Shortcut, RoundTripCreatesTheFolderChainAndExpandsPlaceholders) {
