@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "support/win32_values.h"
 #include "app/install_mode.h"
 #include "app/run_report.h"
 #include "script/setup_script.h"

@@ -1,4 +1,5 @@
 // The run's log, its end and the project's machine-wide lock on Windows.
+#include "support/win32_values.h"
 #include "app/run_report.h"
 
 #include <windows.h>

@@ -4,7 +4,7 @@
 
 namespace session {
 
-// Writes the path into a 260-byte buffer.
+// Writes the path into a kMaxPath-byte buffer.
 void OwnProgramPath(char* path);
 
 }  // namespace session

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "session/own_program_path.h"
+#include "support/win32_values.h"
 
 namespace session {
 

@@ -1,10 +1,11 @@
-// Name comparison in the Windows build: the system's own, lstrcmpiA, which
+// Name comparison in the Windows build: the system's own, lstrcmpi, which
 // the uninstaller has always used for paths. It knows the letters of the
 // running system's code page, so a [CopyFile] name differing from the packed
 // name only in the case of an accented letter finds its entry.
 #include <windows.h>
 
 #include "support/text.h"
+#include "support/win32_values.h"
 
 namespace support {
 
@@ -45,7 +46,17 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
     if (IsPrintableAscii(a) && IsPrintableAscii(b)) {
         return EqualsIgnoringAsciiCase(a, b);
     }
-    return lstrcmpiA(a, b) == 0;
+    // lstrcmpiA reads its texts in the code page of the user's locale, not
+    // in program text, which the manifest makes UTF-8; so the texts are
+    // turned into UTF-16 as program text and compared as lstrcmpiA compares
+    // once it has converted them, by lstrcmpiW.
+    wchar_t wide_a[kMaxPath];
+    wchar_t wide_b[kMaxPath];
+    if (MultiByteToWideChar(CP_ACP, 0, a, -1, wide_a, kMaxPath) == 0 ||
+        MultiByteToWideChar(CP_ACP, 0, b, -1, wide_b, kMaxPath) == 0) {
+        return lstrcmpiA(a, b) == 0;
+    }
+    return lstrcmpiW(wide_a, wide_b) == 0;
 }
 
 }  // namespace support

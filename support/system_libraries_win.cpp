@@ -1,5 +1,6 @@
 // Restricted DLL search and run-time loading of system DLLs.
 #include "support/system_libraries.h"
+#include "support/win32_values.h"
 
 #include "support/text.h"
 

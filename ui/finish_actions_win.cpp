@@ -1,4 +1,5 @@
 // The finish-actions thread: shortcuts, then programs, then the restart.
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "ui/finish_actions.h"
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "ui/app_instance.h"
 #include "session/install_job.h"

@@ -1,4 +1,5 @@
 // The licence page.
+#include "support/win32_values.h"
 #include "ui/licence_page.h"
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // The main wizard page: proposes a folder (script, shortcut, earlier
 // installation), lets the user change it, shows the space needed and free,
 // and leads through the licence page when there is one.
+#include "support/win32_values.h"
 #include "ui/main_page.h"
 
 #include <shlobj.h>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "script/setup_script.h"
+#include "support/program_text.h"
 #include "support/win32_values.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
@@ -97,6 +98,9 @@ TEST(SetupScript, HeadLinesTakeAThousandCharactersAndTheRestIsTheNextLine) {
 // past the signature. Without it the bytes are the system's code page,
 // Windows-1252 here, and reach the program as UTF-8 of the same letters.
 TEST(SetupScript, TheSignatureMakesAScriptUtf8AndItsLimitsCountCharacters) {
+    if (!support::ProgramTextIsUtf8()) {
+        GTEST_SKIP() << "this test program's text is the system's code page";
+    }
     const std::string omega = "\xCE\xA9";         // two bytes
     const std::string grin = "\xF0\x9F\x98\x80";  // four bytes
     ScriptFile utf8("\xEF\xBB\xBF[Project Name]\r\n" + std::string(999, 'a') + grin + omega +

@@ -5,6 +5,9 @@
 //
 // This program is not UTF-8 itself (its code page is the system's), so it
 // looks at names through the wide calls only.
+#include <windows.h>
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,7 +39,7 @@ std::wstring RegistryText(HKEY root, const std::wstring& key, const std::wstring
 
 std::wstring StartPrograms() {
     wchar_t folder[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder);
+    SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAMS, FALSE);
     return folder;
 }
 
@@ -143,7 +146,8 @@ TEST(UnicodeNames, ASilentInstallAndUninstallUnderACyrillicProfileKeepEveryName)
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_TRUE(Exists(files[i])) << "file " << i << " not installed";
     }
-    EXPECT_EQ(Wide(kCyrillic) + L" " + folder,
+    // <Destination> stands for the folder with its closing backslash.
+    EXPECT_EQ(Wide(kCyrillic) + L" " + folder + L"\\",
               RegistryText(HKEY_CURRENT_USER, Wide(key), Wide(kCyrillic)));
     const std::wstring link =
         StartPrograms() + L"\\" + Wide(kCyrillic) + L"\\" + Wide(kCyrillic) + L".lnk";
@@ -208,12 +212,11 @@ TEST(UnicodeNames, AFolderTypedInChineseTakesAPackageOfTheSystemsCodePage) {
     e2e::Click(page, IDOK);
     const std::wstring target = folder + L"\\Caf\u00E9 \u00C0 la carte.txt";
     EXPECT_TRUE(e2e::WaitUntil([&] { return Exists(target); }));
-    HWND finish = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil([&] {
-        finish = installer.FindDialog(project + " Installation", IDOK);
-        return finish != nullptr && GetDlgItem(finish, IDC_LOCATION) == nullptr;
-    }));
-    e2e::Click(finish, IDOK);
+    // Nothing to offer afterwards: the progress page's Cancel becomes Finish.
+    HWND progress = installer.WaitForPage("Installing " + project, IDC_PROGRESS_BAR);
+    ASSERT_NE(nullptr, progress);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(progress, IDCANCEL) == "Finish"; }));
+    e2e::Click(progress, IDCANCEL);
     EXPECT_TRUE(installer.WaitForExit(e2e::ScaledLimit(20000)));
     const std::wstring uninstall_key =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2E Legacy Caf\u00E9";

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "archive/pack_mode.h"
 #include "actions/file_install.h"

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "script/folder_placeholders.h"
 #include "tests/windows/registry_test_key.h"
 

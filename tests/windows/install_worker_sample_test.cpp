@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "session/install_job.h"
 #include "archive/package_archive.h"

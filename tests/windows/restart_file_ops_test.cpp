@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "actions/file_install.h"
 #include "actions/restart_file_ops.h"

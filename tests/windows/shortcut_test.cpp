@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "actions/shortcut.h"
 #include "support/text.h"
