@@ -4,13 +4,21 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vornak_pack {
 
 struct PackInput {
+    PackInput() = default;
+    PackInput(std::string file_path, std::string entry_name)
+        : path(std::move(file_path)), name(std::move(entry_name)) {}
+
     std::string path;  // Linux path of the file
     std::string name;  // entry name; the file name unless given otherwise
+    // Bytes the entry holds before the file's own: the UTF-8 signature that
+    // the packed copy of a UTF-8 package's setup.dat or setup.lic gains.
+    std::string leading_bytes;
 };
 
 // Why name cannot be an entry name, or the empty text when it can. Entry

@@ -10,6 +10,7 @@
 
 #include "support/text.h"
 #include "packer/inspect/entry_decoding.h"
+#include "packer/inspect/entry_names.h"
 #include "packer/common/host_path.h"
 #include "packer/common/pack_input.h"
 #include "packer/inspect/package_signature.h"
@@ -46,12 +47,16 @@ struct Extraction {
     uint64_t limit;
     std::string limit_reason;
     uint64_t written = 0;
+    bool utf8 = false;  // the package's names are UTF-8
 };
 
 // Whether a target may be written at all: a name that is not a plain Windows
 // file name (a folder part, "..", a drive) could land outside the folder.
-bool MayWrite(const Extraction& job, const std::string& name, const std::string& target) {
-    std::string problem = EntryNameProblem(name);
+// The stored name is judged, as the installer meets it: converting a legacy
+// name to UTF-8 adds no separator, but may pass the length limit.
+bool MayWrite(const Extraction& job, const char* stored, const std::string& name,
+              const std::string& target) {
+    std::string problem = EntryNameProblem(stored);
     if (!problem.empty()) {
         ReportError(problem + "; it would land outside " + job.folder + " and is not extracted");
         return false;
@@ -70,9 +75,10 @@ bool MayWrite(const Extraction& job, const std::string& name, const std::string&
 // Decodes the entry whole in memory and only then replaces the target, so
 // a damaged entry leaves an existing file as it was.
 bool ExtractOne(Extraction& job, int32_t index) {
-    std::string name = job.package.EntryAt(index).name;
+    const char* stored = job.package.EntryAt(index).name;
+    std::string name = HostEntryName(stored, job.utf8);
     std::string target = job.folder + "/" + name;
-    if (!MayWrite(job, name, target)) {
+    if (!MayWrite(job, stored, name, target)) {
         return false;
     }
     DecodedEntry decoded;
@@ -115,7 +121,7 @@ bool WithinLimit(const Extraction& job, const ArchiveEntry& entry) {
     if (job.written + entry.uncompressed_size <= job.limit) {
         return true;
     }
-    ReportError("extraction stops before '" + std::string(entry.name) + "': its " +
+    ReportError("extraction stops before '" + HostEntryName(entry.name, job.utf8) + "': its " +
                 std::to_string(entry.uncompressed_size) + " bytes would bring the total past " +
                 std::to_string(job.limit) + " bytes, the limit set by " + job.limit_reason);
     return false;
@@ -134,9 +140,9 @@ bool MakeFolders(const std::string& folder) {
     }
 }
 
-bool IsWanted(const char* name, const std::vector<std::string>& names) {
+bool IsWanted(const char* name, const std::vector<std::string>& names, bool utf8) {
     for (const std::string& wanted : names) {
-        if (support::EqualsIgnoringCase(wanted.c_str(), name)) {
+        if (EntryNamed(name, wanted, utf8)) {
             return true;
         }
     }
@@ -186,10 +192,16 @@ bool ListPackage(const std::string& path, std::FILE* out) {
     if (package == nullptr) {
         return false;
     }
+    char core_path[support::kMaxPath];
+    if (!ToCorePath(path, core_path)) {
+        return false;
+    }
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
+    bool utf8 = NamesAreUtf8(*package, file);
     std::vector<std::string> names;
     int width = 4;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
-        names.push_back(Printable(package->EntryAt(i).name));
+        names.push_back(Printable(HostEntryName(package->EntryAt(i).name, utf8)));
         int length = static_cast<int>(names.back().size());
         width = length > width ? length : width;
     }
@@ -215,9 +227,15 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     if (package == nullptr || !ToCorePath(path, core_path)) {
         return false;
     }
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
+    bool utf8 = NamesAreUtf8(*package, file);
     bool ok = true;
     for (const std::string& name : names) {
-        if (!package->FindEntry(name.c_str())) {
+        bool found = false;
+        for (int32_t i = 0; i < package->EntryCount() && !found; ++i) {
+            found = EntryNamed(package->EntryAt(i).name, name, utf8);
+        }
+        if (!found) {
             ReportError(path + " has no entry '" + name + "'");
             ok = false;
         }
@@ -225,12 +243,12 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     if (!ok || !MakeFolders(folder)) {
         return false;
     }
-    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
-    Extraction job{path, folder, *package, file, out, 0, "", 0};
+    Extraction job{path, folder, *package, file, out, 0, "", 0, utf8};
     uint64_t total = 0;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
-        total +=
-            IsWanted(package->EntryAt(i).name, names) ? package->EntryAt(i).uncompressed_size : 0;
+        total += IsWanted(package->EntryAt(i).name, names, utf8)
+                     ? package->EntryAt(i).uncompressed_size
+                     : 0;
     }
     ChooseLimit(&job, total, max_size);
     if (progress != nullptr) {
@@ -238,7 +256,7 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     }
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         const ArchiveEntry& entry = package->EntryAt(i);
-        if (!IsWanted(entry.name, names)) {
+        if (!IsWanted(entry.name, names, utf8)) {
             continue;
         }
         if (!WithinLimit(job, entry)) {
@@ -246,7 +264,7 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
         }
         ok = ExtractOne(job, i) && ok;
         if (progress != nullptr) {
-            progress->Advance(entry.uncompressed_size, entry.name);
+            progress->Advance(entry.uncompressed_size, HostEntryName(entry.name, utf8));
         }
     }
     return ok;
