@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "packer/common/printable_text.h"
 #include "packer/inspect/replacing_write.h"
 #include "packer/common/tool_messages.h"
+#include "packer/common/utf8_text.h"
 
 namespace vornak_pack {
 
@@ -198,19 +200,23 @@ bool ListPackage(const std::string& path, std::FILE* out) {
     }
     support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
     bool utf8 = NamesAreUtf8(*package, file);
+    // The name column is padded by characters, not bytes: a printable name
+    // is UTF-8, and an "é" takes one column for its two bytes.
     std::vector<std::string> names;
-    int width = 4;
+    size_t width = 4;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         names.push_back(Printable(HostEntryName(package->EntryAt(i).name, utf8)));
-        int length = static_cast<int>(names.back().size());
-        width = length > width ? length : width;
+        width = std::max(width, ScriptCharacters(names.back()));
+    }
+    for (std::string& name : names) {
+        name.append(width - ScriptCharacters(name), ' ');
     }
     std::fprintf(out, "stub %" PRIu32 " bytes\n", package->StubLength());
-    std::fprintf(out, "%-*s %10s %10s %12s %7s\n", width, "name", "offset", "compressed",
-                 "uncompressed", "ratio");
+    std::fprintf(out, "%-*s %10s %10s %12s %7s\n", static_cast<int>(width), "name", "offset",
+                 "compressed", "uncompressed", "ratio");
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         const ArchiveEntry& entry = package->EntryAt(i);
-        std::fprintf(out, "%-*s %10" PRIu32 " %10" PRIu32 " %12" PRIu32 " %7s\n", width,
+        std::fprintf(out, "%s %10" PRIu32 " %10" PRIu32 " %12" PRIu32 " %7s\n",
                      names[static_cast<size_t>(i)].c_str(), entry.data_offset,
                      entry.compressed_size, entry.uncompressed_size,
                      RatioText(entry.compressed_size, entry.uncompressed_size).c_str());
