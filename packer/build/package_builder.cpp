@@ -204,8 +204,10 @@ bool BuildPackage(const BuildRequest& request, BuildSummary* summary) {
     // A package appended to keeps the text its setup.dat gave it.
     BuildRequest prepared = request;
     PackageText text;
-    if ((!request.append && !ChoosePackageText(request.utf8, &prepared.inputs, &text)) ||
-        !CheckNames(prepared.inputs, text.utf8) || !ToCorePath(request.output, unused)) {
+    bool fits = request.append && ExistingPackageText(request.output, &text)
+                    ? FitNamesToPackage(text, &prepared.inputs)
+                    : ChoosePackageText(request.utf8, &prepared.inputs, &text);
+    if (!fits || !CheckNames(prepared.inputs, text.utf8) || !ToCorePath(request.output, unused)) {
         return false;
     }
     TempOutput temp;

@@ -1,8 +1,14 @@
 // Choosing a package's text and checking its names and script against it.
 #include "packer/build/package_text.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
+
+#include "archive/package_archive.h"
+#include "packer/common/host_path.h"
+#include "packer/inspect/entry_names.h"
 
 #include "packer/common/tool_messages.h"
 #include "packer/common/utf8_text.h"
@@ -55,15 +61,22 @@ std::string Utf8Reason(bool utf8_asked, const std::vector<PackInput>& inputs,
     return "";
 }
 
-// Every name and script line must be UTF-8 once the package is.
-bool CheckUtf8Package(const std::vector<PackInput>& inputs, const PackInput* script,
-                      const ScriptText& script_text, const std::string& reason) {
+bool CheckUtf8Names(const std::vector<PackInput>& inputs, const std::string& reason) {
     for (const PackInput& input : inputs) {
         if (!IsValidUtf8(input.name)) {
             ReportError(input.path + ": the name is not valid UTF-8, but this package's names are (" +
                         reason + "); rename the file in UTF-8");
             return false;
         }
+    }
+    return true;
+}
+
+// Every name and script line must be UTF-8 once the package is.
+bool CheckUtf8Package(const std::vector<PackInput>& inputs, const PackInput* script,
+                      const ScriptText& script_text, const std::string& reason) {
+    if (!CheckUtf8Names(inputs, reason)) {
+        return false;
     }
     if (script == nullptr) {
         ReportError("the package's names are UTF-8 (" + reason +
@@ -119,6 +132,48 @@ bool ChoosePackageText(bool utf8_asked, std::vector<PackInput>* inputs, PackageT
     // text is marked as such.
     PackInput* licence = FindInput(inputs, "setup.lic");
     return licence == nullptr || AddSignature(licence, true);
+}
+
+}  // namespace vornak_pack
+
+namespace vornak_pack {
+
+bool ExistingPackageText(const std::string& path, PackageText* text) {
+    struct stat info;
+    char core_path[support::kMaxPath];
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !ToCorePath(path, core_path)) {
+        return false;
+    }
+    archive::PackageArchive package(core_path, false);
+    if (package.ValidationResult() != archive::Validation::kValid ||
+        !package.FindEntry("setup.dat")) {
+        return false;
+    }
+    support::DiskFile file(core_path, support::DiskFile::kRead);
+    text->utf8 = NamesAreUtf8(package, file);
+    text->reason = path + (text->utf8 ? "'s setup.dat begins with the UTF-8 signature"
+                                      : "'s setup.dat has no UTF-8 signature");
+    return true;
+}
+
+bool FitNamesToPackage(const PackageText& text, std::vector<PackInput>* inputs) {
+    if (text.utf8) {
+        return CheckUtf8Names(*inputs, text.reason);
+    }
+    for (PackInput& input : *inputs) {
+        if (!IsUtf8NotAscii(input.name)) {
+            continue;
+        }
+        char stored[support::kMaxPath];
+        if (!support::FromProgramText(input.name.c_str(), false, stored, sizeof stored)) {
+            ReportError(input.path + ": its name has letters that Windows-1252 cannot hold, and " +
+                        "this package's names are in the ANSI code page (" + text.reason +
+                        "); rename the file, or build the package anew as UTF-8");
+            return false;
+        }
+        input.name = stored;
+    }
+    return true;
 }
 
 }  // namespace vornak_pack

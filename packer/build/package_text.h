@@ -31,4 +31,16 @@ struct PackageText {
 // installer so.
 bool ChoosePackageText(bool utf8_asked, std::vector<PackInput>* inputs, PackageText* text);
 
+// The text of the package at path that append extends, as its setup.dat
+// tells; false when it is no package or holds no setup.dat yet (its text is
+// then chosen as for a new one).
+bool ExistingPackageText(const std::string& path, PackageText* text);
+
+// Fits the names of inputs appended to a package of that text: in a UTF-8
+// package every name must be UTF-8; in a legacy one a UTF-8 name is written
+// in Windows-1252, as pack mode writes it in the system's code page, and
+// other bytes are taken as they are. False, with a message naming the
+// file, for a name that cannot be written there.
+bool FitNamesToPackage(const PackageText& text, std::vector<PackInput>* inputs);
+
 }  // namespace vornak_pack

@@ -52,10 +52,11 @@ struct Workshop {
         WriteAll(scratch.CorePath(name), bytes);
         return {scratch.Path(name), name};
     }
-    bool Build(const std::vector<PackInput>& inputs, bool utf8) {
+    bool Build(const std::vector<PackInput>& inputs, bool utf8, bool append = false) {
         BuildRequest request;
         request.output = scratch.Path("out.exe");
-        request.stub = scratch.Path("stub.exe");
+        request.stub = append ? "" : scratch.Path("stub.exe");
+        request.append = append;
         request.inputs = inputs;
         request.utf8 = utf8;
         BuildSummary summary;
@@ -172,6 +173,34 @@ TEST(VornakPackUnicode, WhatMakesAPackageUtf8AndWhatItRefuses) {
         ASSERT_TRUE(built) << Texts(capture);
         EXPECT_EQ(test.packed_script, shop.Extracted({"setup.dat"}, "setup.dat"));
         EXPECT_EQ(test.script, ReadAll(shop.scratch.CorePath("setup.dat")));
+    }
+}
+
+TEST(VornakPackUnicode, AnAppendedNameIsWrittenInThePackagesText) {
+    struct Case {
+        bool utf8_package;
+        std::string name;
+        const char* stored;  // null: refused
+    };
+    const Case kCases[] = {
+        {false, "café.txt", "caf\xE9.txt"},  // as pack mode writes it in the code page
+        {false, "ωμέγα.txt", nullptr},
+        {true, "ωμέγα.txt", "ωμέγα.txt"},
+        {true, "caf\xE9.txt", nullptr},
+    };
+    for (const Case& test : kCases) {
+        SCOPED_TRACE(test.name);
+        Workshop shop;
+        MessageCapture capture;
+        ASSERT_TRUE(shop.Build({shop.Add("setup.dat", "[Project Name]\r\nX\r\n")},
+                               test.utf8_package));
+        bool appended = shop.Build({shop.Add(test.name, "x")}, false, true);
+        ASSERT_EQ(test.stored != nullptr, appended) << Texts(capture);
+        archive::PackageArchive package(shop.scratch.CorePath("out.exe").c_str(), false);
+        ASSERT_EQ(appended ? 2 : 1, package.EntryCount());
+        if (appended) {
+            EXPECT_STREQ(test.stored, package.EntryAt(1).name);
+        }
     }
 }
 
