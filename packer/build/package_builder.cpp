@@ -31,7 +31,8 @@ std::string Quoted(const std::string& text) {
 // in case are the same name to the installer: in Windows-1252, or in Unicode
 // in a UTF-8 package.
 bool SameEntryName(const std::string& a, const std::string& b, bool utf8) {
-    return utf8 ? Utf8NamesEqualIgnoringCase(a, b) : support::EqualsIgnoringCase(a.c_str(), b.c_str());
+    return utf8 ? Utf8NamesEqualIgnoringCase(a, b)
+                : support::EqualsIgnoringCase(a.c_str(), b.c_str());
 }
 
 bool CheckNames(const std::vector<PackInput>& inputs, bool utf8) {

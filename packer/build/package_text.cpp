@@ -64,8 +64,9 @@ std::string Utf8Reason(bool utf8_asked, const std::vector<PackInput>& inputs,
 bool CheckUtf8Names(const std::vector<PackInput>& inputs, const std::string& reason) {
     for (const PackInput& input : inputs) {
         if (!IsValidUtf8(input.name)) {
-            ReportError(input.path + ": the name is not valid UTF-8, but this package's names are (" +
-                        reason + "); rename the file in UTF-8");
+            ReportError(input.path +
+                        ": the name is not valid UTF-8, but this package's names are (" + reason +
+                        "); rename the file in UTF-8");
             return false;
         }
     }

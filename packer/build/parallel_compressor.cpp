@@ -107,9 +107,8 @@ CompressedEntry CompressInput(const PackInput& input, const std::string& spill_f
     archive::EntryEncoder encoder(&collector);
     const std::string& leading = input.leading_bytes;
     bool encoded =
-        (leading.empty() ||
-         encoder.Feed(reinterpret_cast<const uint8_t*>(leading.data()),
-                      static_cast<uint32_t>(leading.size()))) &&
+        (leading.empty() || encoder.Feed(reinterpret_cast<const uint8_t*>(leading.data()),
+                                         static_cast<uint32_t>(leading.size()))) &&
         EncodeOpenFile(fd, input.path, size, &encoder, &entry.error) && encoder.Finish();
     close(fd);
     if (!encoded) {

@@ -96,22 +96,22 @@ void LintLineEnd(const ScriptLine& line, bool file_has_crlf, FindingList* out) {
 // Why the script is UTF-8, for the message about a line that is not.
 std::string Utf8Reason(const ScriptText& script) {
     if (script.HasUtf8Signature()) {
-        return "the script begins with the UTF-8 signature";
+        return "UTF-8 (the script begins with the UTF-8 signature)";
     }
     if (script.FirstUtf8Line() != 0) {
-        return "line " + std::to_string(script.FirstUtf8Line()) + " is UTF-8";
+        return "UTF-8 (line " + std::to_string(script.FirstUtf8Line()) + " is UTF-8)";
     }
-    return "--utf8 was given";
+    return "UTF-8 (--utf8 was given)";
 }
 
 // In a UTF-8 script every line must be UTF-8: the installer would show other
 // bytes as replacement characters, and a name in them would find no file.
 void LintEncoding(const ScriptText& script, const ScriptLine& line, FindingList* out) {
-    if (script.IsUtf8() && !IsValidUtf8(line.text)) {
-        out->Error(line.number, "the line is not valid UTF-8, but the installer reads this "
-                                "script as UTF-8 (" +
-                                    Utf8Reason(script) + "); save the script in UTF-8");
+    if (!script.IsUtf8() || IsValidUtf8(line.text)) {
+        return;
     }
+    out->Error(line.number, "the line is not valid UTF-8, but the installer reads this script as " +
+                                Utf8Reason(script) + "; save the script in UTF-8");
 }
 
 void LintWholeScript(const ScriptText& script, FindingList* out) {

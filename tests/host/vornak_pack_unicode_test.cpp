@@ -78,7 +78,8 @@ struct Workshop {
 TEST(VornakPackUnicode, AUtf8ProjectKeepsItsNamesAndItsPackedScriptIsMarked) {
     Workshop shop;
     const std::vector<std::string> names = {"αρχείο.txt", "中文说明.txt", "😀.txt"};
-    std::string script = "[Project Name]\r\nΔοκιμή\r\n\r\n[Install To]\r\n<Program Files>\\Δοκιμή\r\n";
+    std::string script =
+        "[Project Name]\r\nΔοκιμή\r\n\r\n[Install To]\r\n<Program Files>\\Δοκιμή\r\n";
     mkdir(shop.scratch.Path("p").c_str(), 0777);
     for (const std::string& name : names) {
         script += "\r\n[CopyFile]\r\n" + name + "\r\n<Destination>\\" + name + "\r\n";
@@ -149,12 +150,24 @@ TEST(VornakPackUnicode, WhatMakesAPackageUtf8AndWhatItRefuses) {
         {"a UTF-8 name", kAscii, {"ωμέγα.txt"}, false, nullptr, kSignature + kAscii},
         {"a UTF-8 line", kGreek, {"a.txt"}, false, nullptr, kSignature + kGreek},
         {"Windows-1252 text only", kCp1252, {"a.txt"}, false, nullptr, kCp1252},
-        {"a Windows-1252 line with a UTF-8 name", kCp1252, {"ωμέγα.txt"}, false,
-         "setup.dat:2: the line is not valid UTF-8", ""},
-        {"a Windows-1252 name, --utf8", kAscii, {"caf\xE9.txt"}, true,
-         "the name is not valid UTF-8", ""},
-        {"names one in Unicode's upper case", kAscii, {"Ωmega.txt", "ωMEGA.TXT"}, false,
-         "two files would be packed", ""},
+        {"a Windows-1252 line with a UTF-8 name",
+         kCp1252,
+         {"ωμέγα.txt"},
+         false,
+         "setup.dat:2: the line is not valid UTF-8",
+         ""},
+        {"a Windows-1252 name, --utf8",
+         kAscii,
+         {"caf\xE9.txt"},
+         true,
+         "the name is not valid UTF-8",
+         ""},
+        {"names one in Unicode's upper case",
+         kAscii,
+         {"Ωmega.txt", "ωMEGA.TXT"},
+         false,
+         "two files would be packed",
+         ""},
     };
     for (const Case& test : kCases) {
         SCOPED_TRACE(test.what);
@@ -192,8 +205,8 @@ TEST(VornakPackUnicode, AnAppendedNameIsWrittenInThePackagesText) {
         SCOPED_TRACE(test.name);
         Workshop shop;
         MessageCapture capture;
-        ASSERT_TRUE(shop.Build({shop.Add("setup.dat", "[Project Name]\r\nX\r\n")},
-                               test.utf8_package));
+        ASSERT_TRUE(
+            shop.Build({shop.Add("setup.dat", "[Project Name]\r\nX\r\n")}, test.utf8_package));
         bool appended = shop.Build({shop.Add(test.name, "x")}, false, true);
         ASSERT_EQ(test.stored != nullptr, appended) << Texts(capture);
         archive::PackageArchive package(shop.scratch.CorePath("out.exe").c_str(), false);
@@ -211,7 +224,8 @@ TEST(VornakPackUnicode, LintReadsAUtf8ScriptAsTheInstallerDoes) {
     for (int i = 0; i < 246; ++i) {
         greek += "λ";
     }
-    const std::string kHead = "[Project Name]\r\nΔοκιμή\r\n[Install To]\r\nC:\\x\r\n[CopyFile]\r\na\r\n";
+    const std::string kHead =
+        "[Project Name]\r\nΔοκιμή\r\n[Install To]\r\nC:\\x\r\n[CopyFile]\r\na\r\n";
     const std::string kFull = "<Destination>\\" + greek;
     struct Case {
         const char* what;
@@ -225,8 +239,7 @@ TEST(VornakPackUnicode, LintReadsAUtf8ScriptAsTheInstallerDoes) {
         {"a Windows-1252 line in a signed script", kSignature + "[Project Name]\r\nCaf\xE9\r\n", 2,
          "not valid UTF-8, but the installer reads this script as UTF-8 (the script begins"},
         {"a Windows-1252 line after a UTF-8 one", kHead + "Caf\xE9\r\n", 7, "(line 2 is UTF-8)"},
-        {"Windows-1252 text only", "[Project Name]\r\nCaf\xE9\r\n[Install To]\r\nC:\\x\r\n", 0,
-         ""},
+        {"Windows-1252 text only", "[Project Name]\r\nCaf\xE9\r\n[Install To]\r\nC:\\x\r\n", 0, ""},
     };
     for (const Case& test : kCases) {
         SCOPED_TRACE(test.what);
