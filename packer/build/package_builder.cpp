@@ -10,14 +10,12 @@
 #include <memory>
 
 #include "archive/package_archive.h"
-#include "support/text.h"
 #include "packer/common/host_path.h"
 #include "packer/inspect/package_signature.h"
 #include "packer/build/package_text.h"
 #include "packer/build/parallel_compressor.h"
 #include "packer/build/temp_output.h"
 #include "packer/common/tool_messages.h"
-#include "packer/common/utf8_text.h"
 
 namespace vornak_pack {
 
@@ -28,13 +26,7 @@ std::string Quoted(const std::string& text) {
 }
 
 // Entry names are looked up without regard to case, so two that differ only
-// in case are the same name to the installer: in Windows-1252, or in Unicode
-// in a UTF-8 package.
-bool SameEntryName(const std::string& a, const std::string& b, bool utf8) {
-    return utf8 ? Utf8NamesEqualIgnoringCase(a, b)
-                : support::EqualsIgnoringCase(a.c_str(), b.c_str());
-}
-
+// in case are the same name to the installer.
 bool CheckNames(const std::vector<PackInput>& inputs, bool utf8) {
     for (size_t i = 0; i < inputs.size(); ++i) {
         std::string problem = EntryNameProblem(inputs[i].name);
@@ -43,7 +35,7 @@ bool CheckNames(const std::vector<PackInput>& inputs, bool utf8) {
             return false;
         }
         for (size_t j = 0; j < i; ++j) {
-            if (SameEntryName(inputs[i].name, inputs[j].name, utf8)) {
+            if (SameEntryName(inputs[i].name, inputs[j].name)) {
                 ReportError("two files would be packed as " + Quoted(inputs[i].name) + " (" +
                             inputs[j].path + " and " + inputs[i].path +
                             "); the installer would find only one of them");

@@ -8,10 +8,9 @@
 
 #include "archive/package_archive.h"
 #include "packer/common/host_path.h"
-#include "packer/inspect/entry_names.h"
-
 #include "packer/common/tool_messages.h"
 #include "packer/common/utf8_text.h"
+#include "packer/inspect/entry_names.h"
 #include "packer/lint/script_text.h"
 #include "support/program_text.h"
 #include "support/text.h"
@@ -134,10 +133,6 @@ bool ChoosePackageText(bool utf8_asked, std::vector<PackInput>* inputs, PackageT
     PackInput* licence = FindInput(inputs, "setup.lic");
     return licence == nullptr || AddSignature(licence, true);
 }
-
-}  // namespace vornak_pack
-
-namespace vornak_pack {
 
 bool ExistingPackageText(const std::string& path, PackageText* text) {
     struct stat info;

@@ -26,6 +26,11 @@ struct PackInput {
 // directory stores their length, NUL included, in one byte.
 std::string EntryNameProblem(const std::string& name);
 
+// Whether the installer takes a and b as one entry name, letter case aside:
+// compared in Unicode when either is UTF-8 that is not plain ASCII (such a
+// name makes its package UTF-8), in Windows-1252 otherwise.
+bool SameEntryName(const std::string& a, const std::string& b);
+
 // Whether name is plain ASCII. Windows reads entry names in its ANSI code
 // page, so other bytes may come out as other characters there.
 bool IsAsciiName(const std::string& name);

@@ -82,7 +82,10 @@ TEST(VornakPackUnicode, AUtf8ProjectKeepsItsNamesAndItsPackedScriptIsMarked) {
         "[Project Name]\r\nΔοκιμή\r\n\r\n[Install To]\r\n<Program Files>\\Δοκιμή\r\n";
     mkdir(shop.scratch.Path("p").c_str(), 0777);
     for (const std::string& name : names) {
-        script += "\r\n[CopyFile]\r\n" + name + "\r\n<Destination>\\" + name + "\r\n";
+        // The script may name a file in another case, as the installer
+        // would find it: the entry is named as the file is.
+        std::string named = name == "αρχείο.txt" ? "ΑΡΧΕΊΟ.TXT" : name;
+        script += "\r\n[CopyFile]\r\n" + named + "\r\n<Destination>\\" + name + "\r\n";
         WriteAll(shop.scratch.CorePath("p\\" + name), "content of " + name);
     }
     WriteAll(shop.scratch.CorePath("p\\setup.dat"), script);
