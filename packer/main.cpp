@@ -82,6 +82,7 @@ bool Pack(const Command& command, const std::vector<PackInput>& inputs) {
     }
     request.inputs = inputs;
     request.jobs = command.jobs == 0 ? vornak_pack::DefaultJobs() : command.jobs;
+    request.utf8 = command.utf8;
     uint64_t total = 0;
     for (const PackInput& input : inputs) {
         uint64_t size = 0;
@@ -105,7 +106,7 @@ bool Build(const Command& command) {
     std::vector<PackInput> inputs;
     if (!command.project.empty()) {
         vornak_pack::ProjectRequest project{command.project, command.search_folders, command.lint,
-                                            command.strict};
+                                            command.strict, command.utf8};
         return vornak_pack::GatherProject(project, &inputs) && Pack(command, inputs);
     }
     return ExpandSources(command, &inputs) && Pack(command, inputs);
@@ -166,7 +167,7 @@ bool Run(const Command& command) {
             return Extract(command);
         case Action::kLint:
             return vornak_pack::LintScriptFile(command.script, command.search_folders,
-                                               command.strict, stdout);
+                                               command.strict, command.utf8, stdout);
         case Action::kSign:
             return Sign(command);
         case Action::kManifest:

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "archive/package_archive.h"
-#include "support/text.h"
 #include "packer/common/host_path.h"
 #include "packer/inspect/package_signature.h"
+#include "packer/build/package_text.h"
 #include "packer/build/parallel_compressor.h"
 #include "packer/build/temp_output.h"
 #include "packer/common/tool_messages.h"
@@ -27,7 +27,7 @@ std::string Quoted(const std::string& text) {
 
 // Entry names are looked up without regard to case, so two that differ only
 // in case are the same name to the installer.
-bool CheckNames(const std::vector<PackInput>& inputs) {
+bool CheckNames(const std::vector<PackInput>& inputs, bool utf8) {
     for (size_t i = 0; i < inputs.size(); ++i) {
         std::string problem = EntryNameProblem(inputs[i].name);
         if (!problem.empty()) {
@@ -35,14 +35,14 @@ bool CheckNames(const std::vector<PackInput>& inputs) {
             return false;
         }
         for (size_t j = 0; j < i; ++j) {
-            if (support::EqualsIgnoringCase(inputs[i].name.c_str(), inputs[j].name.c_str())) {
+            if (SameEntryName(inputs[i].name, inputs[j].name)) {
                 ReportError("two files would be packed as " + Quoted(inputs[i].name) + " (" +
                             inputs[j].path + " and " + inputs[i].path +
                             "); the installer would find only one of them");
                 return false;
             }
         }
-        if (!IsAsciiName(inputs[i].name)) {
+        if (!utf8 && !IsAsciiName(inputs[i].name)) {
             ReportWarning(Quoted(inputs[i].name) +
                           " is not plain ASCII; Windows reads entry names in its ANSI code page");
         }
@@ -194,11 +194,17 @@ bool BuildPackage(const BuildRequest& request, BuildSummary* summary) {
         ReportError("no files to pack");
         return false;
     }
-    if (!CheckNames(request.inputs) || !ToCorePath(request.output, unused)) {
+    // A package appended to keeps the text its setup.dat gave it.
+    BuildRequest prepared = request;
+    PackageText text;
+    bool fits = request.append && ExistingPackageText(request.output, &text)
+                    ? FitNamesToPackage(text, &prepared.inputs)
+                    : ChoosePackageText(request.utf8, &prepared.inputs, &text);
+    if (!fits || !CheckNames(prepared.inputs, text.utf8) || !ToCorePath(request.output, unused)) {
         return false;
     }
     TempOutput temp;
-    return Build(request, &temp, summary);
+    return Build(prepared, &temp, summary);
 }
 
 }  // namespace vornak_pack

@@ -22,6 +22,7 @@ struct BuildRequest {
     std::string stub;     // when starting anew: the file to start from; empty for none
     std::vector<PackInput> inputs;
     unsigned jobs = 1;  // compression threads
+    bool utf8 = false;  // --utf8: the package's text is UTF-8 (see package_text.h)
     // Told of each entry once it is in the package, in order, with the size
     // of its file.
     std::function<void(const PackInput& input, uint64_t size)> on_entry;

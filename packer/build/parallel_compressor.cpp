@@ -105,7 +105,11 @@ CompressedEntry CompressInput(const PackInput& input, const std::string& spill_f
     }
     EntryCollector collector(&entry, spill_folder);
     archive::EntryEncoder encoder(&collector);
-    bool encoded = EncodeOpenFile(fd, input.path, size, &encoder, &entry.error) && encoder.Finish();
+    const std::string& leading = input.leading_bytes;
+    bool encoded =
+        (leading.empty() || encoder.Feed(reinterpret_cast<const uint8_t*>(leading.data()),
+                                         static_cast<uint32_t>(leading.size()))) &&
+        EncodeOpenFile(fd, input.path, size, &encoder, &entry.error) && encoder.Finish();
     close(fd);
     if (!encoded) {
         if (entry.error.empty()) {
@@ -114,7 +118,7 @@ CompressedEntry CompressInput(const PackInput& input, const std::string& spill_f
         entry.data.clear();
         return entry;
     }
-    entry.uncompressed_size = static_cast<uint32_t>(size);
+    entry.uncompressed_size = static_cast<uint32_t>(size + leading.size());
     return entry;
 }
 

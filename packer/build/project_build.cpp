@@ -39,10 +39,13 @@ bool LintAndReport(const LintRequest& request, const ScriptText& script, std::FI
 }
 
 bool LintScriptFile(const std::string& path, const std::vector<std::string>& extra_folders,
-                    bool strict, std::FILE* out) {
+                    bool strict, bool utf8, std::FILE* out) {
     ScriptText script;
     if (!LoadScript(path, &script)) {
         return false;
+    }
+    if (utf8) {
+        script.TakeAsUtf8();
     }
     LintRequest request{path, {HostFolderOf(path)}, strict};
     request.folders.insert(request.folders.end(), extra_folders.begin(), extra_folders.end());
@@ -61,6 +64,9 @@ bool GatherProject(const ProjectRequest& request, std::vector<PackInput>* inputs
     ScriptText script;
     if (!LoadScript(script_path, &script)) {
         return false;
+    }
+    if (request.utf8) {
+        script.TakeAsUtf8();
     }
     if (request.lint && !LintAndReport({script_path, folders, request.strict}, script, stderr)) {
         ReportError(std::string("the installer is not built: fix ") + script_path +

@@ -22,15 +22,17 @@ struct LintRequest {
 bool LintAndReport(const LintRequest& request, const ScriptText& script, std::FILE* out);
 
 // lint SCRIPT: reads and checks the script; the named files are looked for
-// in its own folder, then in extra_folders.
+// in its own folder, then in extra_folders. utf8 reads it as UTF-8 whatever
+// it holds, as build --utf8 packs it.
 bool LintScriptFile(const std::string& path, const std::vector<std::string>& extra_folders,
-                    bool strict, std::FILE* out);
+                    bool strict, bool utf8, std::FILE* out);
 
 struct ProjectRequest {
     std::string folder;
     std::vector<std::string> extra_folders;  // --files, searched after folder
     bool lint = true;
     bool strict = false;
+    bool utf8 = false;  // --utf8: the script is linted as UTF-8
 };
 
 // The files to pack for the project, after the linter has passed its

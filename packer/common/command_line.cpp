@@ -21,12 +21,12 @@ struct CommandWord {
 };
 
 const CommandWord kCommands[] = {
-    {"build", Action::kBuild, "osalpfnSj"},
+    {"build", Action::kBuild, "osalpfnSj8"},
     {"append", Action::kAppend, "j"},
     {"list", Action::kList, ""},
     {"verify", Action::kVerify, ""},
     {"extract", Action::kExtract, "dm"},
-    {"lint", Action::kLint, "fS"},
+    {"lint", Action::kLint, "fS8"},
     {"sign", Action::kSign, "ckPwt"},
     {"manifest", Action::kManifest, "oWu"},
     {"sbom", Action::kSbom, ""},
@@ -46,6 +46,7 @@ const Option kOptions[] = {
     {"--max-size", 'm', true}, {"--cert", 'c', true},      {"--key", 'k', true},
     {"--pkcs12", 'P', true},   {"--pass-file", 'w', true}, {"--timestamp", 't', true},
     {"--winget", 'W', false},  {"--url", 'u', true},       {"--arch", 'a', true},
+    {"--utf8", '8', false},
 };
 
 // The option arg spells, or null. value gets the text after '=' in
@@ -128,6 +129,9 @@ bool ApplyOption(char letter, const std::string& value, Command* command, std::s
             return true;
         case 'S':
             command->strict = true;
+            return true;
+        case '8':
+            command->utf8 = true;
             return true;
         case 'j':
             return ParseJobs(value, &command->jobs, error);
@@ -323,12 +327,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command* command, st
 
 std::string UsageText() {
     return "usage:\n"
-           "  vornak-pack build -o OUT [--stub STUB | --arch x86|x64] [-j N] FILE...\n"
-           "  vornak-pack build -o OUT [--stub STUB | --arch x86|x64] [-j N] --list LISTFILE\n"
+           "  vornak-pack build -o OUT [--stub STUB | --arch x86|x64] [--utf8] [-j N] FILE...\n"
+           "  vornak-pack build -o OUT [--stub STUB | --arch x86|x64] [--utf8] [-j N]\n"
+           "                    --list LISTFILE\n"
            "      write the installer OUT: STUB followed by each FILE, in order\n"
            "  vornak-pack build --project DIR -o OUT [--stub STUB | --arch x86|x64] [--files "
            "DIR]...\n"
-           "                    [--no-lint] [--strict] [-j N]\n"
+           "                    [--no-lint] [--strict] [--utf8] [-j N]\n"
            "      lint DIR/setup.dat, then pack it, setup.bmp, setup.lic and every\n"
            "      file the script names, found in DIR and then in each --files DIR\n"
            "  vornak-pack append [-j N] PKG FILE...\n"
@@ -341,7 +346,7 @@ std::string UsageText() {
            "      write the named entries (all when none is named) into DIR, no more\n"
            "      than SIZE bytes in all (default: what the entries hold, and no more\n"
            "      than DIR has room for)\n"
-           "  vornak-pack lint SCRIPT [--files DIR]... [--strict]\n"
+           "  vornak-pack lint SCRIPT [--files DIR]... [--strict] [--utf8]\n"
            "      find the mistakes in a setup script that the installer passes over\n"
            "      in silence\n"
            "  vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 FILE)\n"
@@ -360,6 +365,11 @@ std::string UsageText() {
            "after its file's name. A LISTFILE names one file per line; empty lines and\n"
            "lines starting with # are skipped. -j N compresses on N threads (default:\n"
            "one per processor); the installer comes out the same for every N.\n"
+           "--utf8 makes the installer's text UTF-8: its setup.dat is packed with the\n"
+           "UTF-8 signature, and its script and entry names are read as UTF-8. Without\n"
+           "it, a setup.dat that begins with the signature, or a UTF-8 entry name or\n"
+           "script line, does the same; text that is not UTF-8 is taken as\n"
+           "Windows-1252 and packed as it is.\n"
            "Exit status: 0 done, 1 failed (or lint found errors), 2 wrong command line.\n";
 }
 

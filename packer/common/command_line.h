@@ -1,13 +1,13 @@
 // The command line of vornak-pack.
 //
-//   vornak-pack build -o OUT [--stub STUB] [-j N] FILE... | --list LISTFILE
+//   vornak-pack build -o OUT [--stub STUB] [--utf8] [-j N] FILE... | --list LISTFILE
 //   vornak-pack build --project DIR -o OUT [--stub STUB] [--files DIR]...
-//                     [--no-lint] [--strict] [-j N]
+//                     [--no-lint] [--strict] [--utf8] [-j N]
 //   vornak-pack append [-j N] PKG FILE...
 //   vornak-pack list PKG
 //   vornak-pack verify PKG
 //   vornak-pack extract PKG [NAME...] -d DIR [--max-size SIZE]
-//   vornak-pack lint SCRIPT [--files DIR]... [--strict]
+//   vornak-pack lint SCRIPT [--files DIR]... [--strict] [--utf8]
 //   vornak-pack sign PKG (--cert CERT --key KEY | --pkcs12 P12) [--pass-file FILE]
 //                    [--timestamp URL]
 //   vornak-pack manifest --winget ID VERSION PUBLISHER -o DIR [--url URL] PKG
@@ -55,6 +55,7 @@ struct Command {
     std::vector<std::string> names;           // extract: which entries (all when empty)
     bool lint = true;                         // build --project: lint first
     bool strict = false;                      // warnings count as errors
+    bool utf8 = false;                        // build, lint: the package's text is UTF-8
     unsigned jobs = 0;                        // compression threads; 0 for one per processor
     uint64_t max_size = 0;                    // extract: bytes in all; 0 for the default
     std::string certificate;                  // sign: --cert

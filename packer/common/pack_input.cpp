@@ -10,6 +10,8 @@
 #include <fstream>
 
 #include "archive/package_format.h"
+#include "packer/common/utf8_text.h"
+#include "support/text.h"
 
 namespace vornak_pack {
 
@@ -31,6 +33,12 @@ std::string EntryNameProblem(const std::string& name) {
         }
     }
     return "";
+}
+
+bool SameEntryName(const std::string& a, const std::string& b) {
+    return IsUtf8NotAscii(a) || IsUtf8NotAscii(b)
+               ? Utf8NamesEqualIgnoringCase(a, b)
+               : support::EqualsIgnoringCase(a.c_str(), b.c_str());
 }
 
 bool IsAsciiName(const std::string& name) {

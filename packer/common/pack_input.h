@@ -4,19 +4,32 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vornak_pack {
 
 struct PackInput {
+    PackInput() = default;
+    PackInput(std::string file_path, std::string entry_name)
+        : path(std::move(file_path)), name(std::move(entry_name)) {}
+
     std::string path;  // Linux path of the file
     std::string name;  // entry name; the file name unless given otherwise
+    // Bytes the entry holds before the file's own: the UTF-8 signature that
+    // the packed copy of a UTF-8 package's setup.dat or setup.lic gains.
+    std::string leading_bytes;
 };
 
 // Why name cannot be an entry name, or the empty text when it can. Entry
 // names become Windows file names when the installer extracts them, and the
 // directory stores their length, NUL included, in one byte.
 std::string EntryNameProblem(const std::string& name);
+
+// Whether the installer takes a and b as one entry name, letter case aside:
+// compared in Unicode when either is UTF-8 that is not plain ASCII (such a
+// name makes its package UTF-8), in Windows-1252 otherwise.
+bool SameEntryName(const std::string& a, const std::string& b);
 
 // Whether name is plain ASCII. Windows reads entry names in its ANSI code
 // page, so other bytes may come out as other characters there.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "packer/common/utf8_text.h"
+
 namespace vornak_pack {
 
 namespace {
@@ -12,31 +14,6 @@ std::string Escaped(const char* format, unsigned value) {
     char text[8];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-// The length of the valid UTF-8 sequence at text[at], or 0 when the bytes
-// there are not one; *code_point gets its value.
-size_t Utf8SequenceLength(const std::string& text, size_t at, uint32_t* code_point) {
-    auto lead = static_cast<uint8_t>(text[at]);
-    size_t length = lead > 0xF4 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || at + length > text.size()) {
-        return 0;
-    }
-    uint32_t value = lead & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) {
-        auto next = static_cast<uint8_t>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) {
-        return 0;
-    }
-    *code_point = value;
-    return length;
 }
 
 }  // namespace

@@ -4,18 +4,21 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
 
 #include "support/text.h"
 #include "packer/inspect/entry_decoding.h"
+#include "packer/inspect/entry_names.h"
 #include "packer/common/host_path.h"
 #include "packer/common/pack_input.h"
 #include "packer/inspect/package_signature.h"
 #include "packer/common/printable_text.h"
 #include "packer/inspect/replacing_write.h"
 #include "packer/common/tool_messages.h"
+#include "packer/common/utf8_text.h"
 
 namespace vornak_pack {
 
@@ -46,12 +49,16 @@ struct Extraction {
     uint64_t limit;
     std::string limit_reason;
     uint64_t written = 0;
+    bool utf8 = false;  // the package's names are UTF-8
 };
 
 // Whether a target may be written at all: a name that is not a plain Windows
 // file name (a folder part, "..", a drive) could land outside the folder.
-bool MayWrite(const Extraction& job, const std::string& name, const std::string& target) {
-    std::string problem = EntryNameProblem(name);
+// The stored name is judged, as the installer meets it: converting a legacy
+// name to UTF-8 adds no separator, but may pass the length limit.
+bool MayWrite(const Extraction& job, const char* stored, const std::string& name,
+              const std::string& target) {
+    std::string problem = EntryNameProblem(stored);
     if (!problem.empty()) {
         ReportError(problem + "; it would land outside " + job.folder + " and is not extracted");
         return false;
@@ -70,9 +77,10 @@ bool MayWrite(const Extraction& job, const std::string& name, const std::string&
 // Decodes the entry whole in memory and only then replaces the target, so
 // a damaged entry leaves an existing file as it was.
 bool ExtractOne(Extraction& job, int32_t index) {
-    std::string name = job.package.EntryAt(index).name;
+    const char* stored = job.package.EntryAt(index).name;
+    std::string name = HostEntryName(stored, job.utf8);
     std::string target = job.folder + "/" + name;
-    if (!MayWrite(job, name, target)) {
+    if (!MayWrite(job, stored, name, target)) {
         return false;
     }
     DecodedEntry decoded;
@@ -115,7 +123,7 @@ bool WithinLimit(const Extraction& job, const ArchiveEntry& entry) {
     if (job.written + entry.uncompressed_size <= job.limit) {
         return true;
     }
-    ReportError("extraction stops before '" + std::string(entry.name) + "': its " +
+    ReportError("extraction stops before '" + HostEntryName(entry.name, job.utf8) + "': its " +
                 std::to_string(entry.uncompressed_size) + " bytes would bring the total past " +
                 std::to_string(job.limit) + " bytes, the limit set by " + job.limit_reason);
     return false;
@@ -134,9 +142,9 @@ bool MakeFolders(const std::string& folder) {
     }
 }
 
-bool IsWanted(const char* name, const std::vector<std::string>& names) {
+bool IsWanted(const char* name, const std::vector<std::string>& names, bool utf8) {
     for (const std::string& wanted : names) {
-        if (support::EqualsIgnoringCase(wanted.c_str(), name)) {
+        if (EntryNamed(name, wanted, utf8)) {
             return true;
         }
     }
@@ -186,19 +194,29 @@ bool ListPackage(const std::string& path, std::FILE* out) {
     if (package == nullptr) {
         return false;
     }
+    char core_path[support::kMaxPath];
+    if (!ToCorePath(path, core_path)) {
+        return false;
+    }
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
+    bool utf8 = NamesAreUtf8(*package, file);
+    // The name column is padded by characters, not bytes: a printable name
+    // is UTF-8, and an "é" takes one column for its two bytes.
     std::vector<std::string> names;
-    int width = 4;
+    size_t width = 4;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
-        names.push_back(Printable(package->EntryAt(i).name));
-        int length = static_cast<int>(names.back().size());
-        width = length > width ? length : width;
+        names.push_back(Printable(HostEntryName(package->EntryAt(i).name, utf8)));
+        width = std::max(width, ScriptCharacters(names.back()));
+    }
+    for (std::string& name : names) {
+        name.append(width - ScriptCharacters(name), ' ');
     }
     std::fprintf(out, "stub %" PRIu32 " bytes\n", package->StubLength());
-    std::fprintf(out, "%-*s %10s %10s %12s %7s\n", width, "name", "offset", "compressed",
-                 "uncompressed", "ratio");
+    std::fprintf(out, "%-*s %10s %10s %12s %7s\n", static_cast<int>(width), "name", "offset",
+                 "compressed", "uncompressed", "ratio");
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         const ArchiveEntry& entry = package->EntryAt(i);
-        std::fprintf(out, "%-*s %10" PRIu32 " %10" PRIu32 " %12" PRIu32 " %7s\n", width,
+        std::fprintf(out, "%s %10" PRIu32 " %10" PRIu32 " %12" PRIu32 " %7s\n",
                      names[static_cast<size_t>(i)].c_str(), entry.data_offset,
                      entry.compressed_size, entry.uncompressed_size,
                      RatioText(entry.compressed_size, entry.uncompressed_size).c_str());
@@ -215,9 +233,15 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     if (package == nullptr || !ToCorePath(path, core_path)) {
         return false;
     }
+    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
+    bool utf8 = NamesAreUtf8(*package, file);
     bool ok = true;
     for (const std::string& name : names) {
-        if (!package->FindEntry(name.c_str())) {
+        bool found = false;
+        for (int32_t i = 0; i < package->EntryCount() && !found; ++i) {
+            found = EntryNamed(package->EntryAt(i).name, name, utf8);
+        }
+        if (!found) {
             ReportError(path + " has no entry '" + name + "'");
             ok = false;
         }
@@ -225,12 +249,12 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     if (!ok || !MakeFolders(folder)) {
         return false;
     }
-    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
-    Extraction job{path, folder, *package, file, out, 0, "", 0};
+    Extraction job{path, folder, *package, file, out, 0, "", 0, utf8};
     uint64_t total = 0;
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
-        total +=
-            IsWanted(package->EntryAt(i).name, names) ? package->EntryAt(i).uncompressed_size : 0;
+        total += IsWanted(package->EntryAt(i).name, names, utf8)
+                     ? package->EntryAt(i).uncompressed_size
+                     : 0;
     }
     ChooseLimit(&job, total, max_size);
     if (progress != nullptr) {
@@ -238,7 +262,7 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
     }
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
         const ArchiveEntry& entry = package->EntryAt(i);
-        if (!IsWanted(entry.name, names)) {
+        if (!IsWanted(entry.name, names, utf8)) {
             continue;
         }
         if (!WithinLimit(job, entry)) {
@@ -246,7 +270,7 @@ bool ExtractPackage(const std::string& path, const std::string& folder,
         }
         ok = ExtractOne(job, i) && ok;
         if (progress != nullptr) {
-            progress->Advance(entry.uncompressed_size, entry.name);
+            progress->Advance(entry.uncompressed_size, HostEntryName(entry.name, utf8));
         }
     }
     return ok;

@@ -13,6 +13,8 @@
 #include "support/disk_file.h"
 #include "packer/inspect/data_ranges.h"
 #include "packer/inspect/entry_decoding.h"
+#include "packer/inspect/entry_names.h"
+#include "packer/common/utf8_text.h"
 #include "packer/common/host_path.h"
 #include "packer/common/pack_input.h"
 #include "packer/inspect/package_contents.h"
@@ -143,7 +145,10 @@ std::string EntryDamage(const PackageArchive& package, support::DiskFile& file, 
 
 // Names folded as the installer compares them, so that a directory of many
 // entries is checked for twins in one pass rather than pair by pair.
-std::string FoldedName(const char* name) {
+std::string FoldedName(const char* name, bool utf8) {
+    if (utf8) {
+        return Utf8NameKey(name);
+    }
     std::string folded(name);
     for (char& c : folded) {
         c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -151,16 +156,17 @@ std::string FoldedName(const char* name) {
     return folded;
 }
 
-void WarnOfNames(const std::string& path, const PackageArchive& package) {
+void WarnOfNames(const std::string& path, const PackageArchive& package, bool utf8) {
     std::unordered_set<std::string> seen;
     for (int32_t i = 0; i < package.EntryCount(); ++i) {
-        const char* name = package.EntryAt(i).name;
-        std::string problem = EntryNameProblem(name);
+        const char* stored = package.EntryAt(i).name;
+        std::string name = HostEntryName(stored, utf8);
+        std::string problem = EntryNameProblem(stored);
         if (!problem.empty()) {
             ReportWarning(problem);
         }
-        if (!seen.insert(FoldedName(name)).second) {
-            ReportWarning(std::string("'") + name +
+        if (!seen.insert(FoldedName(stored, utf8)).second) {
+            ReportWarning("'" + name +
                           "' is there twice: the installer extracts the last but counts the "
                           "size of the first");
         }
@@ -182,6 +188,7 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
         return false;
     }
     support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
+    bool utf8 = NamesAreUtf8(*package, file);
     int damaged = 0;
     std::vector<int32_t> overlaps = OverlappingEntries(*package);
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
@@ -189,15 +196,15 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
         if (damage.empty()) {
             damage = OverlapProblem(*package, overlaps, i);
         }
+        std::string name = Printable(HostEntryName(package->EntryAt(i).name, utf8));
         if (damage.empty()) {
-            std::fprintf(out, "ok      %s\n", Printable(package->EntryAt(i).name).c_str());
+            std::fprintf(out, "ok      %s\n", name.c_str());
         } else {
-            std::fprintf(out, "FAILED  %s: %s\n", Printable(package->EntryAt(i).name).c_str(),
-                         damage.c_str());
+            std::fprintf(out, "FAILED  %s: %s\n", name.c_str(), damage.c_str());
             ++damaged;
         }
     }
-    WarnOfNames(path, *package);
+    WarnOfNames(path, *package, utf8);
     WarnIfUnsignable(core_path, path);
     if (damaged > 0) {
         ReportError(path + ": " + std::to_string(damaged) + " of " +

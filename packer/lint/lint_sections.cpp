@@ -46,16 +46,23 @@ std::string MeantCaption(const std::string& trimmed) {
     return trimmed.substr(at);
 }
 
-void LintOptionalLine(const std::string& text, int line, uint32_t limit, FindingList* out) {
+// How long kept text is: the installer keeps it in bytes, which are
+// characters only in a script that is not UTF-8.
+std::string KeptLengthText(const ScriptText& script, size_t bytes) {
+    return std::to_string(bytes) + (script.IsUtf8() ? " bytes in UTF-8" : " characters");
+}
+
+void LintOptionalLine(const ScriptText& script, const std::string& text, int line, uint32_t limit,
+                      FindingList* out) {
     const char* caption = script::OptionalCaption(text.c_str());
     if (caption != nullptr) {
         if (Trimmed(caption).empty()) {
             out->Warning(line,
                          "the optional item has no caption, so its row on the finish "
                          "page is empty; write one after \"Optional - \"");
-        } else if (std::strlen(caption) > kLongestKept && text.size() <= limit) {
-            out->Error(line, "the caption is " + std::to_string(std::strlen(caption)) +
-                                 " characters; it holds at most 259; shorten it");
+        } else if (std::strlen(caption) > kLongestKept && script.Length(text) <= limit) {
+            out->Error(line, "the caption is " + KeptLengthText(script, std::strlen(caption)) +
+                                 "; it holds at most 259; shorten it");
         }
         return;
     }
@@ -83,10 +90,11 @@ void LintKeptLength(const ScriptText& script, const ScriptSection& section, Find
         return;
     }
     const ScriptLine& value = script.Lines()[section.values[0]];
-    if (value.text.size() > kLongestKept && value.text.size() <= section.layout->limits[0]) {
+    if (value.text.size() > kLongestKept &&
+        script.Length(value.text) <= section.layout->limits[0]) {
         out->Error(value.number, std::string("the ") + what + " is " +
-                                     std::to_string(value.text.size()) +
-                                     " characters; it holds at most 259; shorten it");
+                                     KeptLengthText(script, value.text.size()) +
+                                     "; it holds at most 259; shorten it");
     }
 }
 
@@ -263,7 +271,7 @@ void LintSection(const ScriptText& script, const ScriptSection& section,
     if (section.layout->optional_line &&
         static_cast<int>(section.values.size()) == section.layout->value_count) {
         const ScriptLine& optional = script.Lines()[section.values.back()];
-        LintOptionalLine(optional.text, optional.number,
+        LintOptionalLine(script, optional.text, optional.number,
                          section.layout->limits[section.layout->value_count - 1], out);
     }
     if (Is(section, script::kRegistryHead)) {

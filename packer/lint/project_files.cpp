@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/text.h"
 #include "packer/common/host_path.h"
 #include "packer/common/tool_messages.h"
 
@@ -34,8 +33,7 @@ std::string FindInFolder(const std::string& folder, const std::string& name) {
     std::vector<std::string> matches;
     DIR* dir = opendir(folder.c_str());
     while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-        if (support::EqualsIgnoringCase(entry->d_name, name.c_str()) &&
-            IsRegularFile(InFolder(folder, entry->d_name))) {
+        if (SameEntryName(entry->d_name, name) && IsRegularFile(InFolder(folder, entry->d_name))) {
             matches.push_back(entry->d_name);
         }
     }
@@ -50,7 +48,7 @@ std::string FindInFolder(const std::string& folder, const std::string& name) {
 
 bool AlreadyIn(const std::vector<PackInput>& inputs, const std::string& name) {
     for (const PackInput& input : inputs) {
-        if (support::EqualsIgnoringCase(input.name.c_str(), name.c_str())) {
+        if (SameEntryName(input.name, name)) {
             return true;
         }
     }
@@ -82,7 +80,7 @@ std::vector<FileMention> MentionedFiles(const ScriptText& script) {
     std::vector<FileMention> mentions;
     auto mention = [&](const std::string& name, size_t line, const char* how) {
         for (const FileMention& earlier : mentions) {
-            if (support::EqualsIgnoringCase(earlier.name.c_str(), name.c_str())) {
+            if (SameEntryName(earlier.name, name)) {
                 return;
             }
         }

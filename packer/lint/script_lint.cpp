@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "packer/common/utf8_text.h"
 #include "packer/lint/lint_rules.h"
 #include "packer/lint/word_match.h"
 
@@ -92,6 +93,27 @@ void LintLineEnd(const ScriptLine& line, bool file_has_crlf, FindingList* out) {
     }
 }
 
+// Why the script is UTF-8, for the message about a line that is not.
+std::string Utf8Reason(const ScriptText& script) {
+    if (script.HasUtf8Signature()) {
+        return "UTF-8 (the script begins with the UTF-8 signature)";
+    }
+    if (script.FirstUtf8Line() != 0) {
+        return "UTF-8 (line " + std::to_string(script.FirstUtf8Line()) + " is UTF-8)";
+    }
+    return "UTF-8 (--utf8 was given)";
+}
+
+// In a UTF-8 script every line must be UTF-8: the installer would show other
+// bytes as replacement characters, and a name in them would find no file.
+void LintEncoding(const ScriptText& script, const ScriptLine& line, FindingList* out) {
+    if (!script.IsUtf8() || IsValidUtf8(line.text)) {
+        return;
+    }
+    out->Error(line.number, "the line is not valid UTF-8, but the installer reads this script as " +
+                                Utf8Reason(script) + "; save the script in UTF-8");
+}
+
 void LintWholeScript(const ScriptText& script, FindingList* out) {
     if (script.FirstSection(script::kInstallContainerHead) != nullptr) {
         return;  // a container installs nothing itself and keeps no record
@@ -144,8 +166,10 @@ void LintLines(const ScriptText& script, FindingList* out) {
     bool in_meant_section = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         LintLineEnd(lines[i], has_crlf, out);
-        if (lines[i].text.size() > limits[i]) {
-            out->Error(lines[i].number, "the line is " + std::to_string(lines[i].text.size()) +
+        LintEncoding(script, lines[i], out);
+        size_t length = script.Length(lines[i].text);
+        if (length > limits[i]) {
+            out->Error(lines[i].number, "the line is " + std::to_string(length) +
                                             " characters long, but it is read only to " +
                                             std::to_string(limits[i]) +
                                             " and the rest becomes the next line; shorten it");

@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "packer/common/utf8_text.h"
+#include "support/program_text.h"
+
 namespace vornak_pack {
 
 bool ScriptText::Load(const std::string& path, std::string* error) {
@@ -26,7 +29,9 @@ bool ScriptText::Load(const std::string& path, std::string* error) {
 
 void ScriptText::Parse(const std::string& bytes) {
     lines_.clear();
-    size_t start = 0;
+    has_signature_ = BeginsWithUtf8Signature(bytes);
+    first_utf8_line_ = 0;
+    size_t start = has_signature_ ? std::strlen(support::kUtf8Signature) : 0;
     while (start < bytes.size()) {
         size_t lf = bytes.find('\n', start);
         size_t stop = lf == std::string::npos ? bytes.size() : lf;
@@ -40,6 +45,9 @@ void ScriptText::Parse(const std::string& bytes) {
         if (line.end == LineEnd::kNone && !line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
             line.end = LineEnd::kCrLf;
+        }
+        if (first_utf8_line_ == 0 && IsUtf8NotAscii(line.text)) {
+            first_utf8_line_ = line.number;
         }
         lines_.push_back(line);
         start = stop + 1;
@@ -77,6 +85,10 @@ bool ScriptText::HasCrLf() const {
         }
     }
     return false;
+}
+
+size_t ScriptText::Length(const std::string& text) const {
+    return IsUtf8() ? ScriptCharacters(text) : text.size();
 }
 
 const ScriptSection* ScriptText::FirstSection(const char* head) const {

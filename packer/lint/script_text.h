@@ -8,6 +8,12 @@
 // script is still checked as it was meant. Which lines are heads and how
 // many value lines follow each comes from the shared format
 // (script/setup_script.h).
+//
+// A script that begins with the UTF-8 signature is UTF-8 to the installer,
+// which counts its line limits in characters; the signature is not part of
+// the first line. A script without one is still UTF-8 to vornak-pack when
+// one of its lines is (bytes above 0x7F, all valid UTF-8) or the author asks
+// for it: the packed copy then gains the signature.
 #pragma once
 
 #include <string>
@@ -51,12 +57,29 @@ class ScriptText {
     // The first section with this head, or null.
     const ScriptSection* FirstSection(const char* head) const;
 
+    // Whether the file begins with the UTF-8 signature.
+    bool HasUtf8Signature() const { return has_signature_; }
+    // The number of the first line that is UTF-8 and not plain ASCII; 0 for
+    // none.
+    int FirstUtf8Line() const { return first_utf8_line_; }
+    // Reads the script as UTF-8 whatever it holds (build --utf8).
+    void TakeAsUtf8() { taken_as_utf8_ = true; }
+    // Whether the package the script goes into is UTF-8: signature, a UTF-8
+    // line or TakeAsUtf8.
+    bool IsUtf8() const { return has_signature_ || first_utf8_line_ != 0 || taken_as_utf8_; }
+    // The length of text as the installer counts it against a line's limit:
+    // characters in a UTF-8 script, bytes in any other.
+    size_t Length(const std::string& text) const;
+
   private:
     void FindSections();
 
     std::vector<ScriptLine> lines_;
     std::vector<ScriptSection> sections_;
     std::vector<bool> in_section_;
+    bool has_signature_ = false;
+    int first_utf8_line_ = 0;
+    bool taken_as_utf8_ = false;
 };
 
 }  // namespace vornak_pack

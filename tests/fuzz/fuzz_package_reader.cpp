@@ -1,4 +1,5 @@
-// Fuzzes the package reader: open, list, then extract every entry.
+// Fuzzes the package reader: open, list, extract every entry, then take its
+// names as the installer does.
 #include <cstdint>
 #include <string>
 
@@ -23,5 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         archive.ExtractEntry(static_cast<int32_t>(index), target.c_str());
     }
     archive.CopyStub(target.c_str());
+    // The installer's names: a legacy package's converted from the code
+    // page, each grown up to three times, then looked up again.
+    archive.UseProgramTextNames(false);
+    archive.GetEntryName(0, name);
+    archive.FindEntry(name);
     return 0;
 }
