@@ -21,6 +21,7 @@
 #include <functional>
 #include <string>
 
+#include "support/win32_values.h"
 #include "archive/package_archive.h"
 #include "bench/scratch_folder.h"
 #include "script/install_look_ahead.h"
@@ -71,7 +72,7 @@ bool WriteCopyScript(const std::string& path, int count) {
 // A package of count entries, each the 14-byte stream of an empty file, and
 // the script that copies them (path + ".dat").
 bool WritePackage(const std::string& path, int count) {
-    char core[260];
+    char core[support::kMaxPath];
     if (!vornak_pack::ToCorePath(path, core)) {
         return false;
     }
@@ -104,7 +105,7 @@ struct Timings {
 };
 
 Timings Measure(const Settings& settings, const std::string& path, int count, bool* ok) {
-    char core[260];
+    char core[support::kMaxPath];
     vornak_pack::ToCorePath(path, core);
     std::FILE* quiet = std::fopen("/dev/null", "w");
     Timings timings;
@@ -113,7 +114,7 @@ Timings Measure(const Settings& settings, const std::string& path, int count, bo
         ok);
     timings.list = BestSeconds(
         settings.repeat, [&] { return vornak_pack::ListPackage(path, quiet); }, ok);
-    char script[260];
+    char script[support::kMaxPath];
     vornak_pack::ToCorePath(path + ".dat", script);
     archive::PackageArchive package(core, false);
     std::atomic<bool> stop{false};

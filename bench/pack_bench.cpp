@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "support/win32_values.h"
 #include "archive/pack_mode.h"
 #include "bench/scratch_folder.h"
 #include "support/file_system.h"
@@ -183,13 +184,13 @@ bool RunOverFiles(const std::vector<vornak_pack::PackInput>& inputs, const std::
 
 bool PackModePerFile(const Corpus& corpus, const std::string& output) {
     std::string stub = ReadFile(corpus.folder + "/stub.exe");
-    char core_output[260];
+    char core_output[support::kMaxPath];
     if (!WriteFile(output, stub) || !vornak_pack::ToCorePath(output, core_output)) {
         return false;
     }
     for (const vornak_pack::PackInput& input : corpus.inputs) {
-        char core_input[260];
-        char name[260];
+        char core_input[support::kMaxPath];
+        char name[support::kMaxPath];
         if (!vornak_pack::ToCorePath(input.path, core_input)) {
             return false;
         }

@@ -1,4 +1,5 @@
 // Scratch folders for the native benchmarks.
+#include "support/win32_values.h"
 #include "bench/scratch_folder.h"
 
 #include <sys/stat.h>
@@ -25,7 +26,7 @@ bool MakeScratchFolder(const char* benchmark, std::string* folder) {
 }
 
 void RemoveScratchFolder(const std::string& folder) {
-    char core_folder[260];
+    char core_folder[support::kMaxPath];
     if (vornak_pack::ToCorePath(folder, core_folder)) {
         support::DeleteFolderContents(core_folder);
         support::fs::RemoveFolder(core_folder);

@@ -40,7 +40,9 @@ constexpr int kIdRetry = 4;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
-// Every path buffer in the system holds at most 259 characters and a NUL.
-constexpr unsigned kMaxPath = 260;
+// Every path buffer in the system: a Windows path of at most 259 UTF-16
+// characters and a NUL, as program text. In UTF-8 (support/program_text.h)
+// such a character takes up to three bytes.
+constexpr unsigned kMaxPath = 3 * 259 + 1;
 
 }  // namespace support

@@ -203,6 +203,14 @@ bool BuildPackage(const BuildRequest& request, BuildSummary* summary) {
     if (!fits || !CheckNames(prepared.inputs, text.utf8) || !ToCorePath(request.output, unused)) {
         return false;
     }
+    if (text.utf8 && !request.append && !request.stub.empty() &&
+        !StubReadsUtf8Packages(request.stub)) {
+        ReportError(request.stub +
+                    " is a stub from before UTF-8 packages, and this package is UTF-8 (" +
+                    text.reason + "); build with the stub vornak-pack ships, or keep names and " +
+                    "script in plain ASCII");
+        return false;
+    }
     TempOutput temp;
     return Build(prepared, &temp, summary);
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "archive/package_archive.h"
@@ -170,6 +171,12 @@ bool FitNamesToPackage(const PackageText& text, std::vector<PackInput>* inputs) 
         input.name = stored;
     }
     return true;
+}
+
+bool StubReadsUtf8Packages(const std::string& path) {
+    std::ifstream stub(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(stub)), std::istreambuf_iterator<char>());
+    return bytes.find("<activeCodePage") != std::string::npos;
 }
 
 }  // namespace vornak_pack

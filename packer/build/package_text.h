@@ -36,6 +36,11 @@ bool ChoosePackageText(bool utf8_asked, std::vector<PackInput>* inputs, PackageT
 // then chosen as for a new one).
 bool ExistingPackageText(const std::string& path, PackageText* text);
 
+// Whether the stub at path reads UTF-8 packages: such a stub asks Windows for
+// UTF-8 in its manifest. An older one would read the signature as three
+// letters of the script's first line and every name in the wrong code page.
+bool StubReadsUtf8Packages(const std::string& path);
+
 // Fits the names of inputs appended to a package of that text: in a UTF-8
 // package every name must be UTF-8; in a legacy one a UTF-8 name is written
 // in Windows-1252, as pack mode writes it in the system's code page, and

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "script/folder_placeholders.h"
+#include "support/program_text.h"
+#include "support/win32_values.h"
 #include "packer/lint/lint_rules.h"
 #include "packer/common/pack_input.h"
 #include "packer/lint/project_files.h"
@@ -15,7 +17,8 @@ namespace {
 constexpr char kTempInstall[] = "<TempInstall>";
 // Captions, the project name and the proposed folder are kept in path-sized
 // text by the installer, which cuts anything longer without a word.
-constexpr size_t kLongestKept = 259;
+// The installer keeps these texts in path buffers, as program text (UTF-8).
+constexpr size_t kLongestKept = support::kMaxPath - 1;
 
 bool Is(const ScriptSection& section, const char* head) {
     return std::strcmp(section.layout->head, head) == 0;
@@ -46,10 +49,21 @@ std::string MeantCaption(const std::string& trimmed) {
     return trimmed.substr(at);
 }
 
-// How long kept text is: the installer keeps it in bytes, which are
-// characters only in a script that is not UTF-8.
-std::string KeptLengthText(const ScriptText& script, size_t bytes) {
-    return std::to_string(bytes) + (script.IsUtf8() ? " bytes in UTF-8" : " characters");
+// How many bytes text takes once the installer has read it: UTF-8 as it
+// stands, or converted into UTF-8 from the code page of a script without
+// the signature (an accented letter then takes two bytes, some signs three).
+size_t KeptBytes(const ScriptText& script, const std::string& text) {
+    if (script.IsUtf8()) {
+        return text.size();
+    }
+    std::string converted(support::ProgramTextCapacity(text.size()), '\0');
+    support::ToProgramText(text.c_str(), false, &converted[0], converted.size());
+    return std::strlen(converted.c_str());
+}
+
+std::string KeptLengthText(size_t bytes) {
+    return std::to_string(bytes) + " bytes once read; the installer keeps at most " +
+           std::to_string(kLongestKept);
 }
 
 void LintOptionalLine(const ScriptText& script, const std::string& text, int line, uint32_t limit,
@@ -60,9 +74,9 @@ void LintOptionalLine(const ScriptText& script, const std::string& text, int lin
             out->Warning(line,
                          "the optional item has no caption, so its row on the finish "
                          "page is empty; write one after \"Optional - \"");
-        } else if (std::strlen(caption) > kLongestKept && script.Length(text) <= limit) {
-            out->Error(line, "the caption is " + KeptLengthText(script, std::strlen(caption)) +
-                                 "; it holds at most 259; shorten it");
+        } else if (KeptBytes(script, caption) > kLongestKept && script.Length(text) <= limit) {
+            out->Error(line, "the caption takes " + KeptLengthText(KeptBytes(script, caption)) +
+                                 "; shorten it");
         }
         return;
     }
@@ -90,11 +104,11 @@ void LintKeptLength(const ScriptText& script, const ScriptSection& section, Find
         return;
     }
     const ScriptLine& value = script.Lines()[section.values[0]];
-    if (value.text.size() > kLongestKept &&
+    if (KeptBytes(script, value.text) > kLongestKept &&
         script.Length(value.text) <= section.layout->limits[0]) {
-        out->Error(value.number, std::string("the ") + what + " is " +
-                                     KeptLengthText(script, value.text.size()) +
-                                     "; it holds at most 259; shorten it");
+        out->Error(value.number, std::string("the ") + what + " takes " +
+                                     KeptLengthText(KeptBytes(script, value.text)) +
+                                     "; shorten it");
     }
 }
 

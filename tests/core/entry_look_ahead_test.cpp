@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/win32_values.h"
 #include "archive/entry_look_ahead.h"
 #include "archive/pack_mode.h"
 #include "archive/package_archive.h"
@@ -31,7 +32,7 @@ TEST(EntryLookAhead, HandsOverEachEntryInOrderAndLeavesWhatItCannotVouchForToThe
         {"damaged.bin", 120000}, {"passed.bin", 90000},  {"last.bin", 310000}};
     for (size_t i = 0; i < files.size(); ++i) {
         WriteAll(scratch.PathOf(files[i].first), SampleBytes(files[i].second, static_cast<int>(i)));
-        char name[260];
+        char name[support::kMaxPath];
         ASSERT_TRUE(
             archive::PackFile(scratch.PathOf(files[i].first).c_str(), package.c_str(), name));
     }
@@ -82,7 +83,7 @@ TEST(EntryLookAhead, EndsCleanlyWithEntriesStillAheadOrBeingDecoded) {
     for (int i = 0; i < 4; ++i) {
         std::string file = scratch.PathOf("file" + std::to_string(i));
         WriteAll(file, SampleBytes(400000, i));
-        char name[260];
+        char name[support::kMaxPath];
         ASSERT_TRUE(archive::PackFile(file.c_str(), package.c_str(), name));
     }
     archive::PackageArchive archive(package.c_str(), false);
@@ -105,7 +106,7 @@ TEST(InstallLookAhead, AStopBeforeThePlanLeavesExtractionToTheCaller) {
     std::string package = scratch.PathOf("setup.exe");
     WriteAll(package, "MZ-stub");
     WriteAll(scratch.PathOf("big.bin"), SampleBytes(200000, 1));
-    char name[260];
+    char name[support::kMaxPath];
     ASSERT_TRUE(archive::PackFile(scratch.PathOf("big.bin").c_str(), package.c_str(), name));
     std::string script = scratch.PathOf("setup.dat");
     WriteAll(script, "[CopyFile]\r\nbig.bin\r\nC:\\App\\big.bin\r\n");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "session/install_job.h"
 #include "archive/pack_mode.h"
@@ -144,7 +145,7 @@ TEST(FolderPlaceholders, TextWithoutTokensIsOnlyMerged) {
 
 TEST(FolderPlaceholders, DestinationComesFromTheInstallFolder) {
     DestinationFolderSwap destination("D:\\Apps\\Tool");
-    char text[260] = "<Destination>\\Images\\a.gif";
+    char text[support::kMaxPath] = "<Destination>\\Images\\a.gif";
     script::ExpandFolderPlaceholders(text);
     EXPECT_STREQ("D:\\Apps\\Tool\\Images\\a.gif", text);
 }
@@ -160,8 +161,8 @@ TEST(FolderPlaceholders, AskingOnlyForTokensMetGivesTheSameAsReadingEveryValue) 
     for (const char* destination : destinations) {
         DestinationFolderSwap swap(destination);
         for (const char* text : texts) {
-            char lazily[260];
-            char eagerly[260];
+            char lazily[support::kMaxPath];
+            char eagerly[support::kMaxPath];
             support::CopyText(lazily, text);
             support::CopyText(eagerly, text);
             script::ExpandFolderPlaceholders(lazily);
@@ -175,7 +176,7 @@ TEST(FolderPlaceholders, AskingOnlyForTokensMetGivesTheSameAsReadingEveryValue) 
 
 TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
     testing_support::LentSession session;
-    char text[260] = "<Source>\\setup.exe";
+    char text[support::kMaxPath] = "<Source>\\setup.exe";
     script::ExpandFolderPlaceholders(text);
     EXPECT_STREQ("<Source>\\setup.exe", text);
 
@@ -184,11 +185,11 @@ TEST(FolderPlaceholders, SourceIsTheJobFolderOnlyWhileAJobExists) {
     std::string package = scratch.PathOf("package.exe");
     WriteAll(package, "MZ stub");
     WriteAll(scratch.PathOf("setup.dat"), "[Project Name]\r\nx\r\n");
-    char entry[260];
+    char entry[support::kMaxPath];
     archive::PackFile(scratch.PathOf("setup.dat").c_str(), package.c_str(), entry);
     session->job = std::make_unique<session::InstallJob>(package.c_str());
     ASSERT_FALSE(session->job->Corrupted());
-    char folder[260];
+    char folder[support::kMaxPath];
     session->job->FolderPath(folder);
 
     script::ExpandFolderPlaceholders(text);

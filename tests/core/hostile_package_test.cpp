@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "session/install_job.h"
 #include "archive/entry_codec.h"
 #include "archive/package_archive.h"
@@ -26,7 +27,7 @@ class HostilePackage : public ::testing::Test {
         WriteAll(scratch_.PathOf("payload.bin"), testing_support::SampleBytes(50000, 3));
         WriteAll(package_, "MZ stub of the installer");
         {
-            char name[260];
+            char name[support::kMaxPath];
             PackageArchive archive(package_.c_str(), true);
             archive.AddFile(scratch_.PathOf("setup.dat").c_str(), name);
             archive.AddFile(scratch_.PathOf("payload.bin").c_str(), name);
@@ -92,7 +93,7 @@ TEST_F(HostilePackage, AStreamThatExpandsBeyondItsClaimFails) {
     // of 100 bytes must stop at the claim plus the decoder's slack.
     WriteAll(scratch_.PathOf("zeros.bin"), std::string(20 << 20, '\0'));
     {
-        char name[260];
+        char name[support::kMaxPath];
         PackageArchive archive(package_.c_str(), true);
         archive.AddFile(scratch_.PathOf("zeros.bin").c_str(), name);
         ASSERT_TRUE(archive.Close());

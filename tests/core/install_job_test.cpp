@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "session/install_job.h"
 #include "archive/pack_mode.h"
 #include "support/folders.h"
@@ -23,14 +24,14 @@ std::string MakePackage(const Scratch& scratch, std::initializer_list<const char
     WriteAll(package, "MZ stub");
     for (const char* name : names) {
         WriteAll(scratch.PathOf(name), std::string("content of ") + name);
-        char entry[260];
+        char entry[support::kMaxPath];
         archive::PackFile(scratch.PathOf(name).c_str(), package.c_str(), entry);
     }
     return package;
 }
 
 std::string JobFolder(const session::InstallJob& job) {
-    char folder[260];
+    char folder[support::kMaxPath];
     job.FolderPath(folder);
     return folder;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "archive/package_archive.h"
 #include "script/install_size.h"
@@ -41,7 +42,7 @@ TEST(MainPageScan, LaterSectionsWinAndAResolvedShortcutGivesTheFolder) {
     WriteAll(script,
              "[Project Name]\r\nFirst\r\n[Install To]\r\nC:\\One\r\n[Project Name]\r\nSecond\r\n"
              "[LocateInstall]\r\nmissing.lnk\r\n[Install To]\r\nC:\\Two\\Tool\r\n");
-    char install_to[260];
+    char install_to[support::kMaxPath];
     EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), &ResolveToToolFolder, install_to));
     EXPECT_STREQ("Second", session->project_name);
     EXPECT_STREQ("C:\\Two\\Tool", session->destination_folder);
@@ -68,7 +69,7 @@ TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
     WriteAll(scratch.PathOf("small.txt"), std::string(1000, 's'));
     {
         archive::PackageArchive archive(package.c_str(), true);
-        char name[260];
+        char name[support::kMaxPath];
         archive.AddFile(scratch.PathOf("big.bin").c_str(), name);
         archive.AddFile(scratch.PathOf("small.txt").c_str(), name);
         ASSERT_TRUE(archive.Close());
@@ -83,25 +84,25 @@ TEST(MainPageScan, RequiredBytesCountEveryNamedEntry) {
     EXPECT_EQ(10240000u, script::CopyFileBytes(script.c_str(), archive));
     EXPECT_EQ("10000 KB Disk Space Required",
               Space(script::CopyFileBytes(script.c_str(), archive) / 1024));
-    char install_to[260];
+    char install_to[support::kMaxPath];
     EXPECT_FALSE(ui::ScanMainPageScript(script.c_str(), nullptr, install_to));
     EXPECT_STREQ("Mixed", session->project_name);
     EXPECT_STREQ("C:\\Mixed", session->destination_folder);
 }
 
 TEST(MainPageScan, ChangeKeepsTheProductFolderName) {
-    char chosen[260] = "D:\\Apps";
+    char chosen[support::kMaxPath] = "D:\\Apps";
     ui::AppendProductFolder(chosen, "<Program Files>\\Acme\\Tool");
     EXPECT_STREQ("D:\\Apps\\Tool", chosen);
-    char root[260] = "D:\\";
+    char root[support::kMaxPath] = "D:\\";
     ui::AppendProductFolder(root, "C:\\Tool");
     EXPECT_STREQ("D:\\Tool", root);
-    char unchanged[260] = "D:\\Apps";
+    char unchanged[support::kMaxPath] = "D:\\Apps";
     ui::AppendProductFolder(unchanged, "NoBackslash");
     EXPECT_STREQ("D:\\Apps", unchanged);
-    char full[260];
-    std::memset(full, 'x', 258);
-    full[258] = '\0';
+    char full[support::kMaxPath];
+    std::memset(full, 'x', support::kMaxPath - 2);
+    full[support::kMaxPath - 2] = '\0';
     ui::AppendProductFolder(full, "C:\\Tool");
-    EXPECT_EQ(259u, std::strlen(full));
+    EXPECT_EQ(support::kMaxPath - 1, std::strlen(full));
 }

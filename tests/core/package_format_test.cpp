@@ -188,7 +188,7 @@ TEST(PackageFormat, FlippingAnyByteMakesThePackageReadAsEmpty) {
     WriteAll(payload, "hello, hello, hello");
     {
         PackageArchive package(path.c_str(), true);
-        char name[260];
+        char name[support::kMaxPath];
         package.AddFile(payload.c_str(), name);
         package.AddFile(payload.c_str(), name);
         ASSERT_TRUE(package.Close());

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "tests/support_lib/scratch.h"
@@ -15,7 +16,7 @@ namespace {
 
 template <void (*Operation)(const char*, char*, size_t)>
 std::string Apply(const char* path) {
-    char out[260];
+    char out[support::kMaxPath];
     Operation(path, out, sizeof out);
     return out;
 }
@@ -48,12 +49,12 @@ TEST(PathText, EdgeCases) {
 }
 
 TEST(PathText, AddTrailingBackslashNeverOverruns) {
-    char text[260] = "C:\\a";
+    char text[support::kMaxPath] = "C:\\a";
     support::AddTrailingBackslash(text);
     EXPECT_STREQ("C:\\a\\", text);
     support::AddTrailingBackslash(text);
     EXPECT_STREQ("C:\\a\\", text);
-    char empty[260] = "";
+    char empty[support::kMaxPath] = "";
     support::AddTrailingBackslash(empty);
     EXPECT_STREQ("", empty);
 
@@ -63,10 +64,10 @@ TEST(PathText, AddTrailingBackslashNeverOverruns) {
 }
 
 TEST(PathText, ResultsAreCutToTheBuffer) {
-    std::string long_name(400, 'x');
-    char out[260];
+    std::string long_name(support::kMaxPath + 100, 'x');
+    char out[support::kMaxPath];
     support::FileNamePart(("C:\\" + long_name).c_str(), out);
-    EXPECT_EQ(259u, std::string(out).size());
+    EXPECT_EQ(support::kMaxPath - 1, std::string(out).size());
 }
 
 TEST(PathText, OnlyDrivePathsAndSharesAreAbsolute) {

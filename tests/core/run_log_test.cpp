@@ -30,7 +30,7 @@ TEST(RunLog, HoldsEarlyLinesLogsEveryBoxAndNeverOverwritesAnEarlierLog) {
                   support::ShowMessage("Cannot install 'x', disk might be full.", "Installer",
                                        support::kMbRetryCancel));
         support::SetUnattended(false);
-        char chosen[260] = "";
+        char chosen[support::kMaxPath] = "";
         ASSERT_TRUE(
             log.OpenNew(scratch.Folder().c_str(), "My:App?-install", chosen, sizeof chosen));
         EXPECT_EQ(scratch.PathOf("My_App_-install-1.log"), chosen);
@@ -49,7 +49,7 @@ TEST(RunLog, HoldsEarlyLinesLogsEveryBoxAndNeverOverwritesAnEarlierLog) {
     EXPECT_LT(text.find("before the name"), text.find("after the name"));
 
     support::RunLog second;
-    char chosen[260] = "";
+    char chosen[support::kMaxPath] = "";
     ASSERT_TRUE(second.OpenNew(scratch.Folder().c_str(), "My:App?-install", chosen, sizeof chosen));
     EXPECT_EQ(scratch.PathOf("My_App_-install-2.log"), chosen);
     EXPECT_EQ(text, ReadAll(scratch.PathOf("My_App_-install-1.log")));
@@ -97,7 +97,7 @@ TEST(RunMarkers, ReadsEachMarkerAndRefusesPathsThatCannotBeHad) {
         EXPECT_STREQ(c.install_to_path, markers.install_to_path) << c.command_line;
         EXPECT_EQ(c.malformed, markers.malformed) << c.command_line;
     }
-    std::string too_long = "s.exe <InstallTo>\"C:\\" + std::string(300, 'a') + "\"";
+    std::string too_long = "s.exe <InstallTo>\"C:\\" + std::string(support::kMaxPath, 'a') + "\"";
     EXPECT_TRUE(session::ParseRunMarkers(too_long.c_str()).malformed);
 }
 

@@ -35,7 +35,7 @@ class SignedPackage : public ::testing::Test {
         WriteAll(Path(payload), testing_support::SampleBytes(20000, 5));
         std::string package = Path("setup.exe");
         WriteAll(package, testing_support::PeStub(stub_length, pe32_plus));
-        char name[260];
+        char name[support::kMaxPath];
         PackageArchive archive(package.c_str(), true);
         archive.AddFile(Path("setup.dat").c_str(), name);
         archive.AddFile(Path(payload.c_str()).c_str(), name);
@@ -157,7 +157,7 @@ TEST_F(SignedPackage, NothingIsAddedToASignedFile) {
     std::string signed_bytes = testing_support::SignLikeATool(ReadAll(package), 1024);
     WriteAll(package, signed_bytes);
     MessageCapture capture;
-    char name[260];
+    char name[support::kMaxPath];
     EXPECT_FALSE(archive::PackFile(Path("setup.dat").c_str(), package.c_str(), name));
     {
         PackageArchive archive(package.c_str(), true);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "support/folders.h"
 #include "support/path_text.h"
 #include "support/temp_path.h"
@@ -23,10 +24,10 @@ TEST(TempPath, GivesAUniqueEmptyFileThatGoesAway) {
         EXPECT_TRUE(FileExists(first_path));
         EXPECT_EQ("", ReadAll(first_path));
 
-        char name[260];
+        char name[support::kMaxPath];
         support::FileNamePart(first.Path(), name);
         EXPECT_EQ(0, std::string(name).rfind("Ext", 0)) << name;
-        char extension[260];
+        char extension[support::kMaxPath];
         support::ExtensionPart(first.Path(), extension);
         EXPECT_STRCASEEQ(".tmp", extension);
         // Callers may write and reopen the file by its path.

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "uninstall/system_folder_paths.h"
 #include "uninstall/uninstall_command_line.h"
 
@@ -78,9 +79,10 @@ TEST(UninstallCommandLine, LongestPathsThatFit) {
 }
 
 TEST(UninstallCommandLine, TooLongRecordPathIsRefused) {
-    // Cut to 259 characters it would name another record, and a shorter
-    // project, whose files would then go.
-    std::string record = "C:\\" + std::string(240, 'f') + "\\VornakUninstall-Demo.dat";
+    // Cut to what a path buffer holds it would name another record, and a
+    // shorter project, whose files would then go.
+    std::string record =
+        "C:\\" + std::string(support::kMaxPath - 20, 'f') + "\\VornakUninstall-Demo.dat";
     UninstallCommand command = Parse("<uninstall>" + record, UninstallCommandResult::kPathTooLong);
     EXPECT_STREQ("", command.record_path);
     EXPECT_STREQ("", command.project_name);
@@ -89,10 +91,11 @@ TEST(UninstallCommandLine, TooLongRecordPathIsRefused) {
 
 TEST(UninstallCommandLine, BannerPathTooLongIsRefused) {
     // ".bmp" replaces a shorter extension, or is added where there is none.
-    std::string record = "C:\\" + std::string(245, 'f') + "\\Vornak-A.d";
-    ASSERT_EQ(259u, record.size());
+    std::string record = "C:\\" + std::string(support::kMaxPath - 15, 'f') + "\\Vornak-A.d";
+    ASSERT_EQ(support::kMaxPath - 1, record.size());
     Parse("<uninstall>" + record, UninstallCommandResult::kPathTooLong);
-    Parse("<uninstall>C:\\" + std::string(253, 'f') + "\\-A", UninstallCommandResult::kPathTooLong);
+    Parse("<uninstall>C:\\" + std::string(support::kMaxPath - 7, 'f') + "\\-A",
+          UninstallCommandResult::kPathTooLong);
 }
 
 TEST(UninstallSystemFolder, RecordsLieDirectlyInTheFolderInEitherCase) {
@@ -112,7 +115,7 @@ TEST(UninstallSystemFolder, RecordsLieDirectlyInTheFolderInEitherCase) {
 }
 
 TEST(UninstallSystemFolder, PathsInTheFolderAreRespelt) {
-    char out[260];
+    char out[support::kMaxPath];
     EXPECT_TRUE(uninstall::RespellFolder("C:\\windows\\system32\\VornakUninstall.exe",
                                          "C:\\Windows\\System32", "C:\\windows\\syswow64\\", out,
                                          sizeof out));
@@ -124,7 +127,7 @@ TEST(UninstallSystemFolder, PathsInTheFolderAreRespelt) {
     EXPECT_FALSE(uninstall::RespellFolder("C:\\Windows\\System32\\x.exe", "C:\\Windows\\System32",
                                           "", out, sizeof out));
     EXPECT_STREQ("C:\\Windows\\System32\\x.exe", out);
-    std::string long_path = "C:\\S\\" + std::string(250, 'n');
+    std::string long_path = "C:\\S\\" + std::string(support::kMaxPath - 10, 'n');
     EXPECT_FALSE(uninstall::RespellFolder(long_path.c_str(), "C:\\S", "C:\\Windows\\SysWOW64", out,
                                           sizeof out));
     EXPECT_EQ(long_path, out);

@@ -407,12 +407,12 @@ TEST_F(UninstallExecutorTest, HeadsAreMatchedExactly) {
 }
 
 TEST_F(UninstallExecutorTest, PathsNoInstallationCanHaveMadeAreNotActedOn) {
-    // A 260-character line, and an expansion that does not fit: cut short,
-    // either would name some other file.
-    std::string long_line = "C:\\" + std::string(253, 'x') + ".exe";
-    std::string long_tail = "<Destination>\\" + std::string(250, 'y') + ".exe";
-    WriteRecord(Lines({"[CopyFile]", "a", long_line, "[CopyFile]", "b", long_tail, "[CreateIcon]",
-                       "t", long_tail, "", ""}));
+    // An expansion that does not fit a path buffer: cut short, it would name
+    // some other file. (A record's line always fits: its limit is shorter.)
+    testing_support::DestinationFolderSwap long_destination{
+        ("C:\\" + std::string(support::kMaxPath - 200, 'd') + "\\").c_str()};
+    std::string long_tail = "<Destination>\\" + std::string(240, 'y') + ".exe";
+    WriteRecord(Lines({"[CopyFile]", "b", long_tail, "[CreateIcon]", "t", long_tail, "", ""}));
     Run();
     EXPECT_EQ(Closing(), effects_.calls);
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/win32_values.h"
 #include "tests/e2e/installer_driver.h"
 #include "tests/support_lib/scratch.h"
 
@@ -26,7 +27,9 @@ class UninstallCommandLine : public ::testing::Test {
     }
     void TearDown() override { DeleteFileA(record_.c_str()); }
     std::string Command(const char* markers) const {
-        return "\"" + e2e::StubPath() + "\" " + markers + record_ + std::string(40, 'x');
+        // Longer than a path buffer holds, however its letters are spelt.
+        return "\"" + e2e::StubPath() + "\" " + markers + record_ +
+               std::string(support::kMaxPath, 'x');
     }
     // Carried out, the cut path would have deleted that record last of all.
     void ExpectUntouched() const { EXPECT_TRUE(e2e::FileExists(record_)); }

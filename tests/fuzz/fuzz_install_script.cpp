@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/win32_values.h"
 #include "session/install_session.h"
 #include "script/install_loop.h"
 #include "script/optional_items.h"
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     testing_support::LentSession session;
     script::RunInstallScript(path.c_str(), size % 2 == 0, actions);
     script::ReleaseOptionalItems();
-    char install_to[260];
+    char install_to[support::kMaxPath];
     ui::ScanMainPageScript(path.c_str(), &ResolveNothing, install_to);
     script::ScriptHasHead(path.c_str(), script::kInstallContainerHead);
     return 0;

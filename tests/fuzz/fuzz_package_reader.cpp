@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/win32_values.h"
 #include "archive/package_archive.h"
 #include "tests/fuzz/fuzz_files.h"
 
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string package = fuzzing::WriteInput("package.exe", data, size);
     std::string target = fuzzing::ScratchFolder() + "entry.out";
     archive::PackageArchive archive(package.c_str(), false);
-    char name[260];
+    char name[support::kMaxPath];
     for (uint32_t index = 0;; ++index) {
         archive.GetEntryName(index, name);
         if (name[0] == '\0' && index >= static_cast<uint32_t>(archive.EntryCount())) {

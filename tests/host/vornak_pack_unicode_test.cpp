@@ -46,16 +46,21 @@ std::string Texts(const MessageCapture& capture) {
 // A scratch folder with a stub, where each case writes its files and builds.
 struct Workshop {
     HostScratch scratch;
-    Workshop() { WriteAll(scratch.CorePath("stub.exe"), "MZ stub"); }
+    // A stub that reads UTF-8 packages says so in its manifest.
+    Workshop() {
+        WriteAll(scratch.CorePath("stub.exe"), "MZ stub <activeCodePage>UTF-8</activeCodePage>");
+        WriteAll(scratch.CorePath("old.exe"), "MZ stub from before UTF-8 packages");
+    }
 
     PackInput Add(const std::string& name, const std::string& bytes) {
         WriteAll(scratch.CorePath(name), bytes);
         return {scratch.Path(name), name};
     }
-    bool Build(const std::vector<PackInput>& inputs, bool utf8, bool append = false) {
+    bool Build(const std::vector<PackInput>& inputs, bool utf8, bool append = false,
+               const std::string& stub = "stub.exe") {
         BuildRequest request;
         request.output = scratch.Path("out.exe");
-        request.stub = append ? "" : scratch.Path("stub.exe");
+        request.stub = append ? "" : scratch.Path(stub);
         request.append = append;
         request.inputs = inputs;
         request.utf8 = utf8;
@@ -190,6 +195,12 @@ TEST(VornakPackUnicode, WhatMakesAPackageUtf8AndWhatItRefuses) {
         EXPECT_EQ(test.packed_script, shop.Extracted({"setup.dat"}, "setup.dat"));
         EXPECT_EQ(test.script, ReadAll(shop.scratch.CorePath("setup.dat")));
     }
+    // A stub from before UTF-8 packages takes the packages it can read.
+    Workshop shop;
+    MessageCapture capture;
+    EXPECT_FALSE(shop.Build({shop.Add("setup.dat", kGreek)}, false, false, "old.exe"));
+    EXPECT_NE(std::string::npos, Texts(capture).find("from before UTF-8 packages"));
+    EXPECT_TRUE(shop.Build({shop.Add("setup.dat", kAscii)}, false, false, "old.exe"));
 }
 
 TEST(VornakPackUnicode, AnAppendedNameIsWrittenInThePackagesText) {

@@ -203,7 +203,7 @@ TEST_F(RunProgram, TempInstallEntryRunsFromTheJobFolderUnderItsOwnName) {
     std::string bare = scratch_.PathOf("recorder");
     CopyFixture("command_recorder.exe", bare);
     CurrentTestJob job({FixturePath("command_recorder.exe"), bare});
-    char job_folder[MAX_PATH];
+    char job_folder[support::kMaxPath];
     session::Current().job->FolderPath(job_folder);
     const char* runs[][2] = {{"<TempInstall>\\command_recorder.exe", "command_recorder.exe"},
                              {"<TempInstall>\\recorder", "recorder"},

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/pack_command_line.h"
 #include "archive/package_archive.h"
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
@@ -70,7 +71,7 @@ TEST(StubPackMode, BadCommandLinesPackNothing) {
     // 1639: the command line was refused.
     EXPECT_EQ(1639u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + " <packto>\"" + package));
     EXPECT_EQ(1639u, RunStub("<packthis>\"" + scratch.PathOf("a.txt") + "\""));
-    EXPECT_EQ(1639u,
-              RunStub(PackArguments(scratch.PathOf("a.txt"), package) + std::string(1000, ' ')));
+    EXPECT_EQ(1639u, RunStub(PackArguments(scratch.PathOf("a.txt"), package) +
+                             std::string(sizeof app::PackCommand::command_line, ' ')));
     EXPECT_EQ("stub", ReadAll(package));
 }
