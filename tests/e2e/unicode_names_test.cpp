@@ -93,6 +93,8 @@ TEST(UnicodeNames, ASilentInstallAndUninstallUnderACyrillicProfileKeepEveryName)
     CreateDirectoryW(profile.c_str(), nullptr);
     CreateDirectoryW(temp.c_str(), nullptr);
     const std::string key = std::string("Software\\VornakE2E\\") + kCyrillic;
+    // A program under a Cyrillic name, given the project's name to read.
+    const std::string program = std::string("<Destination>\\") + kCyrillic + ".exe";
     const std::string shortcut =
         std::string("<Start Programs>\\") + kCyrillic + "\\" + kCyrillic + ".lnk";
     std::string script =
@@ -122,17 +124,28 @@ TEST(UnicodeNames, ASilentInstallAndUninstallUnderACyrillicProfileKeepEveryName)
                      (std::string("<Destination>\\") + kGreekName).c_str(),
                      shortcut.c_str(),
                      "",
+                     "",
+                     "[CopyFile]",
+                     (std::string(kCyrillic) + ".exe").c_str(),
+                     program.c_str(),
+                     "[RunAndWaitFile]",
+                     program.c_str(),
+                     kProject,
                      ""});
     testing_support::Scratch scratch;
     std::string package = scratch.PathOf("setup.exe");
-    ASSERT_TRUE(e2e::BuildPackage(package, {{"setup.dat", script},
-                                            {kGreekName, "omega"},
-                                            {kChineseName, "wang fang"},
-                                            {kEmojiName, "grin"}}));
+    ASSERT_TRUE(e2e::BuildPackage(
+        package, {{"setup.dat", script},
+                  {kGreekName, "omega"},
+                  {kChineseName, "wang fang"},
+                  {kEmojiName, "grin"},
+                  {std::string(kCyrillic) + ".exe",
+                   testing_support::ReadAll(e2e::FixturePath("command_recorder.exe"))}}));
     std::wstring log = temp + L"\\unicode.log";
     {
         TemporaryEnvironment temp_variable(L"TEMP", temp);
         TemporaryEnvironment tmp_variable(L"TMP", temp);
+        TemporaryEnvironment record_file(L"VORNAK_RECORD_FILE", Wide(scratch.PathOf("ran.txt")));
         RunningProgram installer(Wide("\"" + package + "\" <Silent> <Log>\"") + log + L"\"");
         std::string box;
         ASSERT_TRUE(installer.WaitForExitWatchingForBoxes(e2e::ScaledLimit(60000), &box));
@@ -164,6 +177,9 @@ TEST(UnicodeNames, ASilentInstallAndUninstallUnderACyrillicProfileKeepEveryName)
     CloseHandle(log_file);
     std::string logged(bytes, got);
     EXPECT_NE(std::string::npos, logged.find(kChineseName)) << logged;
+    EXPECT_NE(std::string::npos, logged.find(std::string(kCyrillic) + ".exe\" " + kProject))
+        << logged;
+    EXPECT_TRUE(Exists(Wide(scratch.PathOf("ran.txt")))) << "the program did not run";
 
     std::wstring quiet = RegistryText(HKEY_LOCAL_MACHINE, uninstall_key, L"QuietUninstallString");
     ASSERT_NE(L"", quiet);
