@@ -32,7 +32,7 @@ else
   echo "=== windows (i686 stub image; this machine cannot run 32-bit code)"
   ctest --test-dir build/windows -R stub_image --output-on-failure </dev/null \
     && passed=$((passed + 1)) || failed=$((failed + 1))
-  # About 17 minutes on an idle 2-core machine; VORNAK_GUEST_LANE=0 leaves
+  # About 11 minutes on an idle 2-core machine; VORNAK_GUEST_LANE=0 leaves
   # it out of a run made for something else.
   if [ "${VORNAK_GUEST_LANE:-1}" = 1 ]; then
     echo "=== windows (i686, QEMU guest)"
