@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace support {
 
 namespace {
@@ -22,7 +24,7 @@ UINT ParseCodePage(const wchar_t* digits) {
 // manifest setting use: GetACP answers for this process only. The value
 // Windows starts with comes first (it is UTF-8 where the user chose that
 // system-wide), then the system locale's.
-UINT SystemCodePage() {
+UINT ReadSystemCodePage() {
     wchar_t digits[8] = {};
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", 0,
@@ -47,12 +49,37 @@ UINT SystemCodePage() {
     return GetACP();
 }
 
+// Read once, since every line of a script without the signature asks. A
+// plain atomic rather than a function-local static, whose guarded
+// initialisation would bring the C++ runtime into the stub; two threads
+// that race here store the same value.
+std::atomic<UINT> g_system_code_page{0};
+
+UINT SystemCodePage() {
+    UINT page = g_system_code_page.load(std::memory_order_relaxed);
+    if (page == 0) {
+        page = ReadSystemCodePage();
+        g_system_code_page.store(page, std::memory_order_relaxed);
+    }
+    return page;
+}
+
+bool IsAscii(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (static_cast<unsigned char>(*text) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Convert(const char* text, UINT from, UINT to, char* out, size_t capacity) {
     if (capacity == 0) {
         return false;
     }
     out[0] = '\0';
-    if (from == to) {
+    // ASCII reads the same in every ANSI code page and in UTF-8.
+    if (from == to || IsAscii(text)) {
         size_t length = lstrlenA(text);
         if (length >= capacity) {
             return false;
