@@ -111,13 +111,18 @@ void ReportReplacementNotScheduled(const char* target) {
 }
 
 // Somebody put a link where the install makes its files: following it would
-// write wherever it points, as administrator.
+// write wherever it points, as administrator. A plain file standing where a
+// folder should be is refused the same way, and said as what it is.
 void ReportLinkRefused(const char* target, const char* link) {
     session::Current().install_failed = true;
+    DWORD attributes = GetFileAttributesA(link);
+    bool plain_file = attributes != INVALID_FILE_ATTRIBUTES &&
+                      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
     char text[2 * support::kMaxPath + 128];
     support::FormatText(text, sizeof text,
-                        "Cannot install '%s': '%s' is a link, and an install does not follow links "
-                        "in its folder.",
+                        plain_file ? "Cannot install '%s': '%s' is a file where a folder should be."
+                                   : "Cannot install '%s': '%s' is a link, and an install does not "
+                                     "follow links in its folder.",
                         target, link);
     support::ShowMessage(text, "Installer", support::kMbIconError);
 }

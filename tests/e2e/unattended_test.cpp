@@ -41,7 +41,10 @@ TEST(Unattended, NoBoxWaitsAndEachSiteEndsWithItsCodeAndItsLog) {
         {"target folder taken by a file",
          e2e::Script({"[Project Name]", "E2E Blocked", "", "[Install To]", blocked.c_str(), "",
                       "[CopyFile]", "readme.txt", "<Destination>\\readme.txt"}),
-         "", 1603, "Cannot install 'C:\\VornakE2E\\E2E Blocked\\readme.txt'"},
+         "", 1603,
+         "Cannot install 'C:\\VornakE2E\\E2E Blocked\\readme.txt': 'C:\\VornakE2E\\E2E Blocked' is "
+         "a "
+         "file where a folder should be."},
         {"no install folder",
          e2e::Script({"[Project Name]", "E2E No Folder", "", "[CopyFile]", "readme.txt",
                       "<Destination>\\readme.txt"}),
