@@ -28,7 +28,7 @@
 #include "support/file_system.h"
 #include "support/folders.h"
 #include "packer/common/host_path.h"
-#include "packer/inspect/package_contents.h"
+#include "packer/examine/package_contents.h"
 #include "packer/common/tool_messages.h"
 
 namespace {

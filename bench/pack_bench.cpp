@@ -34,8 +34,8 @@
 #include "packer/common/command_line.h"
 #include "packer/common/host_path.h"
 #include "packer/build/package_builder.h"
-#include "packer/inspect/package_contents.h"
-#include "packer/inspect/package_verify.h"
+#include "packer/examine/package_contents.h"
+#include "packer/examine/package_verify.h"
 #include "packer/common/tool_messages.h"
 
 namespace {

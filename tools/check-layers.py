@@ -16,7 +16,7 @@ below it, never from one beside or above it. The order, lowest first:
 Inside packer/ the same holds between its rooms, lowest first:
 
   common        command line, messages, host paths, progress, entry names
-  lint, inspect reading and checking scripts; reading packages
+  lint, examine reading and checking scripts; reading packages
   build         writing packages
   publish       signing, digests, bill of materials, winget manifest
 
@@ -33,7 +33,7 @@ import sys
 LAYERS = [["support"], ["archive"], ["session"], ["script"], ["uninstall"], ["actions"], ["ui"],
           ["app", "packer"]]
 LEVEL = {folder: level for level, folders in enumerate(LAYERS) for folder in folders}
-ROOMS = [["common"], ["lint", "inspect"], ["build"], ["publish"]]
+ROOMS = [["common"], ["lint", "examine"], ["build"], ["publish"]]
 ROOM_LEVEL = {room: level for level, rooms in enumerate(ROOMS) for room in rooms}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/[^"]+"', re.M)
 PACKER_INCLUDE = re.compile(r'^\s*#\s*include\s+"packer/([^"]+)"', re.M)

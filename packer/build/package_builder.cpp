@@ -11,7 +11,7 @@
 
 #include "archive/package_archive.h"
 #include "packer/common/host_path.h"
-#include "packer/inspect/package_signature.h"
+#include "packer/examine/package_signature.h"
 #include "packer/build/package_text.h"
 #include "packer/build/parallel_compressor.h"
 #include "packer/build/temp_output.h"

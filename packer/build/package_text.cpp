@@ -11,7 +11,7 @@
 #include "packer/common/host_path.h"
 #include "packer/common/tool_messages.h"
 #include "packer/common/utf8_text.h"
-#include "packer/inspect/entry_names.h"
+#include "packer/examine/entry_names.h"
 #include "packer/lint/script_text.h"
 #include "support/program_text.h"
 #include "support/text.h"

@@ -11,7 +11,7 @@
 #include "archive/package_archive.h"
 #include "support/text.h"
 #include "packer/common/host_path.h"
-#include "packer/inspect/package_contents.h"
+#include "packer/examine/package_contents.h"
 #include "packer/lint/script_text.h"
 #include "packer/common/tool_messages.h"
 

@@ -14,8 +14,8 @@
 #include "support/disk_file.h"
 #include "support/win32_values.h"
 #include "packer/common/host_path.h"
-#include "packer/inspect/package_contents.h"
-#include "packer/inspect/package_signature.h"
+#include "packer/examine/package_contents.h"
+#include "packer/examine/package_signature.h"
 #include "packer/build/temp_output.h"
 #include "packer/common/tool_messages.h"
 

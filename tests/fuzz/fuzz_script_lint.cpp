@@ -7,7 +7,7 @@
 
 #include "packer/common/printable_text.h"
 #include "packer/common/utf8_text.h"
-#include "packer/inspect/entry_names.h"
+#include "packer/examine/entry_names.h"
 #include "packer/lint/script_lint.h"
 #include "packer/lint/script_text.h"
 #include "tests/fuzz/fuzz_files.h"

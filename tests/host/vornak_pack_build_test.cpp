@@ -1,4 +1,4 @@
-// vornak-pack building and inspection: the same bytes as pack mode, the same
+// vornak-pack building and examining: the same bytes as pack mode, the same
 // package for every thread count, a failed build that leaves the output as
 // it was, and list, verify and extract against good and damaged packages.
 #include <dirent.h>
@@ -19,8 +19,8 @@
 #include "tests/support_lib/write_barrier.h"
 #include "packer/build/package_builder.h"
 #include "packer/common/pack_input.h"
-#include "packer/inspect/package_contents.h"
-#include "packer/inspect/package_verify.h"
+#include "packer/examine/package_contents.h"
+#include "packer/examine/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

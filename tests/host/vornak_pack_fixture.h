@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/support_lib/scratch.h"
-#include "packer/inspect/package_verify.h"
+#include "packer/examine/package_verify.h"
 
 namespace vornak_pack_testing {
 

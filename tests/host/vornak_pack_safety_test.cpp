@@ -18,8 +18,8 @@
 #include "tests/support_lib/message_capture.h"
 #include "tests/support_lib/scratch.h"
 #include "packer/build/package_builder.h"
-#include "packer/inspect/package_contents.h"
-#include "packer/inspect/package_verify.h"
+#include "packer/examine/package_contents.h"
+#include "packer/examine/package_verify.h"
 #include "packer/common/printable_text.h"
 #include "packer/common/tool_messages.h"
 

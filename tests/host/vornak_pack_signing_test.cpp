@@ -18,9 +18,9 @@
 #include "tests/support_lib/signed_image.h"
 #include "packer/common/command_line.h"
 #include "packer/build/package_builder.h"
-#include "packer/inspect/package_contents.h"
+#include "packer/examine/package_contents.h"
 #include "packer/publish/package_signing.h"
-#include "packer/inspect/package_verify.h"
+#include "packer/examine/package_verify.h"
 
 using testing_support::MessageCapture;
 using testing_support::ReadAll;

@@ -17,7 +17,7 @@
 #include "tests/support_lib/scratch.h"
 #include "packer/build/package_builder.h"
 #include "packer/build/project_build.h"
-#include "packer/inspect/package_contents.h"
+#include "packer/examine/package_contents.h"
 #include "packer/lint/script_lint.h"
 #include "packer/lint/script_text.h"
 

@@ -1,5 +1,5 @@
 // A temporary file beside the target, renamed over it when complete.
-#include "packer/inspect/replacing_write.h"
+#include "packer/examine/replacing_write.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
 // A package's text, found from its setup.dat, and its names in UTF-8.
-#include "packer/inspect/entry_names.h"
+#include "packer/examine/entry_names.h"
 
 #include <cstring>
 #include <vector>
 
 #include "packer/common/utf8_text.h"
-#include "packer/inspect/entry_decoding.h"
+#include "packer/examine/entry_decoding.h"
 #include "support/program_text.h"
 #include "support/text.h"
 

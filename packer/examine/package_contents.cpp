@@ -1,5 +1,5 @@
 // Listing and extraction through PackageArchive.
-#include "packer/inspect/package_contents.h"
+#include "packer/examine/package_contents.h"
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -10,13 +10,13 @@
 #include <cstring>
 
 #include "support/text.h"
-#include "packer/inspect/entry_decoding.h"
-#include "packer/inspect/entry_names.h"
+#include "packer/examine/entry_decoding.h"
+#include "packer/examine/entry_names.h"
 #include "packer/common/host_path.h"
 #include "packer/common/pack_input.h"
-#include "packer/inspect/package_signature.h"
+#include "packer/examine/package_signature.h"
 #include "packer/common/printable_text.h"
-#include "packer/inspect/replacing_write.h"
+#include "packer/examine/replacing_write.h"
 #include "packer/common/tool_messages.h"
 #include "packer/common/utf8_text.h"
 

@@ -1,5 +1,5 @@
 // Signature lines and the warning for stubs that cannot be signed.
-#include "packer/inspect/package_signature.h"
+#include "packer/examine/package_signature.h"
 
 #include "archive/certificate_table.h"
 #include "support/disk_file.h"

@@ -1,5 +1,5 @@
 // Reading, checking and decoding one entry in memory.
-#include "packer/inspect/entry_decoding.h"
+#include "packer/examine/entry_decoding.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Package verification: the reader's validation step by step, then a check
 // of each entry's data sum and bzip2 stream.
-#include "packer/inspect/package_verify.h"
+#include "packer/examine/package_verify.h"
 
 #include <cinttypes>
 #include <cstdint>
@@ -11,14 +11,14 @@
 #include "archive/package_archive.h"
 #include "archive/package_format.h"
 #include "support/disk_file.h"
-#include "packer/inspect/data_ranges.h"
-#include "packer/inspect/entry_decoding.h"
-#include "packer/inspect/entry_names.h"
+#include "packer/examine/data_ranges.h"
+#include "packer/examine/entry_decoding.h"
+#include "packer/examine/entry_names.h"
 #include "packer/common/utf8_text.h"
 #include "packer/common/host_path.h"
 #include "packer/common/pack_input.h"
-#include "packer/inspect/package_contents.h"
-#include "packer/inspect/package_signature.h"
+#include "packer/examine/package_contents.h"
+#include "packer/examine/package_signature.h"
 #include "packer/common/printable_text.h"
 #include "packer/common/tool_messages.h"
 

@@ -1,5 +1,5 @@
 // Overlapping data ranges, found by one sweep in order of offset.
-#include "packer/inspect/data_ranges.h"
+#include "packer/examine/data_ranges.h"
 
 #include <algorithm>
 
