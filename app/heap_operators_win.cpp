@@ -48,6 +48,13 @@ void* AllocateOrEnd(std::size_t size) {
 
 }  // namespace
 
+// The tag the nothrow forms are called with. The library defines it in the
+// object that also holds its new handler, whose data and unwind tables
+// would otherwise come into the stub with it.
+namespace std {
+const nothrow_t nothrow{};
+}
+
 void* operator new(std::size_t size) {
     return AllocateOrEnd(size);
 }

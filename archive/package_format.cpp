@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/text.h"
+
 namespace archive {
 
 uint32_t ReadLittleEndian32(const uint8_t* bytes) {
@@ -23,7 +25,7 @@ void EncodeEntryHeader(const ArchiveEntry& entry, uint8_t out[kEntryHeaderSize])
     WriteLittleEndian32(out + 4, entry.compressed_size);
     WriteLittleEndian32(out + 8, entry.uncompressed_size);
     WriteLittleEndian32(out + 12, entry.data_sum);
-    out[16] = static_cast<uint8_t>((strnlen(entry.name, sizeof entry.name) + 1) % 256);
+    out[16] = static_cast<uint8_t>((support::BoundedLength(entry.name, sizeof entry.name) + 1) % 256);
 }
 
 void DecodeEntryHeader(const uint8_t bytes[kEntryHeaderSize], ArchiveEntry* entry) {

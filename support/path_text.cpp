@@ -59,7 +59,7 @@ void FileTitle(const char* path, char* out, size_t capacity) {
 }
 
 bool AddTrailingBackslash(char* text, size_t capacity) {
-    size_t length = strnlen(text, capacity);
+    size_t length = BoundedLength(text, capacity);
     if (length == 0 || text[length - 1] == '\\') {
         return true;
     }

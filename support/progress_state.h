@@ -36,4 +36,8 @@ class ProgressGuard {
 // the lock.
 void ReportAction(const char* text);
 
+// The bar position for file_number of file_count, truncated as integer
+// division would: 0 while the count is 0.
+int PercentDone(int file_number, int file_count);
+
 }  // namespace support

@@ -19,8 +19,13 @@ bool CopyText(char* destination, size_t capacity, const char* source) {
     return fits;
 }
 
+size_t BoundedLength(const char* text, size_t capacity) {
+    const void* end = std::memchr(text, '\0', capacity);
+    return end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : capacity;
+}
+
 bool AppendText(char* destination, size_t capacity, const char* source) {
-    size_t used = strnlen(destination, capacity);
+    size_t used = BoundedLength(destination, capacity);
     if (used >= capacity) {
         return false;
     }

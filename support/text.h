@@ -16,6 +16,10 @@ bool CopyText(char* destination, size_t capacity, const char* source);
 // Returns false when it was cut.
 bool AppendText(char* destination, size_t capacity, const char* source);
 
+// The length of text, looking at no more than capacity bytes: capacity when
+// no NUL is among them. (The stub's own, so that it needs no runtime helper.)
+size_t BoundedLength(const char* text, size_t capacity);
+
 // Whole-text comparison without regard to letter case, the one comparison
 // for entry names, extensions, App Paths names and paths. Windows answers
 // through the system's own comparison (name_compare_win.cpp), so that a

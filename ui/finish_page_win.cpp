@@ -58,7 +58,12 @@ void StartSelectedActions() {
     if (g_actions_thread != nullptr) {
         return;
     }
-    g_actions = {&SelectedRuns, &SelectedIcons, false, false};
+    // Field by field: a whole-record assignment keeps its initial record as
+    // data of its own in the stub.
+    g_actions.runs = &SelectedRuns;
+    g_actions.icons = &SelectedIcons;
+    g_actions.reboot = false;
+    g_actions.restart_started = false;
     int row = 0;
     for (int32_t i = 0; i < script::OptionalIcons.Count(); ++i, ++row) {
         if (g_check_list->IsChecked(row)) {

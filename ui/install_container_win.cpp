@@ -26,8 +26,10 @@ namespace {
 
 volatile LONG g_container_total = 0;
 volatile LONG g_container_current = 0;
-LONG g_shown_current = -1;
-LONG g_shown_total = -1;
+// What the counter line shows; nothing until the first update.
+bool g_counter_shown = false;
+LONG g_shown_current = 0;
+LONG g_shown_total = 0;
 support::WorkerThread* g_container_thread = nullptr;
 // Set when the dialog has ended: no further installer may start after that.
 std::atomic<bool> g_container_closed{false};
@@ -113,9 +115,10 @@ void ContainerWorkerBody(support::WorkerThread* /*worker*/) {
 void UpdateCounterText(HWND dialog) {
     LONG current = g_container_current;
     LONG total = g_container_total;
-    if (current == g_shown_current && total == g_shown_total) {
+    if (g_counter_shown && current == g_shown_current && total == g_shown_total) {
         return;
     }
+    g_counter_shown = true;
     g_shown_current = current;
     g_shown_total = total;
     char text[64];

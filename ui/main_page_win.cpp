@@ -36,8 +36,8 @@ constexpr INT_PTR kFolderRefused = 2000;
 
 // What the page's main button does; its caption only shows it.
 enum class MainButton {
-    kNextToLicence,  // "Next >>": the licence page comes first
     kInstall,        // "Install >>"
+    kNextToLicence,  // "Next >>": the licence page comes first
 };
 
 MainButton g_main_button = MainButton::kInstall;

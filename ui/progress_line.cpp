@@ -1,7 +1,7 @@
 // The progress page's status line.
-#include <cstdint>
 #include <cstring>
 
+#include "support/progress_state.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "ui/progress_stage.h"
@@ -14,7 +14,7 @@ void ComposeProgressLine(const char* action, int file_number, int file_count, ch
     if (std::strstr(action, "Installing") != nullptr && file_count != 0) {
         support::FormatText(line, capacity, "Action: %s, File %d of %d", action, file_number,
                             file_count);
-        *bar_position = static_cast<int>(static_cast<int64_t>(file_number) * 100 / file_count);
+        *bar_position = support::PercentDone(file_number, file_count);
     } else {
         support::CopyText(line, capacity, action);
     }

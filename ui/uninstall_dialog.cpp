@@ -1,8 +1,6 @@
 // The uninstall dialog's ticks: question, progress, closing message.
 #include "ui/uninstall_dialog.h"
 
-#include <cstdint>
-
 #include "session/install_session.h"
 #include "support/exit_codes.h"
 #include "support/message_box.h"
@@ -38,7 +36,7 @@ void ShowProgress(UninstallDialogView& view) {
         return;
     }
     support::ProgressState.changed = false;
-    view.SetBarPosition(UninstallBarPosition(support::ProgressState.file_number,
+    view.SetBarPosition(support::PercentDone(support::ProgressState.file_number,
                                              support::ProgressState.file_count));
 }
 
@@ -82,12 +80,6 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
 
 }  // namespace
 
-int UninstallBarPosition(int file_number, int file_count) {
-    if (file_count == 0) {
-        return 0;
-    }
-    return static_cast<int>(static_cast<int64_t>(file_number) * 100 / file_count);
-}
 
 void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool silent) {
     if (!UninstallStarted) {

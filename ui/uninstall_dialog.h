@@ -30,7 +30,4 @@ class UninstallDialogView {
 // a message only when a restart is needed, without offering it.
 void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool silent);
 
-// The bar position for file_number of file_count: 0 while the count is 0.
-int UninstallBarPosition(int file_number, int file_count);
-
 }  // namespace ui

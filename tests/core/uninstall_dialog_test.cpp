@@ -174,9 +174,13 @@ TEST_F(UninstallDialogTest, SilentReportsARestartWithoutOfferingIt) {
     EXPECT_EQ(3010, ui::UninstallExitCode);
 }
 
-TEST(UninstallBarPosition, PercentOfTheCopiedFiles) {
-    EXPECT_EQ(0, ui::UninstallBarPosition(5, 0));
-    EXPECT_EQ(66, ui::UninstallBarPosition(2, 3));
-    // No overflow on the way to the percentage.
-    EXPECT_EQ(50, ui::UninstallBarPosition(0x40000000, 0x7FFFFFFF));
+TEST(PercentDone, PercentOfTheCopiedFilesAsIntegerDivisionGivesIt) {
+    EXPECT_EQ(0, support::PercentDone(5, 0));
+    EXPECT_EQ(66, support::PercentDone(2, 3));
+    EXPECT_EQ(99, support::PercentDone(199, 200));
+    EXPECT_EQ(-33, support::PercentDone(-1, 3));
+    // No overflow on the way, and no quotient rounded up to the next whole.
+    EXPECT_EQ(50, support::PercentDone(0x40000000, 0x7FFFFFFF));
+    EXPECT_EQ(99, support::PercentDone(0x7FFFFFFE, 0x7FFFFFFF));
+    EXPECT_EQ(100, support::PercentDone(0x7FFFFFFF, 0x7FFFFFFF));
 }
