@@ -14,7 +14,7 @@ namespace actions {
 void WriteRegistryItem(script::RegistryItem* item);
 
 // Registers an installed file, by its already expanded target path, under
-// "App Paths" in HKEY_LOCAL_MACHINE when it is a program (".exe" in any
+// "App Paths" in the install's own root (own_keys_win.h) when it is a program (".exe" in any
 // letter case), so that the system can start it by its file name alone.
 void RegisterAppPath(const char* target);
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "actions/own_keys_win.h"
 #include "script/folder_placeholders.h"
 #include "support/path_text.h"
 #include "support/registry_values.h"
@@ -76,8 +77,9 @@ void RegisterAppPath(const char* target) {
     support::FormatText(key, sizeof key, "%s\\%s", kAppPathsKey, name);
     char folder[support::kMaxPath];
     support::FolderPart(path, folder);
-    bool written = support::WriteRegistryString(path, "", HKEY_LOCAL_MACHINE, key) &&
-                   support::WriteRegistryString(folder, "Path", HKEY_LOCAL_MACHINE, key);
+    HKEY root = OwnKeysRoot(session::Current());
+    bool written = support::WriteRegistryString(path, "", root, key) &&
+                   support::WriteRegistryString(folder, "Path", root, key);
     support::LogLine("App Paths entry %s: %s", written ? "written" : "not written", name);
 }
 

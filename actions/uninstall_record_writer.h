@@ -50,6 +50,8 @@ struct UninstallEntry {
     const char* stub_path;
     const char* record_path;
     uint32_t size_kb;
+    // An install for the current user alone: its uninstaller is told so.
+    bool per_user;
 };
 
 // Where the entry's values go: the project's Uninstall key, or a test's fake.

@@ -9,6 +9,7 @@
 #include "archive/certificate_table.h"
 #include "script/folder_placeholders.h"
 #include "actions/install_worker.h"
+#include "actions/own_keys_win.h"
 #include "script/install_size.h"
 #include "support/path_text.h"
 #include "support/message_box.h"
@@ -52,8 +53,15 @@ bool WriteBesideAndRename(const char* path, Write write) {
 }
 
 bool CopyUninstallerStub(char* stub_path) {
-    support::CopyText(stub_path, support::kMaxPath, "<System>VornakUninstall.exe");
-    script::ExpandFolderPlaceholders(stub_path);
+    uninstall::RecordFolder(session::Current().per_user, stub_path);
+    // The user's own record folder is made with the first install into it.
+    if (session::Current().per_user && stub_path[0] != '\0') {
+        CreateDirectoryA(stub_path, nullptr);
+    }
+    if (stub_path[0] == '\0' ||
+        !support::AppendText(stub_path, support::kMaxPath, "VornakUninstall.exe")) {
+        return false;
+    }
     return WriteBesideAndRename(stub_path, [](const char* partial) {
         if (!session::Current().job->Archive().CopyStub(partial)) {
             return false;
@@ -93,20 +101,21 @@ void ReportRecordNotWritten() {
     support::ShowMessage(text, "Installer", support::kMbIconError);
 }
 
-// The values go to HKLM\...\Uninstall\NAME.
+// The values go to ...\Uninstall\NAME under the install's own root.
 class RegistryEntryWriter final : public EntryValueWriter {
   public:
-    explicit RegistryEntryWriter(const char* project_name) {
+    RegistryEntryWriter(HKEY root, const char* project_name) : root_(root) {
         support::FormatText(key_, sizeof key_, kUninstallKeyPattern, project_name);
     }
     bool WriteString(const char* name, const char* data) override {
-        return support::WriteRegistryString(data, name, HKEY_LOCAL_MACHINE, key_);
+        return support::WriteRegistryString(data, name, root_, key_);
     }
     bool WriteNumber(const char* name, uint32_t number) override {
-        return support::WriteRegistryDword(number, name, HKEY_LOCAL_MACHINE, key_);
+        return support::WriteRegistryDword(number, name, root_, key_);
     }
 
   private:
+    HKEY root_;
     char key_[support::kMaxPath + 64];
 };
 
@@ -123,9 +132,14 @@ bool WriteUninstallEntry(const char* installer_stub_path, const char* installer_
     session::Current().job->FolderPath(script_path);
     support::AppendText(script_path, "setup.dat");
     uint64_t bytes = script::CopyFileBytes(script_path, session::Current().job->Archive());
-    UninstallEntry entry = {session::Current().project_name, session::Current().destination_folder,
-                            stub_path, record_path, static_cast<uint32_t>(bytes / 1024)};
-    RegistryEntryWriter writer(session::Current().project_name);
+    const session::InstallSession& run_session = session::Current();
+    UninstallEntry entry = {run_session.project_name,
+                            run_session.destination_folder,
+                            stub_path,
+                            record_path,
+                            static_cast<uint32_t>(bytes / 1024),
+                            run_session.per_user};
+    RegistryEntryWriter writer(OwnKeysRoot(run_session), run_session.project_name);
     return WriteUninstallEntryValues(entry, writer);
 }
 
@@ -138,12 +152,13 @@ bool WriteUninstallEntryValues(const UninstallEntry& entry, EntryValueWriter& wr
     char command[1000];
     char quiet_command[1000];
     char icon[support::kMaxPath + 2];
-    support::FormatText(command, sizeof command, "\"%s\" <uninstall>%s", entry.stub_path,
+    // Markers must come before "<uninstall>": everything after it is the
+    // record path. "<CurrentUser>" tells the uninstaller whose keys to undo.
+    const char* scope = entry.per_user ? "<CurrentUser>" : "";
+    support::FormatText(command, sizeof command, "\"%s\" %s<uninstall>%s", entry.stub_path, scope,
                         entry.record_path);
-    // "<Silent>" must come before "<uninstall>": everything after the marker
-    // is the record path.
-    support::FormatText(quiet_command, sizeof quiet_command, "\"%s\" <Silent><uninstall>%s",
-                        entry.stub_path, entry.record_path);
+    support::FormatText(quiet_command, sizeof quiet_command, "\"%s\" <Silent>%s<uninstall>%s",
+                        entry.stub_path, scope, entry.record_path);
     support::FormatText(icon, sizeof icon, "\"%s\"", entry.stub_path);
     return writer.WriteString("UninstallString", command) &&
            writer.WriteString("QuietUninstallString", quiet_command) &&
@@ -181,6 +196,10 @@ void WriteUninstallRecord(RunRecord* run_record) {
     char stub_path[support::kMaxPath];
     char record_path[support::kMaxPath];
     uninstall::RecordPath(record_path);
+    if (record_path[0] == '\0') {
+        ReportRecordNotWritten();
+        return;
+    }
     // Read before the record is replaced, since the earlier one says which
     // files this project put there itself.
     uninstall::InstallOwnership& ownership = run_record->ownership;
@@ -201,7 +220,11 @@ void WriteUninstallRecord(RunRecord* run_record) {
         return;
     }
     support::CopyText(run_record->path, record_path);
-    RaiseSharedCounts(record_path, ownership);
+    // The counts are the machine's (HKLM), and an install for one user puts
+    // nothing in the places they count.
+    if (!session::Current().per_user) {
+        RaiseSharedCounts(record_path, ownership);
+    }
 
     char banner_path[support::kMaxPath];
     support::CopyText(banner_path, job_folder);

@@ -5,6 +5,7 @@
 
 #include "session/install_session.h"
 #include "actions/file_version.h"
+#include "actions/own_keys_win.h"
 #include "actions/registry_actions.h"
 #include "actions/restart_file_ops.h"
 #include "actions/run_program.h"
@@ -68,7 +69,7 @@ class Win32UninstallActions : public uninstall::UninstallActions {
         RemoveDirectoryA(path);
     }
     void DeleteUninstallKey(const char* project_name) override {
-        support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, project_name);
+        support::DeleteRegistryKey(OwnKeysRoot(session::Current()), kUninstallKey, project_name);
         support::LogLine("uninstall entry removed: %s", project_name);
     }
 };
@@ -84,7 +85,7 @@ void UnregisterSelfRegisteringFile(const char* path) {
 void RemoveAppPathsEntry(const char* path) {
     char name[support::kMaxPath];
     if (actions::AppPathsEntryName(path, name)) {
-        support::DeleteRegistryKey(HKEY_LOCAL_MACHINE, actions::kAppPathsKey, name);
+        support::DeleteRegistryKey(OwnKeysRoot(session::Current()), actions::kAppPathsKey, name);
     }
 }
 

@@ -30,7 +30,8 @@ namespace {
                              "Installer", support::kMbIconError | support::kMbTopmost);
     }
     TerminateProcess(GetCurrentProcess(), support::kExitFailed);
-    std::abort();  // not reached: TerminateProcess of the own process does not return
+    ExitProcess(support::kExitFailed);  // not reached: TerminateProcess of the own process
+                                        // does not return
 }
 
 void* Allocate(std::size_t size) noexcept {

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstring>
 
 #include "support/exit_codes.h"
@@ -114,7 +113,9 @@ bool ProjectRunLock::Take(const char* project) {
     size_t prefix = std::strlen(name);
     support::AppendText(name, project);
     for (char* c = name + prefix; *c != '\0'; ++c) {
-        *c = *c == '\\' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+        // ASCII letters only, as the C runtime's toupper does in the "C"
+        // locale; bytes of other letters stay.
+        *c = *c == '\\' ? '_' : *c >= 'a' && *c <= 'z' ? static_cast<char>(*c - 'a' + 'A') : *c;
     }
     handle_ = CreateMutexA(nullptr, FALSE, name);
     DWORD error = GetLastError();

@@ -62,8 +62,7 @@ extern "C" __attribute__((force_align_arg_pointer)) void __cdecl StubEntry() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow
-                                                               : SW_SHOWDEFAULT;
+    int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), show);
     RunExitFunctions();
     ExitProcess(static_cast<UINT>(result));

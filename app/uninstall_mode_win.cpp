@@ -15,11 +15,14 @@
 #include "support/text.h"
 #include "support/text_format.h"
 #include "ui/common_controls.h"
+#include "actions/own_keys_win.h"
 #include "actions/system_folders.h"
 #include "uninstall/uninstall_command_line.h"
 #include "ui/uninstall_dialog.h"
 #include "ui/uninstall_window.h"
+#include "uninstall/system_folder_paths.h"
 #include "uninstall/uninstall_loop.h"
+#include "uninstall/uninstall_record.h"
 
 namespace app {
 
@@ -34,7 +37,7 @@ void ReadInstallFolder(session::InstallSession& run_session) {
                         run_session.project_name);
     support::ReadRegistryString(run_session.destination_folder,
                                 sizeof run_session.destination_folder, "InstallTo",
-                                HKEY_LOCAL_MACHINE, key);
+                                actions::OwnKeysRoot(run_session), key);
     support::AddTrailingBackslash(run_session.destination_folder,
                                   sizeof run_session.destination_folder);
 }
@@ -47,10 +50,19 @@ int Refuse(const char* text) {
 
 int RunParsedUninstall(HINSTANCE instance, const uninstall::UninstallCommand& command,
                        session::InstallSession& run_session) {
-    // Records are written to the system folder only. The uninstaller runs
-    // elevated, so a record from anywhere else (one that anybody could have
-    // written) would have it delete whatever that record lists.
-    if (!actions::RecordLiesInSystemFolder(command.record_path)) {
+    // Records are written to the system folder only, or for an install for
+    // the current user to that user's own record folder. The uninstaller of
+    // an install for all users runs elevated, so a record from anywhere else
+    // (one that anybody could have written) would have it delete whatever
+    // that record lists.
+    if (run_session.per_user) {
+        char folder[support::kMaxPath];
+        uninstall::RecordFolder(true, folder);
+        if (folder[0] == '\0' || !uninstall::LiesDirectlyIn(command.record_path, folder)) {
+            return Refuse(
+                "The uninstall record is not in your own record folder. Nothing was removed.");
+        }
+    } else if (!actions::RecordLiesInSystemFolder(command.record_path)) {
         return Refuse("The uninstall record is not in the system folder. Nothing was removed.");
     }
     ProjectRunLock lock;
@@ -76,6 +88,7 @@ int RunParsedUninstall(HINSTANCE instance, const uninstall::UninstallCommand& co
 
 int RunUninstallMode(HINSTANCE instance) {
     session::InstallSession run_session(GetCommandLineA());
+    run_session.per_user = run_session.Markers().current_user;
     RunReport report(run_session.Markers(), GetCommandLineA(), "uninstall");
     static uninstall::UninstallCommand command;
     uninstall::UninstallCommandResult parsed =

@@ -25,7 +25,8 @@ void EncodeEntryHeader(const ArchiveEntry& entry, uint8_t out[kEntryHeaderSize])
     WriteLittleEndian32(out + 4, entry.compressed_size);
     WriteLittleEndian32(out + 8, entry.uncompressed_size);
     WriteLittleEndian32(out + 12, entry.data_sum);
-    out[16] = static_cast<uint8_t>((support::BoundedLength(entry.name, sizeof entry.name) + 1) % 256);
+    out[16] =
+        static_cast<uint8_t>((support::BoundedLength(entry.name, sizeof entry.name) + 1) % 256);
 }
 
 void DecodeEntryHeader(const uint8_t bytes[kEntryHeaderSize], ArchiveEntry* entry) {

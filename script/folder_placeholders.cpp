@@ -92,6 +92,15 @@ void ExpandWithValues(char* text, size_t capacity, PlaceholderValues* values) {
 
 namespace {
 
+// "<Program Files>" of an install for the current user alone: the user's
+// local application data and "\Programs", or empty when it cannot be had.
+void ReadUserProgramsFolder(char* value) {
+    ReadSystemFolder(SystemFolder::kLocalAppData, value);
+    if (value[0] != '\0' && !support::AppendText(value, support::kMaxPath, "\\Programs")) {
+        value[0] = '\0';
+    }
+}
+
 // Fills one row's value; false when the token is not to be replaced now.
 bool ReadPlaceholderValue(int row, char* value) {
     value[0] = '\0';
@@ -106,7 +115,13 @@ bool ReadPlaceholderValue(int row, char* value) {
             support::CopyText(value, support::kMaxPath, session::Current().destination_folder);
             break;
         case kProgramFilesRow:
-            ReadSystemFolder(SystemFolder::kProgramFiles, value);
+            // An install for the current user puts its programs where the
+            // system keeps each user's own: %LOCALAPPDATA%\Programs.
+            if (session::Current().per_user) {
+                ReadUserProgramsFolder(value);
+            } else {
+                ReadSystemFolder(SystemFolder::kProgramFiles, value);
+            }
             break;
         case kStartupRow:
             ReadSystemFolder(SystemFolder::kStartup, value);

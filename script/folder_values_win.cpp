@@ -1,5 +1,5 @@
 // System folders from Windows: the system and Windows folders, Program Files
-// from the registry, and three shell folders.
+// from the registry, and four shell folders.
 #include "script/folder_values.h"
 
 #include <windows.h>
@@ -59,6 +59,9 @@ void ReadSystemFolder(SystemFolder folder, char* value) {
             break;
         case SystemFolder::kDesktop:
             ReadShellFolder(CSIDL_DESKTOPDIRECTORY, value);
+            break;
+        case SystemFolder::kLocalAppData:
+            ReadShellFolder(CSIDL_LOCAL_APPDATA, value);
             break;
     }
 }

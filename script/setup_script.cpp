@@ -97,15 +97,19 @@ bool ScriptHasHead(const char* path, const char* head) {
     return false;
 }
 
-void ReadProjectName(const char* path, char* name, size_t capacity) {
-    support::CopyText(name, capacity, "");
+void ReadLastSectionValue(const char* path, const char* head, char* value, size_t capacity) {
+    support::CopyText(value, capacity, "");
     SetupScript script(path);
     SectionValues values;
     while (script.NextLine()) {
-        if (script.ReadSectionAt(kProjectNameHead, &values)) {
-            support::CopyText(name, capacity, values.Line(0));
+        if (script.ReadSectionAt(head, &values)) {
+            support::CopyText(value, capacity, values.Line(0));
         }
     }
+}
+
+void ReadProjectName(const char* path, char* name, size_t capacity) {
+    ReadLastSectionValue(path, kProjectNameHead, name, capacity);
 }
 
 const SectionLayout kSectionLayouts[] = {
@@ -141,6 +145,7 @@ const SectionLayout kSectionLayouts[] = {
      true},
     {kMessageHead, 2, {kLongLineLimit, kValueLineLimit}, 0, false},
     {kInstallContainerHead, 0, {}, 0, false},
+    {kInstallScopeHead, 1, {kValueLineLimit}, 0, false},
     {kUninstallActionHead,
      2,
      {kValueLineLimit, kValueLineLimit},

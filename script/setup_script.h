@@ -31,6 +31,7 @@ constexpr char kCreateIconHead[] = "[CreateIcon]";
 constexpr char kMessageHead[] = "[Message]";
 constexpr char kInstallContainerHead[] = "[InstallContainer]";
 constexpr char kUninstallActionHead[] = "[UninstallAction]";
+constexpr char kInstallScopeHead[] = "[Install Scope]";
 
 // Characters taken per read; every buffer holds one more for the NUL.
 // Long: every line tested as a head, the [Message] text, the [Registry] root
@@ -171,6 +172,9 @@ class SetupScript {
 
 // Whether any line of the script at path is exactly head.
 bool ScriptHasHead(const char* path, const char* head);
+// The first value line of the last section with this head (a head of one
+// value line); empty when there is none.
+void ReadLastSectionValue(const char* path, const char* head, char* value, size_t capacity);
 // The [Project Name] value as the main page takes it (the last one wins);
 // empty when there is none.
 void ReadProjectName(const char* path, char* name, size_t capacity);

@@ -40,6 +40,12 @@ class InstallSession {
     char destination_folder[support::kMaxPath] = "";
     // The job of install mode; null in the other modes.
     std::unique_ptr<InstallJob> job;
+    // An install for the current user alone, or the uninstall of one: set
+    // before any page from the package's scopes and the command line (in
+    // uninstall mode from "<CurrentUser>"), never changed afterwards. Its
+    // program folder, its entry in the list of installed programs, its App
+    // Paths and its record are the user's own (support/install_scope.h).
+    bool per_user = false;
 
     // Set by the progress page when the user confirms cancelling, and by
     // the progress stage after the page has closed; the install worker

@@ -45,6 +45,11 @@ RunMarkers ParseRunMarkers(const char* command_line) {
             markers.malformed = true;
         }
     }
+    markers.current_user = std::strstr(command_line, "<CurrentUser>") != nullptr;
+    markers.all_users = std::strstr(command_line, "<AllUsers>") != nullptr;
+    if (markers.current_user && markers.all_users) {
+        markers.malformed = true;
+    }
     if (const char* end = MarkerEnd(command_line, "<InstallTo>")) {
         markers.install_to = true;
         if (!TakeQuotedPath(end, markers.install_to_path, sizeof markers.install_to_path)) {

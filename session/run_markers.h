@@ -7,6 +7,9 @@
 //   <Log>                write it to the temporary folder, under a name of
 //                        its own
 //   <InstallTo>"path"    the install folder, as if typed on the main page
+//   <CurrentUser>        install for the current user alone, or uninstall
+//                        such an install
+//   <AllUsers>           install for all users
 //
 // Markers are matched exactly, in letter case, anywhere on the command line.
 // A path starts right after the marker's opening quote and ends at the next
@@ -27,9 +30,12 @@ struct RunMarkers {
     char log_path[support::kMaxPath];
     bool install_to;
     char install_to_path[support::kMaxPath];
+    bool current_user;
+    bool all_users;
     // A "<Log>\"" or "<InstallTo>" whose path has no closing quote, is empty
     // or is too long for a path: the command line is refused as a whole,
-    // since a cut path would name another place.
+    // since a cut path would name another place. So is one that asks for
+    // both scopes.
     bool malformed;
 };
 

@@ -1,7 +1,6 @@
 // Folder operations over the file-system layer.
 #include "support/folders.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "support/path_text.h"
@@ -117,7 +116,9 @@ bool IsPartialFileName(const char* name) {
         return false;
     }
     for (size_t i = prefix; i < prefix + 8; ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) {
+        char c = name[i];
+        bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!hex) {
             return false;
         }
     }

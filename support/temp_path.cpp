@@ -1,7 +1,7 @@
 // Temporary files and folders.
 #include "support/temp_path.h"
 
-#include <cstdlib>
+#include <atomic>
 
 #include "support/file_system.h"
 #include "support/folders.h"
@@ -106,13 +106,27 @@ TempFolder::~TempFolder() {
     fs::RemoveFolder(folder_);
 }
 
+namespace {
+
+// The random names' generator; 0 until its first draw seeds it.
+std::atomic<uint32_t> g_random_state{0};
+
+}  // namespace
+
 uint32_t RandomBelow(uint32_t n) {
-    static bool seeded = false;
-    if (!seeded) {
-        std::srand(fs::TickCount());
-        seeded = true;
+    // A xorshift generator seeded by the clock, instead of the C runtime's
+    // rand, whose state is per thread (every thread but the seeding one
+    // starts alike). Two threads may draw alike here too: a name is only
+    // ever taken when it is new, so that costs one more draw.
+    uint32_t x = g_random_state.load();
+    if (x == 0) {
+        x = fs::TickCount() | 1;
     }
-    return static_cast<uint32_t>(std::rand()) % n;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    g_random_state.store(x);
+    return x % n;
 }
 
 }  // namespace support

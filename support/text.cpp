@@ -20,8 +20,11 @@ bool CopyText(char* destination, size_t capacity, const char* source) {
 }
 
 size_t BoundedLength(const char* text, size_t capacity) {
-    const void* end = std::memchr(text, '\0', capacity);
-    return end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : capacity;
+    size_t length = 0;
+    while (length < capacity && text[length] != '\0') {
+        ++length;
+    }
+    return length;
 }
 
 bool AppendText(char* destination, size_t capacity, const char* source) {

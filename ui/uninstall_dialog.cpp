@@ -80,7 +80,6 @@ void ReportUninstalled(UninstallDialogView& view, const char* project_name, bool
 
 }  // namespace
 
-
 void OnUninstallTick(UninstallDialogView& view, const char* project_name, bool silent) {
     if (!UninstallStarted) {
         UninstallStarted = true;

@@ -5,6 +5,7 @@
 
 #include "session/install_session.h"
 #include "script/folder_placeholders.h"
+#include "script/folder_values.h"
 #include "script/setup_script.h"
 #include "support/disk_file.h"
 #include "support/program_text.h"
@@ -20,13 +21,18 @@ namespace {
 constexpr uint32_t kLineLimit = script::kLongLineLimit;
 
 void NamedRecordPath(const char* pattern, char* path) {
-    // A project name too long for a path is cut with the path; FormatText
-    // bounds it, and only an encoding failure leaves nothing to expand.
-    if (support::FormatText(path, support::kMaxPath, pattern, session::Current().project_name) <
-        0) {
+    char folder[support::kMaxPath];
+    RecordFolder(session::Current().per_user, folder);
+    char name[support::kMaxPath];
+    // A name that does not fit leaves no path: a cut one would name
+    // another project's record.
+    int length = support::FormatText(name, sizeof name, pattern, session::Current().project_name);
+    if ((session::Current().per_user && folder[0] == '\0') || length < 0 ||
+        static_cast<size_t>(length) >= sizeof name ||
+        !support::CopyText(path, support::kMaxPath, folder) ||
+        !support::AppendText(path, support::kMaxPath, name)) {
         path[0] = '\0';
     }
-    script::ExpandFolderPlaceholders(path);
 }
 
 // One write per line: the record copies the whole script, and under Wine
@@ -48,12 +54,25 @@ bool ProjectNameFitsRecord(const char* name) {
     return std::strpbrk(name, "\\/:") == nullptr && std::strstr(name, "..") == nullptr;
 }
 
+void RecordFolder(bool per_user, char* folder) {
+    if (!per_user) {
+        support::CopyText(folder, support::kMaxPath, "<System>");
+        script::ExpandFolderPlaceholders(folder);
+        return;
+    }
+    script::ReadSystemFolder(script::SystemFolder::kLocalAppData, folder);
+    if (folder[0] == '\0' ||
+        !support::AppendText(folder, support::kMaxPath, "\\VornakUninstall\\")) {
+        folder[0] = '\0';
+    }
+}
+
 void RecordPath(char* path) {
-    NamedRecordPath("<System>VornakUninstall-%s.dat", path);
+    NamedRecordPath("VornakUninstall-%s.dat", path);
 }
 
 void RecordBitmapPath(char* path) {
-    NamedRecordPath("<System>VornakUninstall-%s.bmp", path);
+    NamedRecordPath("VornakUninstall-%s.bmp", path);
 }
 
 bool CopyScriptIntoRecord(const char* script_path, const char* record_path, const char* folder,

@@ -6,6 +6,9 @@
 //                                        and the install's notes
 //   <System>VornakUninstall-NAME.bmp     the banner
 //   HKLM\...\Uninstall\NAME              the entry in the list of programs
+//
+// An install for the current user alone keeps the same files in the user's
+// own %LOCALAPPDATA%\VornakUninstall\ and its entry under HKCU.
 #pragma once
 
 #include "uninstall/install_notes.h"
@@ -17,9 +20,16 @@ namespace uninstall {
 // the system folder and make nested keys below the Uninstall key.
 bool ProjectNameFitsRecord(const char* name);
 
-// "<System>VornakUninstall-NAME.dat" for the session's project_name, expanded (260 bytes).
+// The folder of the records and the uninstaller copy, with a trailing
+// backslash (260 bytes): the system folder, or for an install for the
+// current user (per_user) its VornakUninstall folder; empty when it cannot
+// be had.
+void RecordFolder(bool per_user, char* folder);
+
+// "<System>VornakUninstall-NAME.dat" for the session's project_name, in the
+// session's RecordFolder (260 bytes; empty when it does not fit).
 void RecordPath(char* path);
-// "<System>VornakUninstall-NAME.bmp" for the session's project_name, expanded (260 bytes).
+// The same with ".bmp".
 void RecordBitmapPath(char* path);
 
 // Copies the folder written after the last "[Install To]" of the project's

@@ -39,6 +39,10 @@ void LintTokens(const std::string& text, int line, bool expanded, bool temp_inst
 // A [Registry] section's root word, type word and number.
 void LintRegistry(const ScriptText& script, const ScriptSection& section, FindingList* out);
 
+// [Install Scope]: its word, and the items an install for the current user
+// alone would be refused for.
+void LintInstallScope(const ScriptText& script, FindingList* out);
+
 // "Quoted" text for messages.
 inline std::string Quote(const std::string& text) {
     return "'" + text + "'";

@@ -189,6 +189,7 @@ std::vector<Finding> LintScript(const ScriptText& script, const std::vector<std:
         LintSection(script, section, folders, &out);
     }
     LintWholeScript(script, &out);
+    LintInstallScope(script, &out);
     std::vector<Finding>& all = out.All();
     std::stable_sort(all.begin(), all.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });

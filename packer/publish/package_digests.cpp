@@ -100,6 +100,7 @@ bool DigestEntries(archive::PackageArchive& package, PackageDigests* digests) {
         digests->entries.push_back(digest);
         if (digests->project_name.empty() && support::EqualsIgnoringCase(name, "setup.dat")) {
             digests->project_name = ProjectName(scratch.Path());
+            digests->scopes = script::ReadInstallScopes(scratch.Path().c_str());
         }
     }
     return true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "script/install_scope.h"
+
 namespace vornak_pack {
 
 struct Digest {
@@ -20,6 +22,9 @@ struct PackageDigests {
     Digest stub;                  // the bytes before the first entry
     std::vector<Digest> entries;  // each entry's content, in directory order
     std::string project_name;     // from setup.dat's [Project Name]; may be empty
+    // Who the package installs for, read from setup.dat as the installer
+    // reads it.
+    script::InstallScopes scopes = script::InstallScopes::kAllUsers;
 };
 
 // SHA-256 of bytes, as lower-case hex, through the system's libcrypto.

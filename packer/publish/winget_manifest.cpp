@@ -101,7 +101,10 @@ WingetManifests MakeWingetManifests(const WingetRequest& request, const PackageD
 
     nlohmann::ordered_json installer = Head(request, "installer");
     installer["InstallerType"] = "exe";
-    installer["Scope"] = "machine";
+    if (digests.scopes != script::InstallScopes::kEither) {
+        installer["Scope"] =
+            digests.scopes == script::InstallScopes::kCurrentUser ? "user" : "machine";
+    }
     installer["InstallModes"] = {"interactive", "silent", "silentWithProgress"};
     // The installer's own markers; winget puts its paths in for the tokens.
     installer["InstallerSwitches"] = {{"Silent", "<Silent>"},
@@ -122,9 +125,22 @@ WingetManifests MakeWingetManifests(const WingetRequest& request, const PackageD
     installer["ProductCode"] = digests.project_name;
     installer["AppsAndFeaturesEntries"] = {
         {{"DisplayName", digests.project_name}, {"ProductCode", digests.project_name}}};
-    installer["Installers"] = {{{"Architecture", architecture},
-                                {"InstallerUrl", request.url},
-                                {"InstallerSha256", Upper(digests.installer.sha256)}}};
+    nlohmann::ordered_json entry = {{"Architecture", architecture},
+                                    {"InstallerUrl", request.url},
+                                    {"InstallerSha256", Upper(digests.installer.sha256)}};
+    if (digests.scopes != script::InstallScopes::kEither) {
+        installer["Installers"] = {entry};
+    } else {
+        // One installer for each scope, the same file told which by its
+        // marker: winget picks by the user's --scope.
+        nlohmann::ordered_json user = entry;
+        user["Scope"] = "user";
+        user["InstallerSwitches"] = {{"Custom", "<CurrentUser>"}};
+        nlohmann::ordered_json machine = entry;
+        machine["Scope"] = "machine";
+        machine["InstallerSwitches"] = {{"Custom", "<AllUsers>"}};
+        installer["Installers"] = {user, machine};
+    }
     manifests.installer = installer;
 
     nlohmann::ordered_json locale = Head(request, "defaultLocale");

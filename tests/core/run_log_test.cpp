@@ -97,6 +97,12 @@ TEST(RunMarkers, ReadsEachMarkerAndRefusesPathsThatCannotBeHad) {
         EXPECT_STREQ(c.install_to_path, markers.install_to_path) << c.command_line;
         EXPECT_EQ(c.malformed, markers.malformed) << c.command_line;
     }
+    session::RunMarkers scoped = session::ParseRunMarkers("s.exe <Silent> <CurrentUser>");
+    EXPECT_TRUE(scoped.current_user && !scoped.all_users && !scoped.malformed);
+    EXPECT_TRUE(session::ParseRunMarkers("s.exe <AllUsers>").all_users);
+    // Two scopes at once, and a scope beside a path without its quote.
+    EXPECT_TRUE(session::ParseRunMarkers("s.exe <AllUsers> <CurrentUser>").malformed);
+    EXPECT_TRUE(session::ParseRunMarkers("s.exe <Log>\"C:\\x.log <CurrentUser>").malformed);
     std::string too_long = "s.exe <InstallTo>\"C:\\" + std::string(support::kMaxPath, 'a') + "\"";
     EXPECT_TRUE(session::ParseRunMarkers(too_long.c_str()).malformed);
 }

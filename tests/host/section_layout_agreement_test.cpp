@@ -16,6 +16,7 @@
 #include "packer/lint/script_lint.h"
 #include "packer/lint/script_text.h"
 #include "script/install_loop.h"
+#include "script/install_scope.h"
 #include "script/optional_items.h"
 #include "session/install_session.h"
 #include "support/progress_state.h"
@@ -144,6 +145,12 @@ Taken RunInstallWorkerForAction(const std::string& path) {
     return {{action_text}};
 }
 
+Taken ReadScopeWord(const std::string& path) {
+    char word[script::LineCapacity(script::kLongLineLimit)];
+    script::ReadInstallScopeWord(path.c_str(), word, sizeof word);
+    return {{word}};
+}
+
 Taken RunContainerCheck(const std::string& path) {
     Taken taken;
     if (script::ScriptHasHead(path.c_str(), script::kInstallContainerHead)) {
@@ -172,6 +179,9 @@ Reader ReaderOf(const char* head) {
     }
     if (name == script::kInstallContainerHead) {
         return {RunContainerCheck, false};
+    }
+    if (name == script::kInstallScopeHead) {
+        return {ReadScopeWord, false};  // the last one counts
     }
     if (name == script::kActionHead) {
         return {RunInstallWorkerForAction, false};  // only the latest text shows

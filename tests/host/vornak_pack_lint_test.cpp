@@ -214,6 +214,22 @@ TEST(ScriptLint, FilesInstalledIntoSharedPlaces) {
     ExpectClean(copy("<Destination>\\System\\x.dll"));
 }
 
+TEST(ScriptLint, InstallScopes) {
+    auto scoped = [](const char* scope, const char* root) {
+        return LintWith({"[Install Scope]", scope, "", "[Registry]", root, "Software\\Demo",
+                         "STRING", "Folder", "<Destination>"});
+    };
+    ExpectClean(scoped("CurrentUser", "HKCU"));
+    ExpectClean(scoped("AllUsers", "HKLM"));
+    // The installer refuses an install for the user that writes the machine.
+    ExpectOne(scoped("CurrentUser", "HKLM"), 10, kError, "[Registry] under HKLM");
+    ExpectOne(scoped("Both", "HKCR"), 10, kError, "write AllUsers in [Install Scope]");
+    ExpectOne(LintWith({"[Install Scope]", "Everyone"}), 8, kError,
+              "write AllUsers, CurrentUser or Both");
+    ExpectOne(LintWith({"[Install Scope]", "Both", "", "[Install Scope]", "CurrentUser"}), 10,
+              kWarning, "the last one counts");
+}
+
 TEST(ScriptLint, ProjectNameAndInstallFolder) {
     ExpectOne(LintText(Join({"[Install To]", "C:\\Demo"})), 0, kWarning, "no uninstall record");
     ExpectOne(LintText(Join({"[Project Name]", "", "[Install To]", "C:\\Demo"})), 2, kWarning,
@@ -265,5 +281,5 @@ TEST(ScriptLint, TheSharedSectionTableHoldsEveryHeadExactly) {
     EXPECT_EQ(0, script::FindSectionLayout("[InstallContainer]")->value_count);
     EXPECT_EQ(nullptr, script::FindSectionLayout("[registry]"));
     EXPECT_EQ(nullptr, script::FindSectionLayout("[Registry] "));
-    EXPECT_EQ(12, script::kSectionLayoutCount);
+    EXPECT_EQ(13, script::kSectionLayoutCount);
 }

@@ -235,6 +235,28 @@ TEST(VornakPackPublish, WingetManifestsFollowTheSchemaAndSayWhatTheInstallerDoes
     EXPECT_NE(0, access(one_letter.scratch.Path("winget").c_str(), F_OK));
 }
 
+TEST(VornakPackPublish, WingetNamesTheScopesThePackageAllows) {
+    const std::string kName = "[Project Name]\r\nPublished App\r\n";
+    Published user(kName + "[Install Scope]\r\nCurrentUser\r\n");
+    ASSERT_TRUE(user.WriteManifests());
+    EXPECT_EQ("user", user.Manifest(".installer.yaml")["Scope"]);
+
+    // Both: one installer for each scope, told which by its marker.
+    Published both(kName + "[Install Scope]\r\nBoth\r\n");
+    ASSERT_TRUE(both.WriteManifests());
+    nlohmann::ordered_json installer = both.Manifest(".installer.yaml");
+    ExpectSchemaValues(installer);
+    EXPECT_FALSE(installer.contains("Scope"));
+    ASSERT_EQ(2u, installer["Installers"].size());
+    const char* kScopes[][2] = {{"user", "<CurrentUser>"}, {"machine", "<AllUsers>"}};
+    for (size_t i = 0; i < 2; ++i) {
+        const nlohmann::ordered_json& entry = installer["Installers"][i];
+        ExpectRequired(entry, "Installers");
+        EXPECT_EQ(kScopes[i][0], entry["Scope"]);
+        EXPECT_EQ(kScopes[i][1], entry["InstallerSwitches"]["Custom"]);
+    }
+}
+
 TEST(VornakPackPublish, TheBillOfMaterialsListsTheStubAndEveryEntry) {
     Published published;
     nlohmann::ordered_json bom = vornak_pack::MakeSbom(published.digests);

@@ -382,8 +382,9 @@ class FailingEntryWriter final : public actions::EntryValueWriter {
 }  // namespace
 
 TEST(UninstallEntry, AnEntryCutShortIsNeverListed) {
-    const actions::UninstallEntry entry = {"Demo", "C:\\Demo", "C:\\W\\VornakUninstall.exe",
-                                           "C:\\W\\VornakUninstall-Demo.dat", 12};
+    const actions::UninstallEntry entry = {
+        "Demo", "C:\\Demo", "C:\\W\\VornakUninstall.exe", "C:\\W\\VornakUninstall-Demo.dat",
+        12,     false};
     FailingEntryWriter whole(100);
     ASSERT_TRUE(actions::WriteUninstallEntryValues(entry, whole));
     ASSERT_EQ("DisplayName", whole.written.back());

@@ -1,0 +1,164 @@
+// Installs for the current user alone, run unattended as deployment tools
+// run them: the package's [Install Scope], the "<CurrentUser>" and
+// "<AllUsers>" markers, and the user's own places for everything the
+// install keeps.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/installer_driver.h"
+#include "tests/e2e/uninstall_project.h"
+#include "tests/support_lib/scratch.h"
+
+namespace {
+
+const char kProject[] = "E2E Scope";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2E Scope";
+const char kAppPathsKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\scopetool.exe";
+const char kOwnKey[] = "Software\\VornakE2E\\Scope";
+
+std::string LocalAppData() {
+    char folder[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, folder, CSIDL_LOCAL_APPDATA, FALSE);
+    return folder;
+}
+
+bool KeyExists(HKEY root, const char* key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(opened);
+    return true;
+}
+
+class InstallScopeTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            RegDeleteKeyA(root, kUninstallKey);
+            RegDeleteKeyA(root, kAppPathsKey);
+        }
+        RegDeleteKeyA(HKEY_CURRENT_USER, kOwnKey);
+        e2e::RemoveTree(UserFolder());
+        e2e::RemoveTree(MachineFolder());
+        for (const std::string& record : {UserRecord(), MachineRecord()}) {
+            DeleteFileA(record.c_str());
+            DeleteFileA((record.substr(0, record.size() - 4) + ".bmp").c_str());
+        }
+    }
+
+    static std::string UserFolder() { return LocalAppData() + "\\Programs\\E2E Scope"; }
+    static std::string MachineFolder() {
+        return e2e::ReadRegistryText(HKEY_LOCAL_MACHINE,
+                                     "Software\\Microsoft\\Windows\\CurrentVersion",
+                                     "ProgramFilesDir") +
+               "\\E2E Scope";
+    }
+    static std::string UserRecord() {
+        return LocalAppData() + "\\VornakUninstall\\VornakUninstall-E2E Scope.dat";
+    }
+    static std::string MachineRecord() {
+        return e2e::SystemFolder() + "VornakUninstall-E2E Scope.dat";
+    }
+
+    // A package whose [Install Scope] says scope (none when empty), with a
+    // program, a key of the user's and body after them.
+    void Build(const char* scope, const std::string& body = "") {
+        std::string script = e2e::Script(
+            {"[Project Name]", kProject, "", "[Install To]", "<Program Files>\\E2E Scope", ""});
+        if (scope[0] != '\0') {
+            script += e2e::Script({"[Install Scope]", scope, ""});
+        }
+        script +=
+            e2e::Script({"[CopyFile]", "scopetool.exe", "<Destination>\\scopetool.exe", "",
+                         "[Registry]", "HKCU", kOwnKey, "STRING", "Folder", "<Destination>", ""}) +
+            body;
+        ASSERT_TRUE(e2e::BuildPackage(package_, {{"setup.dat", script},
+                                                 {"setup.bmp", e2e::TinyBitmap()},
+                                                 {"scopetool.exe", "MZ scope tool"}}));
+    }
+
+    // Runs command unattended; its exit code, failing on any box shown.
+    DWORD Run(const std::string& command) {
+        e2e::RunningProgram program(command);
+        std::string box;
+        EXPECT_TRUE(program.WaitForExitWatchingForBoxes(30000, &box)) << command;
+        EXPECT_EQ("", box) << command;
+        return program.ExitCode();
+    }
+
+    DWORD Install(const std::string& markers) {
+        return Run("\"" + package_ + "\" <Silent> " + markers);
+    }
+
+    testing_support::Scratch scratch_;
+    std::string package_ = scratch_.PathOf("scope.exe");
+};
+
+TEST_F(InstallScopeTest, ACurrentUserPackageInstallsAndUninstallsInTheUsersOwnPlaces) {
+    Build("CurrentUser");
+    ASSERT_EQ(0u, Install(""));
+
+    EXPECT_TRUE(e2e::FileExists(UserFolder() + "\\scopetool.exe"));
+    EXPECT_FALSE(e2e::FolderExists(MachineFolder()));
+    EXPECT_EQ(UserFolder() + "\\", e2e::ReadRegistryText(HKEY_CURRENT_USER, kOwnKey, "Folder"));
+    // The entry in the user's list of programs, its uninstaller and record
+    // in the user's own folder, told that the install was the user's.
+    std::string quiet =
+        e2e::ReadRegistryText(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString");
+    std::string stub = LocalAppData() + "\\VornakUninstall\\VornakUninstall.exe";
+    EXPECT_EQ("\"" + stub + "\" <Silent><CurrentUser><uninstall>" + UserRecord(), quiet);
+    EXPECT_EQ(kProject, e2e::ReadRegistryText(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"));
+    EXPECT_TRUE(e2e::FileExists(stub));
+    EXPECT_TRUE(e2e::FileExists(UserRecord()));
+    EXPECT_EQ(UserFolder() + "\\scopetool.exe",
+              e2e::ReadRegistryText(HKEY_CURRENT_USER, kAppPathsKey, ""));
+    // Nothing of it is the machine's.
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
+    EXPECT_FALSE(e2e::FileExists(MachineRecord()));
+
+    ASSERT_EQ(0u, Run(quiet));
+    EXPECT_FALSE(e2e::FolderExists(UserFolder()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAppPathsKey));
+    EXPECT_FALSE(e2e::FileExists(UserRecord()));
+}
+
+TEST_F(InstallScopeTest, TheCommandLineChoosesAmongTheScopesThePackageAllows) {
+    // Refused before anything is written: a scope the package does not
+    // allow, both at once, and an install for the user that would have to
+    // write the machine's registry.
+    Build("");
+    EXPECT_EQ(1639u, Install("<CurrentUser>"));
+    Build("CurrentUser");
+    EXPECT_EQ(1639u, Install("<AllUsers>"));
+    EXPECT_EQ(1639u, Install("<CurrentUser> <AllUsers>"));
+    Build("CurrentUser", e2e::Script({"[Registry]", "HKLM", "Software\\VornakE2E\\Scope", "STRING",
+                                      "Folder", "<Destination>", ""}));
+    EXPECT_EQ(1603u, Install(""));
+    EXPECT_FALSE(e2e::FolderExists(UserFolder()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+
+    // A package that allows both installs for all users unless told.
+    Build("Both");
+    ASSERT_EQ(0u, Install(""));
+    EXPECT_TRUE(e2e::FileExists(MachineFolder() + "\\scopetool.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    ASSERT_EQ(
+        0u, Run(e2e::ReadRegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ASSERT_EQ(0u, Install("<CurrentUser>"));
+    EXPECT_TRUE(e2e::FileExists(UserFolder() + "\\scopetool.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+}  // namespace
