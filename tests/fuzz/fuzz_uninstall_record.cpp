@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "script/setup_script.h"
 #include "session/install_session.h"
 #include "support/text.h"
 #include "support/win32_values.h"
@@ -28,8 +29,11 @@ class CheckingEffects : public uninstall::UninstallActions {
     }
     void UnregisterSelfRegisteringFile(const char* path) override { CheckPath(path); }
     void RunUninstallAction(const char* path, const char* parameters) override {
-        // Not paths to delete: they may use all 260 characters of their line.
-        if (std::strlen(path) > 260 || std::strlen(parameters) > 260) {
+        // Not paths to delete: they may use their whole line, 260 characters
+        // that a record in the system's code page may turn into up to three
+        // bytes each of program text.
+        const size_t kLineBytes = script::LineCapacity(script::kValueLineLimit) - 1;
+        if (std::strlen(path) > kLineBytes || std::strlen(parameters) > kLineBytes) {
             __builtin_trap();
         }
     }
