@@ -23,12 +23,18 @@ class RunReport {
     void NameAfter(const char* project);
     // Logs the code with what it means to a deployment tool and returns it.
     int Finish(int exit_code);
+    // This run has started itself again, elevated, and passes that run's
+    // exit code on: the log is that run's to write, from its first line.
+    // The file is closed (one that "<Log>" named is then replaced by the
+    // other run), lines still held are dropped and Finish logs nothing.
+    void HandOver();
 
   private:
     support::RunLog log_;
     const char* mode_;
     bool unattended_before_;
     bool log_wanted_in_temp_;
+    bool handed_over_ = false;
 };
 
 // Holds the machine-wide lock of one project for as long as it lives.
@@ -42,6 +48,8 @@ class ProjectRunLock {
     // False when another installer or uninstaller of the project, in any
     // session on the machine, holds it now.
     bool Take(const char* project);
+    // Lets it go before the end, for a run that another takes over.
+    void Release();
 
   private:
     void* handle_ = nullptr;

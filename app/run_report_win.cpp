@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "support/elevation.h"
 #include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
@@ -58,6 +59,7 @@ RunReport::RunReport(const session::RunMarkers& markers, const char* command_lin
                      sizeof(void*) == 8 ? "x64" : "x86");
     support::LogLine("command line: %s", command_line);
     support::LogLine("mode: %s%s", mode, markers.silent ? ", silent" : "");
+    support::LogLine("administrator rights: %s", support::RunsElevated() ? "yes" : "no");
 }
 
 RunReport::~RunReport() {
@@ -92,6 +94,9 @@ void RunReport::NameAfter(const char* project) {
 }
 
 int RunReport::Finish(int exit_code) {
+    if (handed_over_) {
+        return exit_code;
+    }
     // A log still waiting for its name is written now, named after the
     // program: a run that ended before it knew its project.
     NameAfter("");
@@ -99,9 +104,20 @@ int RunReport::Finish(int exit_code) {
     return exit_code;
 }
 
+void RunReport::HandOver() {
+    handed_over_ = true;
+    log_wanted_in_temp_ = false;
+    log_.Close();
+}
+
 ProjectRunLock::~ProjectRunLock() {
+    Release();
+}
+
+void ProjectRunLock::Release() {
     if (handle_ != nullptr) {
         CloseHandle(handle_);
+        handle_ = nullptr;
     }
 }
 

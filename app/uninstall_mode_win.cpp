@@ -3,10 +3,12 @@
 #include "app/uninstall_mode.h"
 
 #include "app/run_report.h"
+#include "app/start_elevated.h"
 
 #include <objbase.h>
 
 #include "session/install_session.h"
+#include "support/elevation.h"
 #include "support/exit_codes.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
@@ -99,8 +101,18 @@ int RunUninstallMode(HINSTANCE instance) {
         }
         return report.Finish(support::kExitBadCommandLine);
     }
-    report.NameAfter(command.project_name);
     support::LogLine("project: %s", command.project_name);
+    // The uninstall of an install for all users writes where only
+    // administrators may; the elevated run writes the one log.
+    if (!run_session.per_user && support::MustStartElevated(run_session.Markers().elevated)) {
+        char text[support::kMaxPath + 160];
+        support::FormatText(text, sizeof text,
+                            "Removing %s needs administrator rights, which were not given. "
+                            "Nothing was removed.",
+                            command.project_name);
+        return report.Finish(RunElevated(report, "", text, "Uninstall"));
+    }
+    report.NameAfter(command.project_name);
     return report.Finish(RunParsedUninstall(instance, command, run_session));
 }
 

@@ -42,10 +42,14 @@ class InstallSession {
     std::unique_ptr<InstallJob> job;
     // An install for the current user alone, or the uninstall of one: set
     // before any page from the package's scopes and the command line (in
-    // uninstall mode from "<CurrentUser>"), never changed afterwards. Its
-    // program folder, its entry in the list of installed programs, its App
-    // Paths and its record are the user's own (support/install_scope.h).
+    // uninstall mode from "<CurrentUser>"); afterwards only the main page's
+    // question (below) changes it. Its program folder, its entry in the list
+    // of installed programs, its App Paths and its record are the user's own
+    // (support/install_scope.h).
     bool per_user = false;
+    // The package allows both, the command line named neither and somebody
+    // watches: the main page asks, and may change per_user until it closes.
+    bool scope_asked_on_page = false;
 
     // Set by the progress page when the user confirms cancelling, and by
     // the progress stage after the page has closed; the install worker

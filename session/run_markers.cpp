@@ -50,6 +50,7 @@ RunMarkers ParseRunMarkers(const char* command_line) {
     if (markers.current_user && markers.all_users) {
         markers.malformed = true;
     }
+    markers.elevated = std::strstr(command_line, "<Elevated>") != nullptr;
     if (const char* end = MarkerEnd(command_line, "<InstallTo>")) {
         markers.install_to = true;
         if (!TakeQuotedPath(end, markers.install_to_path, sizeof markers.install_to_path)) {
@@ -57,6 +58,21 @@ RunMarkers ParseRunMarkers(const char* command_line) {
         }
     }
     return markers;
+}
+
+const char* ArgumentsOf(const char* command_line) {
+    const char* c = command_line;
+    while (*c == ' ' || *c == '\t') {
+        ++c;
+    }
+    if (*c == '"') {
+        const char* quote = std::strchr(c + 1, '"');
+        return quote == nullptr ? c + std::strlen(c) : quote + 1;
+    }
+    while (*c != '\0' && *c != ' ' && *c != '\t') {
+        ++c;
+    }
+    return c;
 }
 
 }  // namespace session

@@ -10,6 +10,9 @@
 //   <CurrentUser>        install for the current user alone, or uninstall
 //                        such an install
 //   <AllUsers>           install for all users
+//   <Elevated>           this run was started again, with administrator
+//                        rights, by one that had none: it never starts
+//                        itself again, whatever rights it got
 //
 // Markers are matched exactly, in letter case, anywhere on the command line.
 // A path starts right after the marker's opening quote and ends at the next
@@ -32,6 +35,7 @@ struct RunMarkers {
     char install_to_path[support::kMaxPath];
     bool current_user;
     bool all_users;
+    bool elevated;
     // A "<Log>\"" or "<InstallTo>" whose path has no closing quote, is empty
     // or is too long for a path: the command line is refused as a whole,
     // since a cut path would name another place. So is one that asks for
@@ -40,5 +44,10 @@ struct RunMarkers {
 };
 
 RunMarkers ParseRunMarkers(const char* command_line);
+
+// What follows the program's own name on a command line (quoted, or up to
+// the first blank, as Windows reads it): the arguments a run that starts
+// itself again passes on as they were.
+const char* ArgumentsOf(const char* command_line);
 
 }  // namespace session

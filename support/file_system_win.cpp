@@ -5,6 +5,7 @@
 
 #include <sddl.h>
 
+#include "support/elevation.h"
 #include "support/text.h"
 #include "support/win32_values.h"
 
@@ -97,21 +98,6 @@ bool RemoveLink(const char* path, bool is_folder) {
 
 namespace {
 
-bool IsElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        return false;
-    }
-    TOKEN_ELEVATION elevation = {};
-    DWORD length = 0;
-    // Systems without elevation do not know the class: the call fails there.
-    bool elevated =
-        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &length) &&
-        elevation.TokenIsElevated != 0;
-    CloseHandle(token);
-    return elevated;
-}
-
 // P: protected, inherits nothing from the temporary folder. Administrators
 // (S-1-5-32-544) and SYSTEM (S-1-5-18): full control, passed on to files and
 // folders within. OWNER RIGHTS (S-1-3-4): read the access list only, which
@@ -122,7 +108,7 @@ constexpr char kPrivateFolderAccess[] =
 }  // namespace
 
 bool CreatePrivateFolder(const char* path) {
-    return IsElevated() ? CreateAdministratorsFolder(path) : CreateDirectoryA(path, nullptr) != 0;
+    return RunsElevated() ? CreateAdministratorsFolder(path) : CreateDirectoryA(path, nullptr) != 0;
 }
 
 bool CreateAdministratorsFolder(const char* path) {

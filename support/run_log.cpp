@@ -29,12 +29,20 @@ void CopyFileNamePart(char* destination, size_t capacity, const char* source) {
 }  // namespace
 
 RunLog::~RunLog() {
+    Close();
+}
+
+void RunLog::Close() {
     if (g_attached.load() == this) {
         AttachRunLog(nullptr);
     }
+    lock_.Lock();
     if (handle_ != nullptr) {
         fs::CloseFile(handle_);
+        handle_ = nullptr;
     }
+    held_length_ = 0;
+    lock_.Unlock();
 }
 
 bool RunLog::OpenAt(const char* path) {

@@ -35,6 +35,9 @@ class RunLog {
     // to chosen_path. Characters a file name cannot hold become "_".
     bool OpenNew(const char* folder, const char* stem, char* chosen_path, size_t capacity);
     bool IsOpen() const { return handle_ != nullptr; }
+    // Detaches the log from the process, if attached, and closes its file;
+    // lines still held are dropped. Another process may then write the file.
+    void Close();
     const char* Path() const { return path_; }
 
     // Writes one line, time first; text is in the program's own code page

@@ -16,6 +16,9 @@ enum class MainPageOutcome {
     // Unattended, the folder (the proposed one, or "<InstallTo>") was not
     // one to install to; nobody was there to type another.
     kFolderRefused,
+    // "Install for all users" was chosen, which this run lacks the rights
+    // for: the installer starts again elevated, with the page's answers.
+    kStartElevated,
 };
 
 // Shows the main page, unless the package must be refused.

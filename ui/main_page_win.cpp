@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "ui/app_instance.h"
+#include "ui/install_scope_question.h"
 #include "session/install_session.h"
 #include "session/install_job.h"
 #include "ui/resource_ids.h"
@@ -16,6 +17,7 @@
 #include "support/folders.h"
 #include "support/message_box.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_format.h"
 #include "ui/licence_page.h"
@@ -33,6 +35,7 @@ namespace {
 // appeared would otherwise install without asking.
 constexpr INT_PTR kInstall = IDOK;
 constexpr INT_PTR kFolderRefused = 2000;
+constexpr INT_PTR kStartElevated = 2001;
 
 // What the page's main button does; its caption only shows it.
 enum class MainButton {
@@ -77,6 +80,20 @@ bool ScanScript() {
     }
     g_required_kilobytes = static_cast<int64_t>(bytes / 1024);
     return location_found;
+}
+
+// The folder to propose: the script's (or a [LocateInstall] shortcut's),
+// else an earlier installation's, and above both "<InstallTo>". Asked again
+// when the page's choice of who the install is for changes where the
+// program folder and the earlier installation's entry are.
+void ProposeFolder(bool location_found) {
+    if (!location_found) {
+        uninstall::ReadPreviousInstallFolder();
+    }
+    const session::RunMarkers& markers = session::Current().Markers();
+    if (markers.install_to) {
+        support::CopyText(session::Current().destination_folder, markers.install_to_path);
+    }
 }
 
 // The project name names the uninstall record's files in the system folder
@@ -140,6 +157,7 @@ BOOL OnInitDialog(HWND page) {
     SetPageTitle(page, "", " Installation");
     RefreshLocation(page);
     ShowPictures(page);
+    ShowScopeChoice(page, session::Current());
     if (session::Current().Silent()) {
         PostMessageA(page, WM_COMMAND, IDOK, 0);
     }
@@ -181,6 +199,24 @@ void OnInstall(HWND page) {
         if (session::Current().Silent()) {
             EndDialog(page, kFolderRefused);
         }
+        return;
+    }
+    session::InstallSession& run_session = session::Current();
+    if (run_session.scope_asked_on_page && run_session.per_user) {
+        char script_path[support::kMaxPath];
+        JobFilePath("setup.dat", script_path);
+        if (RefuseMachineOnlyItem(script_path, run_session.project_name)) {
+            return;
+        }
+    }
+    if (run_session.scope_asked_on_page) {
+        support::LogLine("the main page chose an install for %s",
+                         run_session.per_user ? "the current user" : "all users");
+    }
+    // The elevated run takes over from here, with this page's answers: the
+    // licence is its to show.
+    if (ScopeNeedsElevation(run_session)) {
+        EndDialog(page, kStartElevated);
         return;
     }
     if (g_main_button == MainButton::kInstall || RunLicencePage(page)) {
@@ -235,6 +271,12 @@ INT_PTR CALLBACK MainPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lpa
                     OnChange(page);
                     return TRUE;
             }
+            if (ReadScopeChoice(page, LOWORD(wparam), session::Current())) {
+                ProposeFolder(ScanScript());
+                RefreshLocation(page);
+                InvalidateRect(page, nullptr, TRUE);
+                return TRUE;
+            }
             return FALSE;
         case WM_CLOSE:
             EndDialog(page, 0);
@@ -250,20 +292,15 @@ MainPageOutcome RunMainPage() {
     if (RefuseUnfitProjectName()) {
         return MainPageOutcome::kRefused;
     }
-    if (!location_found) {
-        uninstall::ReadPreviousInstallFolder();
-    }
-    // A folder given on the command line outranks every proposal.
-    const session::RunMarkers& markers = session::Current().Markers();
-    if (markers.install_to) {
-        support::CopyText(session::Current().destination_folder, markers.install_to_path);
-    }
+    ProposeFolder(location_found);
     switch (DialogBoxParamA(ui::AppInstance, MAKEINTRESOURCEA(IDD_MAIN_PAGE), nullptr,
                             &MainPageProc, 0)) {
         case kInstall:
             return MainPageOutcome::kInstall;
         case kFolderRefused:
             return MainPageOutcome::kFolderRefused;
+        case kStartElevated:
+            return MainPageOutcome::kStartElevated;
     }
     return MainPageOutcome::kCancelled;
 }

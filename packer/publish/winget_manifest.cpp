@@ -113,11 +113,13 @@ WingetManifests MakeWingetManifests(const WingetRequest& request, const PackageD
                                       {"InstallLocation", "<InstallTo>\"<INSTALLPATH>\""}};
     // It installs over an earlier version in place, as a first install.
     installer["UpgradeBehavior"] = "install";
-    // The stub's application manifest asks for administrator every time:
-    // it always writes HKEY_LOCAL_MACHINE and the system folder. That is
-    // the schema's elevationRequired; elevatesSelf is for an installer that
-    // decides at run time whether to ask.
-    installer["ElevationRequirement"] = "elevationRequired";
+    // The installer asks Windows for nothing at its start; an install for
+    // all users starts itself again with administrator rights when it
+    // lacks them (the schema's elevatesSelf), one for the user alone needs
+    // none and asks for none.
+    if (digests.scopes == script::InstallScopes::kAllUsers) {
+        installer["ElevationRequirement"] = "elevatesSelf";
+    }
     installer["ExpectedReturnCodes"] = ExpectedReturnCodes();
     // The uninstall entry's key and its DisplayName are both the project's
     // name: that is how winget finds the installed program in the list of
@@ -139,6 +141,7 @@ WingetManifests MakeWingetManifests(const WingetRequest& request, const PackageD
         nlohmann::ordered_json machine = entry;
         machine["Scope"] = "machine";
         machine["InstallerSwitches"] = {{"Custom", "<AllUsers>"}};
+        machine["ElevationRequirement"] = "elevatesSelf";
         installer["Installers"] = {user, machine};
     }
     manifests.installer = installer;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "session/run_markers.h"
 #include "support/message_box.h"
@@ -105,6 +106,22 @@ TEST(RunMarkers, ReadsEachMarkerAndRefusesPathsThatCannotBeHad) {
     EXPECT_TRUE(session::ParseRunMarkers("s.exe <Log>\"C:\\x.log <CurrentUser>").malformed);
     std::string too_long = "s.exe <InstallTo>\"C:\\" + std::string(support::kMaxPath, 'a') + "\"";
     EXPECT_TRUE(session::ParseRunMarkers(too_long.c_str()).malformed);
+    EXPECT_TRUE(session::ParseRunMarkers("s.exe <Silent><Elevated>").elevated);
+}
+
+// What a run that starts itself again passes on: all after the program's
+// name, which a quote may hold blanks in, as Windows reads it.
+TEST(RunMarkers, ArgumentsFollowTheProgramsName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Program Files\\s.exe\" <Silent> x", " <Silent> x"},
+        {"C:\\s.exe <uninstall>C:\\r.dat", " <uninstall>C:\\r.dat"},
+        {"  s.exe", ""},
+        {"\"C:\\no end", ""},
+        {"", ""},
+    };
+    for (const auto& [command_line, arguments] : cases) {
+        EXPECT_STREQ(arguments, session::ArgumentsOf(command_line)) << command_line;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Installs for the current user alone, run unattended as deployment tools
 // run them: the package's [Install Scope], the "<CurrentUser>" and
 // "<AllUsers>" markers, and the user's own places for everything the
-// install keeps.
+// install keeps; and who needs administrator rights, when a user without
+// them starts the installer.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "tests/e2e/installer_driver.h"
+#include "ui/resource_ids.h"
 #include "tests/e2e/uninstall_project.h"
 #include "tests/support_lib/scratch.h"
 
@@ -87,6 +89,22 @@ class InstallScopeTest : public ::testing::Test {
     // Runs command unattended; its exit code, failing on any box shown.
     DWORD Run(const std::string& command) {
         e2e::RunningProgram program(command);
+        return Await(program, command);
+    }
+    // The same as a user without administrator rights, with "<Log>" put
+    // after the program's name; log_text gets the log.
+    DWORD RunAsUser(const std::string& command, std::string* log_text) {
+        std::string log = scratch_.PathOf("run.log");
+        size_t name_end = command.find('"', 1) + 1;
+        std::string logged =
+            command.substr(0, name_end) + " <Log>\"" + log + "\"" + command.substr(name_end);
+        e2e::RunningProgram program(logged, e2e::WithoutAdministratorRights{});
+        EXPECT_TRUE(program.Started()) << logged;
+        DWORD exit_code = Await(program, logged);
+        *log_text = testing_support::ReadAll(log);
+        return exit_code;
+    }
+    static DWORD Await(e2e::RunningProgram& program, const std::string& command) {
         std::string box;
         EXPECT_TRUE(program.WaitForExitWatchingForBoxes(30000, &box)) << command;
         EXPECT_EQ("", box) << command;
@@ -101,9 +119,14 @@ class InstallScopeTest : public ::testing::Test {
     std::string package_ = scratch_.PathOf("scope.exe");
 };
 
+// As a user who is no administrator: neither the install nor the uninstall
+// asks for the rights, or needs them.
 TEST_F(InstallScopeTest, ACurrentUserPackageInstallsAndUninstallsInTheUsersOwnPlaces) {
     Build("CurrentUser");
-    ASSERT_EQ(0u, Install(""));
+    std::string log;
+    ASSERT_EQ(0u, RunAsUser("\"" + package_ + "\" <Silent>", &log)) << log;
+    EXPECT_NE(std::string::npos, log.find("administrator rights: no")) << log;
+    EXPECT_EQ(std::string::npos, log.find("<Elevated>")) << log;
 
     EXPECT_TRUE(e2e::FileExists(UserFolder() + "\\scopetool.exe"));
     EXPECT_FALSE(e2e::FolderExists(MachineFolder()));
@@ -124,7 +147,8 @@ TEST_F(InstallScopeTest, ACurrentUserPackageInstallsAndUninstallsInTheUsersOwnPl
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
     EXPECT_FALSE(e2e::FileExists(MachineRecord()));
 
-    ASSERT_EQ(0u, Run(quiet));
+    ASSERT_EQ(0u, RunAsUser(quiet, &log)) << log;
+    EXPECT_NE(std::string::npos, log.find("administrator rights: no")) << log;
     EXPECT_FALSE(e2e::FolderExists(UserFolder()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAppPathsKey));
@@ -159,6 +183,81 @@ TEST_F(InstallScopeTest, TheCommandLineChoosesAmongTheScopesThePackageAllows) {
     EXPECT_TRUE(e2e::FileExists(UserFolder() + "\\scopetool.exe"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// What every package that installs for all users does when a user without
+// the rights starts it, or its uninstaller: it starts itself again
+// elevated, and that run writes the log the command line asked for.
+TEST_F(InstallScopeTest, AnInstallForAllUsersStartsItselfAgainWithAdministratorRights) {
+    Build("");
+    std::string log;
+    ASSERT_EQ(0u, RunAsUser("\"" + package_ + "\" <Silent>", &log)) << log;
+    EXPECT_NE(std::string::npos, log.find("\" <Elevated> <Log>")) << log;
+    EXPECT_NE(std::string::npos, log.find("administrator rights: yes")) << log;
+    EXPECT_TRUE(e2e::FileExists(MachineFolder() + "\\scopetool.exe"));
+    std::string quiet =
+        e2e::ReadRegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    ASSERT_NE("", quiet);
+
+    ASSERT_EQ(0u, RunAsUser(quiet, &log)) << log;
+    EXPECT_NE(std::string::npos, log.find("administrator rights: yes")) << log;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(e2e::FolderExists(MachineFolder()));
+}
+
+// A package that allows both asks on its main page. For the user alone it
+// goes on as it is; for all users it starts again elevated, with the
+// page's folder, and that run's page asks no more.
+TEST_F(InstallScopeTest, TheMainPageAsksWhomAPackageThatAllowsBothIsFor) {
+    Build("Both");
+    const std::string caption = std::string(kProject) + " Installation";
+    e2e::RunningProgram for_me("\"" + package_ + "\"", e2e::WithoutAdministratorRights{});
+    HWND page = for_me.WaitForPage(caption, IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_SCOPE_ME)));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, IDC_SCOPE_ALL));
+    EXPECT_EQ(MachineFolder(), e2e::ControlText(page, IDC_LOCATION));
+    e2e::Click(page, IDC_SCOPE_ME);
+    EXPECT_TRUE(
+        e2e::WaitUntil([&] { return e2e::ControlText(page, IDC_LOCATION) == UserFolder(); }));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, IDC_SCOPE_ME));
+    e2e::Click(page, IDOK);
+    HWND progress = for_me.WaitForPage("Installing " + std::string(kProject), IDC_PROGRESS_BAR);
+    ASSERT_NE(nullptr, progress);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(progress, IDCANCEL) == "Finish"; }));
+    e2e::Click(progress, IDCANCEL);
+    ASSERT_TRUE(for_me.WaitForExit(20000));
+    EXPECT_EQ(0u, for_me.ExitCode());
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    e2e::RunningProgram for_all("\"" + package_ + "\"", e2e::WithoutAdministratorRights{});
+    page = for_all.WaitForPage(caption, IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    SetDlgItemTextA(page, IDC_LOCATION, "C:\\VornakE2E\\Scope Chosen");
+    e2e::Click(page, IDOK);
+    // The elevated run's page, in another process.
+    HWND elevated_page = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+        elevated_page = e2e::WaitForPageOfAnyProcess(caption, IDC_LOCATION);
+        return elevated_page != nullptr && elevated_page != page;
+    }));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(elevated_page, IDC_SCOPE_ME)));
+    EXPECT_EQ("C:\\VornakE2E\\Scope Chosen", e2e::ControlText(elevated_page, IDC_LOCATION));
+    e2e::Click(elevated_page, IDOK);
+    progress =
+        e2e::WaitForPageOfAnyProcess("Installing " + std::string(kProject), IDC_PROGRESS_BAR);
+    ASSERT_NE(nullptr, progress);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(progress, IDCANCEL) == "Finish"; }));
+    e2e::Click(progress, IDCANCEL);
+    ASSERT_TRUE(for_all.WaitForExit(20000));
+    EXPECT_EQ(0u, for_all.ExitCode());
+    EXPECT_TRUE(e2e::FileExists("C:\\VornakE2E\\Scope Chosen\\scopetool.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        EXPECT_EQ(0u, Run(e2e::ReadRegistryText(root, kUninstallKey, "QuietUninstallString")));
+    }
+    EXPECT_FALSE(e2e::FolderExists("C:\\VornakE2E\\Scope Chosen"));
 }
 
 }  // namespace

@@ -54,6 +54,34 @@ RunningProgram::RunningProgram(const std::wstring& command_line) {
     }
 }
 
+RunningProgram::RunningProgram(const std::string& command_line, WithoutAdministratorRights) {
+    // This program runs elevated (its manifest asks for it); the token
+    // linked to its own is the same user's filtered one, as that user's
+    // programs get it before any prompt.
+    HANDLE own = nullptr;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD length = 0;
+    bool have_linked = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own) &&
+                       GetTokenInformation(own, TokenElevationType, &type, sizeof type, &length) &&
+                       type == TokenElevationTypeFull &&
+                       GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &length);
+    if (own != nullptr) {
+        CloseHandle(own);
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string writable = command_line;
+    if (!have_linked ||
+        !CreateProcessAsUserA(linked.LinkedToken, nullptr, &writable[0], nullptr, nullptr, FALSE, 0,
+                              nullptr, nullptr, &startup, &process_)) {
+        process_ = {};
+    }
+    if (linked.LinkedToken != nullptr) {
+        CloseHandle(linked.LinkedToken);
+    }
+}
+
 RunningProgram::RunningProgram(const std::string& command_line) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -99,7 +127,7 @@ DWORD RunningProgram::ExitCode() const {
 namespace {
 
 struct DialogSearch {
-    DWORD process_id;
+    DWORD process_id;  // 0: any process
     const std::string* caption;
     int control_id;
     HWND found;
@@ -111,7 +139,8 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
     GetWindowThreadProcessId(window, &owner_process);
     char class_name[32] = "";
     GetClassNameA(window, class_name, sizeof class_name);
-    if (owner_process == search->process_id && lstrcmpA(class_name, "#32770") == 0 &&
+    if ((search->process_id == 0 || owner_process == search->process_id) &&
+        lstrcmpA(class_name, "#32770") == 0 &&
         (search->caption == nullptr || WindowText(window) == *search->caption) &&
         IsWindowVisible(window) &&
         (search->control_id == 0 || GetDlgItem(window, search->control_id) != nullptr)) {
@@ -122,6 +151,15 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
 }
 
 }  // namespace
+
+HWND WaitForPageOfAnyProcess(const std::string& caption, int control_id) {
+    DialogSearch search = {0, &caption, control_id, nullptr};
+    WaitUntil([&] {
+        EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
 
 HWND RunningProgram::FindDialog(const std::string& caption, int control_id) const {
     DialogSearch search = {process_.dwProcessId, &caption, control_id, nullptr};

@@ -23,10 +23,17 @@ bool BuildPackage(const std::string& path, const std::vector<PackageFile>& files
 // Joins script lines with CR LF.
 std::string Script(std::initializer_list<const char*> lines);
 
+// Starts a program as its user would without administrator rights.
+struct WithoutAdministratorRights {};
+
 // A started installer (or uninstaller) process.
 class RunningProgram {
   public:
     explicit RunningProgram(const std::string& command_line);
+    // With the filtered token of this (elevated) program's user: the rights
+    // a person has before approving an elevation prompt. Not started when
+    // this program does not run elevated with such a token to hand.
+    RunningProgram(const std::string& command_line, WithoutAdministratorRights);
     // For a command line this program's code page cannot spell.
     explicit RunningProgram(const std::wstring& command_line);
     ~RunningProgram();
@@ -63,6 +70,10 @@ class RunningProgram {
   private:
     PROCESS_INFORMATION process_ = {};
 };
+
+// A top-level dialog of any process, waited for as WaitForPage does: the
+// pages of a run that an installer started again elevated.
+HWND WaitForPageOfAnyProcess(const std::string& caption, int control_id);
 
 // Makes this program per-monitor DPI aware, as the installer is: only then
 // does it see the installer's windows in real pixels rather than in the

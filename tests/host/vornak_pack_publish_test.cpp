@@ -209,7 +209,8 @@ TEST(VornakPackPublish, WingetManifestsFollowTheSchemaAndSayWhatTheInstallerDoes
                                       {"Log", "<Log>\"<LOGPATH>\""},
                                       {"InstallLocation", "<InstallTo>\"<INSTALLPATH>\""}}),
               installer["InstallerSwitches"]);
-    EXPECT_EQ("elevationRequired", installer["ElevationRequirement"]);
+    // It asks for the rights itself, only when it lacks them.
+    EXPECT_EQ("elevatesSelf", installer["ElevationRequirement"]);
     EXPECT_EQ("machine", installer["Scope"]);
     EXPECT_EQ("install", installer["UpgradeBehavior"]);
     EXPECT_EQ("Published App", installer["ProductCode"]);
@@ -240,6 +241,7 @@ TEST(VornakPackPublish, WingetNamesTheScopesThePackageAllows) {
     Published user(kName + "[Install Scope]\r\nCurrentUser\r\n");
     ASSERT_TRUE(user.WriteManifests());
     EXPECT_EQ("user", user.Manifest(".installer.yaml")["Scope"]);
+    EXPECT_FALSE(user.Manifest(".installer.yaml").contains("ElevationRequirement"));
 
     // Both: one installer for each scope, told which by its marker.
     Published both(kName + "[Install Scope]\r\nBoth\r\n");
@@ -248,12 +250,14 @@ TEST(VornakPackPublish, WingetNamesTheScopesThePackageAllows) {
     ExpectSchemaValues(installer);
     EXPECT_FALSE(installer.contains("Scope"));
     ASSERT_EQ(2u, installer["Installers"].size());
-    const char* kScopes[][2] = {{"user", "<CurrentUser>"}, {"machine", "<AllUsers>"}};
+    const char* kScopes[][3] = {{"user", "<CurrentUser>", nullptr},
+                                {"machine", "<AllUsers>", "elevatesSelf"}};
     for (size_t i = 0; i < 2; ++i) {
         const nlohmann::ordered_json& entry = installer["Installers"][i];
         ExpectRequired(entry, "Installers");
         EXPECT_EQ(kScopes[i][0], entry["Scope"]);
         EXPECT_EQ(kScopes[i][1], entry["InstallerSwitches"]["Custom"]);
+        EXPECT_EQ(kScopes[i][2] != nullptr, entry.contains("ElevationRequirement"));
     }
 }
 

@@ -33,6 +33,7 @@ struct DialogSpec {
 constexpr DWORD kPage = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
 constexpr DWORD kDefault = BS_DEFPUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kPush = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kRadio = BS_AUTORADIOBUTTON;
 constexpr DWORD kBar = WS_BORDER | 0x01;  // PBS_SMOOTH
 
 const ControlSpec kBanner = {IDC_BANNER, "Static", "", SS_BITMAP, 0, 0, 15, 13};
@@ -60,6 +61,8 @@ std::vector<DialogSpec> Dialogs() {
           {IDC_FOLDER_PICTURE, "Static", "", SS_BITMAP, 19, 97, 15, 13},
           {IDC_LOCATION, "Edit", "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 33, 95, 197, 12},
           {IDC_CHANGE_FOLDER, "Button", "&Change", kPush, 232, 95, 37, 12},
+          {IDC_SCOPE_ME, "Button", "Install for &me only", kRadio | WS_GROUP, 33, 140, 200, 10},
+          {IDC_SCOPE_ALL, "Button", "Install for &all users", kRadio, 33, 153, 200, 10},
           {IDC_REQUIRED_BULLET, "Static", "", SS_BITMAP, 36, 111, 15, 13},
           {IDC_FREE_BULLET, "Static", "", SS_BITMAP, 36, 121, 15, 13},
           {IDCANCEL, "Button", "Cancel", kPush, 165, 194, 50, 14},
@@ -305,7 +308,7 @@ TEST(Resources, BitmapsArePalettedForTransparentLoading) {
     }
 }
 
-TEST(Resources, StubAsksForAdministratorAndTheCommonControls) {
+TEST(Resources, StubAsksForNoElevationAndTheCommonControls) {
     HMODULE stub = LoadLibraryExA(VORNAK_STUB_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, stub);
     DWORD size = 0;
@@ -313,7 +316,9 @@ TEST(Resources, StubAsksForAdministratorAndTheCommonControls) {
         ResourceData(stub, 1, MAKEINTRESOURCEA(24), &size));  // RT_MANIFEST
     ASSERT_NE(nullptr, manifest);
     std::string text(manifest, size);
-    EXPECT_NE(std::string::npos, text.find("level=\"requireAdministrator\""));
+    // An install for one user needs no administrator; one for all users
+    // starts itself again with the rights.
+    EXPECT_NE(std::string::npos, text.find("level=\"asInvoker\""));
     EXPECT_NE(std::string::npos, text.find("Microsoft.Windows.Common-Controls"));
     // Current Windows versions, and pages laid out for each monitor's scale.
     for (const char* windows_10 :
