@@ -42,7 +42,10 @@ enum class ServerExportResult { kNotCalled, kSucceeded, kFailed };
 // Loads the library at path (its dependencies found beside it) and calls its
 // export of that name, which takes no arguments (DllRegisterServer,
 // DllUnregisterServer). kNotCalled when the library does not load or lacks
-// the export; otherwise whether the export reported success.
-ServerExportResult CallServerExport(const char* path, const char* export_name);
+// the export; otherwise whether the export reported success. For an install
+// for the current user alone (per_user) the library's writes to
+// HKEY_CLASSES_ROOT go to the user's own classes, where Windows looks first
+// for that user; kFailed when they cannot be sent there.
+ServerExportResult CallServerExport(const char* path, const char* export_name, bool per_user);
 
 }  // namespace actions

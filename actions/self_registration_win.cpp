@@ -74,7 +74,8 @@ void RegisterOne(const char* path, const char* digest) {
         CloseHandle(held);
         return;
     }
-    ServerExportResult result = CallServerExport(path, "DllRegisterServer");
+    ServerExportResult result =
+        CallServerExport(path, "DllRegisterServer", session::Current().per_user);
     if (result == ServerExportResult::kFailed) {
         ReportRegistrationFailure("Unable to register '%s'.", path);
     } else {
@@ -146,7 +147,48 @@ void ForgetQueuedLibraries() {
     SelfRegisterDigests.ClearAll();
 }
 
-ServerExportResult CallServerExport(const char* path, const char* export_name) {
+namespace {
+
+// With wanted, HKEY_CLASSES_ROOT of this process is
+// HKEY_CURRENT_USER\Software\Classes for as long as this lives.
+// Process-wide: it is set only around the one call, from the worker that
+// makes the registrations.
+class UserClassesAsRoot {
+  public:
+    explicit UserClassesAsRoot(bool wanted) {
+        HKEY classes = nullptr;
+        if (!wanted ||
+            RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &classes, nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        if (RegOverridePredefKey(HKEY_CLASSES_ROOT, classes) != ERROR_SUCCESS) {
+            RegCloseKey(classes);
+            return;
+        }
+        classes_ = classes;
+    }
+    ~UserClassesAsRoot() {
+        if (classes_ != nullptr) {
+            RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+            RegCloseKey(classes_);
+        }
+    }
+    UserClassesAsRoot(const UserClassesAsRoot&) = delete;
+    UserClassesAsRoot& operator=(const UserClassesAsRoot&) = delete;
+    bool InPlace() const { return classes_ != nullptr; }
+
+  private:
+    HKEY classes_ = nullptr;
+};
+
+}  // namespace
+
+ServerExportResult CallServerExport(const char* path, const char* export_name, bool per_user) {
+    UserClassesAsRoot user_classes(per_user);
+    if (per_user && !user_classes.InPlace()) {
+        return ServerExportResult::kFailed;
+    }
     HMODULE module = support::LoadInstalledLibrary(path);
     if (module == nullptr) {
         return ServerExportResult::kNotCalled;

@@ -78,7 +78,7 @@ class Win32UninstallActions : public uninstall::UninstallActions {
 
 void UnregisterSelfRegisteringFile(const char* path) {
     if (actions::DeclaresSelfRegistration(path)) {
-        actions::CallServerExport(path, "DllUnregisterServer");
+        actions::CallServerExport(path, "DllUnregisterServer", session::Current().per_user);
     }
 }
 

@@ -1,7 +1,8 @@
 // Self-registration by the real installer, whose DLL search is restricted to
 // the system folder: a library whose own dependency is installed beside it
 // still loads, registers and unregisters, and a registration that fails is
-// a failed install.
+// a failed install. In an install for the current user alone the library's
+// classes are that user's.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,4 +54,24 @@ TEST_F(SelfRegistration, AFailedRegistrationFailsTheInstall) {
     testing_support::WriteAll(library_ + ".fail", "");
     EXPECT_EQ(1603u, InstallSilently());
     EXPECT_EQ("x", testing_support::ReadAll(library_ + ".register")) << "it was called";
+}
+
+TEST_F(SelfRegistration, ForTheCurrentUserAloneALibraryRegistersInTheUsersOwnClasses) {
+    const char kClass[] = "Software\\Classes\\VornakE2E.SelfRegister";
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kClass);
+    project_.Build(e2e::Script({"[Install Scope]", "CurrentUser", "", "[CopyFile]", "component.dll",
+                                "<Destination>\\component.dll"}),
+                   {{"component.dll", Fixture("self_register.dll")}});
+    EXPECT_EQ(0u, InstallSilently());
+    EXPECT_EQ("x", testing_support::ReadAll(library_ + ".register"));
+    EXPECT_EQ("registered", e2e::ReadRegistryText(HKEY_CURRENT_USER, kClass, ""));
+    EXPECT_EQ("<missing key>", e2e::ReadRegistryText(HKEY_LOCAL_MACHINE, kClass, ""));
+
+    std::string quiet =
+        e2e::ReadRegistryText(HKEY_CURRENT_USER, project_.UninstallKey(), "QuietUninstallString");
+    RunningProgram uninstaller(quiet);
+    ASSERT_TRUE(uninstaller.WaitForExit(30000)) << quiet;
+    EXPECT_EQ(0u, uninstaller.ExitCode());
+    EXPECT_EQ("x", testing_support::ReadAll(library_ + ".unregister"));
+    EXPECT_EQ("<missing key>", e2e::ReadRegistryText(HKEY_CURRENT_USER, kClass, ""));
 }
