@@ -32,12 +32,9 @@ namespace {
 // installer starts itself again with them. extra_markers carry what the
 // main page chose.
 int RunElevatedForAllUsers(RunReport& report, const char* project, const char* extra_markers) {
-    char text[support::kMaxPath + 200];
-    support::FormatText(text, sizeof text,
-                        "Installing %s for all users needs administrator rights, which were not "
-                        "given. Nothing was installed.",
-                        project);
-    return RunElevated(report, extra_markers, text, "Installer");
+    char work[support::kMaxPath + 40];
+    support::FormatText(work, sizeof work, "Installing %s for all users", project);
+    return RunElevated(report, extra_markers, work, "Installer");
 }
 
 // The main page chose all users, which this run lacks the rights for: the
@@ -108,9 +105,10 @@ bool ChooseInstallScope(session::InstallSession& run_session, const char* script
         *refusal = support::kExitFailed;
         return false;
     }
-    support::LogLine(run_session.scope_asked_on_page ? "installing for whom the main page chooses"
-                     : run_session.per_user          ? "installing for the current user"
-                                                     : "installing for all users");
+    support::LogLine("installing for %s", run_session.scope_asked_on_page
+                                              ? "whom the main page chooses"
+                                          : run_session.per_user ? "the current user"
+                                                                 : "all users");
     return true;
 }
 

@@ -13,12 +13,13 @@
 namespace app {
 
 // Starts this program again, elevated, with extra_markers, "<Elevated>" and
-// its own arguments; hands the log over to that run, waits for it and returns its
-// exit code. When Windows does not start it (the user refused, or could
-// give no administrator's password), refusal is told in a box (under
-// "<Silent>" in the log) and the result is 1602 for a refusal, 1603 for
-// anything else.
-int RunElevated(RunReport& report, const char* extra_markers, const char* refusal,
+// its own arguments; hands the log over to that run, waits for it and
+// returns its exit code. When Windows does not start it (the user refused,
+// or could give no administrator's password), a box (under "<Silent>" the
+// log) tells that work ("Removing NAME") "needs administrator rights, which
+// were not given. Nothing was changed.", and the result is 1602 for a
+// refusal, 1603 for anything else.
+int RunElevated(RunReport& report, const char* extra_markers, const char* work,
                 const char* caption);
 
 }  // namespace app

@@ -15,6 +15,7 @@
 #include "support/message_box.h"
 #include "support/run_log.h"
 #include "support/text.h"
+#include "support/text_format.h"
 
 namespace app {
 
@@ -40,12 +41,12 @@ std::unique_ptr<char[]> ArgumentsForElevatedRun(const char* extra_markers) {
 
 }  // namespace
 
-int RunElevated(RunReport& report, const char* extra_markers, const char* refusal,
+int RunElevated(RunReport& report, const char* extra_markers, const char* work,
                 const char* caption) {
     char program[support::kMaxPath] = "";
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
     std::unique_ptr<char[]> arguments = ArgumentsForElevatedRun(extra_markers);
-    support::LogLine("administrator rights are needed: starting again with them");
+    support::LogLine("starting again with administrator rights");
     SHELLEXECUTEINFOA start = {};
     start.cbSize = sizeof start;
     // The box of a failure is ours (refusal); the prompt is not a failure's.
@@ -58,8 +59,13 @@ int RunElevated(RunReport& report, const char* extra_markers, const char* refusa
                    ShellExecuteExA(&start) && start.hProcess != nullptr;
     if (!started) {
         DWORD error = GetLastError();
-        support::LogFailure("not started again with administrator rights", program, error);
-        support::ShowMessage(refusal, caption, support::kMbIconError);
+        support::LogFailure("not started again", program, error);
+        char text[support::kMaxPath + 120];
+        support::FormatText(text, sizeof text,
+                            "%s needs administrator rights, which were not given. Nothing was "
+                            "changed.",
+                            work);
+        support::ShowMessage(text, caption, support::kMbIconError);
         return error == ERROR_CANCELLED ? support::kExitCancelled : support::kExitFailed;
     }
     report.HandOver();

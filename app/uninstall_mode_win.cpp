@@ -105,12 +105,9 @@ int RunUninstallMode(HINSTANCE instance) {
     // The uninstall of an install for all users writes where only
     // administrators may; the elevated run writes the one log.
     if (!run_session.per_user && support::MustStartElevated(run_session.Markers().elevated)) {
-        char text[support::kMaxPath + 160];
-        support::FormatText(text, sizeof text,
-                            "Removing %s needs administrator rights, which were not given. "
-                            "Nothing was removed.",
-                            command.project_name);
-        return report.Finish(RunElevated(report, "", text, "Uninstall"));
+        char work[support::kMaxPath + 16];
+        support::FormatText(work, sizeof work, "Removing %s", command.project_name);
+        return report.Finish(RunElevated(report, "", work, "Uninstall"));
     }
     report.NameAfter(command.project_name);
     return report.Finish(RunParsedUninstall(instance, command, run_session));

@@ -22,6 +22,12 @@ void ShowShield(HWND page, const session::InstallSession& run_session) {
     SendDlgItemMessageA(page, IDOK, BCM_SETSHIELD, 0, asks ? TRUE : FALSE);
 }
 
+void CheckScope(HWND page, bool per_user) {
+    SendDlgItemMessageA(page, IDC_SCOPE_ME, BM_SETCHECK, per_user ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageA(page, IDC_SCOPE_ALL, BM_SETCHECK, per_user ? BST_UNCHECKED : BST_CHECKED,
+                        0);
+}
+
 }  // namespace
 
 bool RefuseMachineOnlyItem(const char* script_path, const char* project) {
@@ -45,8 +51,7 @@ void ShowScopeChoice(HWND page, const session::InstallSession& run_session) {
     if (!run_session.scope_asked_on_page) {
         return;
     }
-    CheckRadioButton(page, IDC_SCOPE_ME, IDC_SCOPE_ALL,
-                     run_session.per_user ? IDC_SCOPE_ME : IDC_SCOPE_ALL);
+    CheckScope(page, run_session.per_user);
     ShowShield(page, run_session);
 }
 
@@ -56,8 +61,8 @@ bool ReadScopeChoice(HWND page, int control_id, session::InstallSession& run_ses
     }
     // Checked here as well: a click that arrives as the command alone (an
     // accessibility tool's) must not leave the marks and the choice apart.
-    CheckRadioButton(page, IDC_SCOPE_ME, IDC_SCOPE_ALL, control_id);
     run_session.per_user = control_id == IDC_SCOPE_ME;
+    CheckScope(page, run_session.per_user);
     ShowShield(page, run_session);
     return true;
 }

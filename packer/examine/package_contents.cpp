@@ -180,6 +180,19 @@ std::unique_ptr<PackageArchive> OpenPackage(const std::string& path, bool requir
     return package;
 }
 
+bool OpenReadablePackage(const std::string& path, ReadablePackage* opened) {
+    opened->archive = OpenPackage(path, true);
+    char core_path[support::kMaxPath];
+    if (opened->archive == nullptr || !ToCorePath(path, core_path)) {
+        return false;
+    }
+    opened->core_path = core_path;
+    opened->file = std::make_unique<support::DiskFile>(
+        core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
+    opened->utf8_names = NamesAreUtf8(*opened->archive, *opened->file);
+    return true;
+}
+
 std::string RatioText(uint32_t compressed, uint32_t uncompressed) {
     if (uncompressed == 0) {
         return "-";
@@ -190,16 +203,12 @@ std::string RatioText(uint32_t compressed, uint32_t uncompressed) {
 }
 
 bool ListPackage(const std::string& path, std::FILE* out) {
-    std::unique_ptr<PackageArchive> package = OpenPackage(path, true);
-    if (package == nullptr) {
+    ReadablePackage opened;
+    if (!OpenReadablePackage(path, &opened)) {
         return false;
     }
-    char core_path[support::kMaxPath];
-    if (!ToCorePath(path, core_path)) {
-        return false;
-    }
-    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
-    bool utf8 = NamesAreUtf8(*package, file);
+    const std::unique_ptr<PackageArchive>& package = opened.archive;
+    bool utf8 = opened.utf8_names;
     // The name column is padded by characters, not bytes: a printable name
     // is UTF-8, and an "é" takes one column for its two bytes.
     std::vector<std::string> names;
@@ -228,13 +237,13 @@ bool ListPackage(const std::string& path, std::FILE* out) {
 bool ExtractPackage(const std::string& path, const std::string& folder,
                     const std::vector<std::string>& names, std::FILE* out, ProgressBar* progress,
                     uint64_t max_size) {
-    std::unique_ptr<PackageArchive> package = OpenPackage(path, true);
-    char core_path[support::kMaxPath];
-    if (package == nullptr || !ToCorePath(path, core_path)) {
+    ReadablePackage opened;
+    if (!OpenReadablePackage(path, &opened)) {
         return false;
     }
-    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
-    bool utf8 = NamesAreUtf8(*package, file);
+    const std::unique_ptr<PackageArchive>& package = opened.archive;
+    support::DiskFile& file = *opened.file;
+    bool utf8 = opened.utf8_names;
     bool ok = true;
     for (const std::string& name : names) {
         bool found = false;

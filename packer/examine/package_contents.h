@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/package_archive.h"
+#include "support/disk_file.h"
 #include "packer/common/progress_bar.h"
 
 namespace vornak_pack {
@@ -18,6 +19,20 @@ namespace vornak_pack {
 // a message, when it is not there; with require_package, also when it is not
 // a package.
 std::unique_ptr<archive::PackageArchive> OpenPackage(const std::string& path, bool require_package);
+
+// A package opened for reading its entries: the archive, the file beneath
+// it for the entries' data (by its path in the archive code's form), and
+// whether its names are UTF-8.
+struct ReadablePackage {
+    std::string core_path;
+    std::unique_ptr<archive::PackageArchive> archive;
+    std::unique_ptr<support::DiskFile> file;
+    bool utf8_names = false;
+};
+
+// OpenPackage(path, true), then its file and its names' encoding; false,
+// with a message, when any of them cannot be had.
+bool OpenReadablePackage(const std::string& path, ReadablePackage* opened);
 
 // Prints the stub size, then one line per entry: name, data offset,
 // compressed size, uncompressed size and ratio, and last whether the

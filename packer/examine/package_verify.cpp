@@ -182,17 +182,16 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
     if (OpenPackage(path, false) == nullptr || !VerifyValidation(path, out)) {
         return false;
     }
-    std::unique_ptr<PackageArchive> package = OpenPackage(path, true);
-    char core_path[support::kMaxPath];
-    if (package == nullptr || !ToCorePath(path, core_path)) {
+    ReadablePackage opened;
+    if (!OpenReadablePackage(path, &opened)) {
         return false;
     }
-    support::DiskFile file(core_path, support::DiskFile::kRead | support::DiskFile::kReportErrors);
-    bool utf8 = NamesAreUtf8(*package, file);
+    const std::unique_ptr<PackageArchive>& package = opened.archive;
+    bool utf8 = opened.utf8_names;
     int damaged = 0;
     std::vector<int32_t> overlaps = OverlappingEntries(*package);
     for (int32_t i = 0; i < package->EntryCount(); ++i) {
-        std::string damage = EntryDamage(*package, file, i);
+        std::string damage = EntryDamage(*package, *opened.file, i);
         if (damage.empty()) {
             damage = OverlapProblem(*package, overlaps, i);
         }
@@ -205,7 +204,7 @@ bool VerifyPackage(const std::string& path, std::FILE* out) {
         }
     }
     WarnOfNames(path, *package, utf8);
-    WarnIfUnsignable(core_path, path);
+    WarnIfUnsignable(opened.core_path.c_str(), path);
     if (damaged > 0) {
         ReportError(path + ": " + std::to_string(damaged) + " of " +
                     std::to_string(package->EntryCount()) + " entries are damaged");
