@@ -46,7 +46,7 @@ int RunElevated(RunReport& report, const char* extra_markers, const char* work,
     char program[support::kMaxPath] = "";
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
     std::unique_ptr<char[]> arguments = ArgumentsForElevatedRun(extra_markers);
-    support::LogLine("starting again with administrator rights");
+    support::LogLine("starting again as administrator");
     SHELLEXECUTEINFOA start = {};
     start.cbSize = sizeof start;
     // The box of a failure is ours (refusal); the prompt is not a failure's.

@@ -210,7 +210,7 @@ void OnInstall(HWND page) {
         }
     }
     if (run_session.scope_asked_on_page) {
-        support::LogLine("the main page chose an install for %s",
+        support::LogLine("installing for %s",
                          run_session.per_user ? "the current user" : "all users");
     }
     // The elevated run takes over from here, with this page's answers: the
