@@ -50,14 +50,13 @@ int Refuse(const char* text) {
     return support::kExitBadCommandLine;
 }
 
-int RunParsedUninstall(HINSTANCE instance, const uninstall::UninstallCommand& command,
-                       session::InstallSession& run_session) {
-    // Records are written to the system folder only, or for an install for
-    // the current user to that user's own record folder. The uninstaller of
-    // an install for all users runs elevated, so a record from anywhere else
-    // (one that anybody could have written) would have it delete whatever
-    // that record lists.
-    if (run_session.per_user) {
+// Records are written to the system folder only, or for an install for the
+// current user to that user's own record folder. The uninstaller of an
+// install for all users runs elevated, so a record from anywhere else (one
+// that anybody could have written) would have it delete whatever that
+// record lists. Refused before any elevation is asked for: 1639, else 0.
+int RefuseForeignRecord(const uninstall::UninstallCommand& command, bool per_user) {
+    if (per_user) {
         char folder[support::kMaxPath];
         uninstall::RecordFolder(true, folder);
         if (folder[0] == '\0' || !uninstall::LiesDirectlyIn(command.record_path, folder)) {
@@ -67,6 +66,11 @@ int RunParsedUninstall(HINSTANCE instance, const uninstall::UninstallCommand& co
     } else if (!actions::RecordLiesInSystemFolder(command.record_path)) {
         return Refuse("The uninstall record is not in the system folder. Nothing was removed.");
     }
+    return support::kExitSuccess;
+}
+
+int RunParsedUninstall(HINSTANCE instance, const uninstall::UninstallCommand& command,
+                       session::InstallSession& run_session) {
     ProjectRunLock lock;
     if (!lock.Take(command.project_name)) {
         return ReportRunInProgress(command.project_name, "Uninstall");
@@ -102,15 +106,19 @@ int RunUninstallMode(HINSTANCE instance) {
         return report.Finish(support::kExitBadCommandLine);
     }
     support::LogLine("project: %s", command.project_name);
+    int refusal = RefuseForeignRecord(command, run_session.per_user);
     // The uninstall of an install for all users writes where only
     // administrators may; the elevated run writes the one log.
-    if (!run_session.per_user && support::MustStartElevated(run_session.Markers().elevated)) {
+    if (refusal == support::kExitSuccess && !run_session.per_user &&
+        support::MustStartElevated(run_session.Markers().elevated)) {
         char work[support::kMaxPath + 16];
         support::FormatText(work, sizeof work, "Removing %s", command.project_name);
         return report.Finish(RunElevated(report, "", work, "Uninstall"));
     }
     report.NameAfter(command.project_name);
-    return report.Finish(RunParsedUninstall(instance, command, run_session));
+    return report.Finish(refusal != support::kExitSuccess
+                             ? refusal
+                             : RunParsedUninstall(instance, command, run_session));
 }
 
 }  // namespace app

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "support/win32_values.h"
@@ -66,7 +67,13 @@ TEST(UninstallRecordPlace, ARecordOutsideTheSystemFolderIsRefused) {
     ASSERT_TRUE(testing_support::WriteAll(victim, "keep"));
     ASSERT_TRUE(testing_support::WriteAll(record, "[CopyFile]\r\nx\r\n" + victim + "\r\n"));
     for (const char* markers : {"<uninstall>", "<Silent><uninstall>"}) {
-        RunningProgram uninstaller("\"" + e2e::StubPath() + "\" " + markers + record);
+        // The box comes from the very run a user without administrator
+        // rights started: refused before any elevation is asked for.
+        std::string command = "\"" + e2e::StubPath() + "\" " + markers + record;
+        auto started = markers[1] == 'u' ? std::make_unique<RunningProgram>(
+                                               command, e2e::WithoutAdministratorRights{})
+                                         : std::make_unique<RunningProgram>(command);
+        RunningProgram& uninstaller = *started;
         if (markers[1] == 'u') {
             HWND box = uninstaller.WaitForMessageBox("Uninstall");
             ASSERT_NE(nullptr, box);
