@@ -45,7 +45,7 @@ class InstallSession {
     // uninstall mode from "<CurrentUser>"); afterwards only the main page's
     // question (below) changes it. Its program folder, its entry in the list
     // of installed programs, its App Paths and its record are the user's own
-    // (support/install_scope.h).
+    // (script/install_scope.h).
     bool per_user = false;
     // The package allows both, the command line named neither and somebody
     // watches: the main page asks, and may change per_user until it closes.
