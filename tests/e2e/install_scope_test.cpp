@@ -260,4 +260,31 @@ TEST_F(InstallScopeTest, TheMainPageAsksWhomAPackageThatAllowsBothIsFor) {
     EXPECT_FALSE(e2e::FolderExists("C:\\VornakE2E\\Scope Chosen"));
 }
 
+// When Windows does not start the elevated run, the installer says so
+// and fails; nothing is installed. Under Wine, which elevates without a
+// prompt, the start fails when the installer's file is gone by then.
+TEST_F(InstallScopeTest, AnElevatedRunThatDoesNotStartIsReportedAndInstallsNothing) {
+    std::string folder = scratch_.PathOf("away");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    package_ = folder + "\\scope.exe";
+    Build("Both");
+    e2e::RunningProgram installer("\"" + package_ + "\"", e2e::WithoutAdministratorRights{});
+    HWND page = installer.WaitForPage(std::string(kProject) + " Installation", IDC_LOCATION);
+    ASSERT_NE(nullptr, page);
+    // Wine lets the folder of a running program be renamed.
+    ASSERT_TRUE(MoveFileA(folder.c_str(), (folder + "-moved").c_str()));
+    e2e::Click(page, IDOK);
+    HWND box = installer.WaitForMessageBox("Installer");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(
+        "Installing E2E Scope for all users needs administrator rights, which were not given. "
+        "Nothing was changed.",
+        e2e::MessageBoxText(box));
+    e2e::Click(box, IDOK);
+    ASSERT_TRUE(installer.WaitForExit(20000));
+    EXPECT_EQ(1603u, installer.ExitCode());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(e2e::FolderExists(MachineFolder()));
+}
+
 }  // namespace
