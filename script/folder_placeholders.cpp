@@ -92,15 +92,6 @@ void ExpandWithValues(char* text, size_t capacity, PlaceholderValues* values) {
 
 namespace {
 
-// "<Program Files>" of an install for the current user alone: the user's
-// local application data and "\Programs", or empty when it cannot be had.
-void ReadUserProgramsFolder(char* value) {
-    ReadSystemFolder(SystemFolder::kLocalAppData, value);
-    if (value[0] != '\0' && !support::AppendText(value, support::kMaxPath, "\\Programs")) {
-        value[0] = '\0';
-    }
-}
-
 // Fills one row's value; false when the token is not to be replaced now.
 bool ReadPlaceholderValue(int row, char* value) {
     value[0] = '\0';
@@ -118,7 +109,7 @@ bool ReadPlaceholderValue(int row, char* value) {
             // An install for the current user puts its programs where the
             // system keeps each user's own: %LOCALAPPDATA%\Programs.
             if (session::Current().per_user) {
-                ReadUserProgramsFolder(value);
+                ReadLocalAppDataFolder("\\Programs", value);
             } else {
                 ReadSystemFolder(SystemFolder::kProgramFiles, value);
             }

@@ -73,13 +73,18 @@ bool ScanScript() {
     char script_path[support::kMaxPath];
     JobFilePath("setup.dat", script_path);
     g_install_to_template[0] = '\0';
-    bool location_found = ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
+    return ScanMainPageScript(script_path, &ResolveShortcut, g_install_to_template);
+}
+
+// The space the files need, whoever the install is for: counted once.
+void CountRequiredSpace() {
+    char script_path[support::kMaxPath];
+    JobFilePath("setup.dat", script_path);
     uint64_t bytes = 0;
     if (session::Current().job != nullptr) {
         bytes = script::CopyFileBytes(script_path, session::Current().job->Archive());
     }
     g_required_kilobytes = static_cast<int64_t>(bytes / 1024);
-    return location_found;
 }
 
 // The folder to propose: the script's (or a [LocateInstall] shortcut's),
@@ -289,6 +294,7 @@ MainPageOutcome RunMainPage() {
     // The script is read before the page exists, so that a package that
     // must be refused is refused before anything is shown or changed.
     bool location_found = ScanScript();
+    CountRequiredSpace();
     if (RefuseUnfitProjectName()) {
         return MainPageOutcome::kRefused;
     }

@@ -60,11 +60,7 @@ void RecordFolder(bool per_user, char* folder) {
         script::ExpandFolderPlaceholders(folder);
         return;
     }
-    script::ReadSystemFolder(script::SystemFolder::kLocalAppData, folder);
-    if (folder[0] == '\0' ||
-        !support::AppendText(folder, support::kMaxPath, "\\VornakUninstall\\")) {
-        folder[0] = '\0';
-    }
+    script::ReadLocalAppDataFolder("\\VornakUninstall\\", folder);
 }
 
 void RecordPath(char* path) {
